@@ -1,0 +1,90 @@
+#include "platform/codepage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <string>
+
+namespace quorvel::platform {
+namespace {
+
+std::string iconvName(std::uint32_t codePage) {
+    switch (codePage) {
+        case 1200:
+            return "UTF-16LE";
+        case 1201:
+            return "UTF-16BE";
+        case 65001:
+            return "UTF-8";
+        case 10000:
+            return "MACINTOSH";
+        case 932:
+            return "CP932";
+        default:
+            return "CP" + std::to_string(codePage);
+    }
+}
+
+// One iconv conversion; with lossy set, unconvertible characters become '?'.
+bool convert(const std::string& to, const std::string& from, std::string_view in, std::string& out,
+             bool lossy) {
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    out.clear();
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[4096];
+    bool ok = true;
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<std::size_t>(dst - buffer));
+        if (rc != static_cast<std::size_t>(-1)) {
+            continue;
+        }
+        if (errno == E2BIG) {
+            continue;
+        }
+        if (!lossy || errno == EINVAL) {
+            ok = false;
+            break;
+        }
+        // Skip one UTF-8 sequence of the source and put '?' in its place.
+        std::size_t skip = 1;
+        while (skip < srcLeft && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) {
+            ++skip;
+        }
+        src += skip;
+        srcLeft -= skip;
+        out.push_back('?');
+    }
+    if (ok) {
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof buffer;
+        ok = iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+        out.append(buffer, static_cast<std::size_t>(dst - buffer));
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+}  // namespace
+
+bool decodeCodePage(std::uint32_t codePage, std::string_view bytes, std::string& utf8) {
+    return convert("UTF-8", iconvName(codePage), bytes, utf8, false);
+}
+
+bool encodeCodePage(std::uint32_t codePage, std::string_view utf8, std::string& bytes) {
+    return convert(iconvName(codePage), "UTF-8", utf8, bytes, false);
+}
+
+std::string encodeCodePageLossy(std::uint32_t codePage, std::string_view utf8) {
+    std::string bytes;
+    convert(iconvName(codePage), "UTF-8", utf8, bytes, true);
+    return bytes;
+}
+
+}  // namespace quorvel::platform

@@ -1,0 +1,116 @@
+#include "platform/local_time.h"
+
+#include <ctime>
+#include <limits>
+
+namespace quorvel::platform {
+namespace {
+
+constexpr std::int64_t kUnitsPerSecond = 10'000'000;
+constexpr std::int64_t kSecondsPerDay = 86'400;
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
+std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(std::int64_t z, LocalDateTime& out) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    out.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    out.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    out.year = static_cast<int>(yoe + era * 400 + (out.month <= 2));
+}
+
+// The local offset from UTC in force now, in seconds.
+std::int64_t currentUtcOffset() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) {
+        return 0;
+    }
+    return local.tm_gmtoff;
+}
+
+// Calendar fields of a moment shifted by a fixed offset, without the C library's range.
+void splitWithOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTime& out) {
+    const std::int64_t local = unixSeconds + offset;
+    std::int64_t days = local / kSecondsPerDay;
+    std::int64_t rest = local % kSecondsPerDay;
+    if (rest < 0) {
+        rest += kSecondsPerDay;
+        --days;
+    }
+    civilFromDays(days, out);
+    out.hour = static_cast<int>(rest / 3600);
+    out.minute = static_cast<int>(rest / 60 % 60);
+    out.second = static_cast<int>(rest % 60);
+    out.weekday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
+}
+
+}  // namespace
+
+std::int64_t fileTimeToUnixSeconds(FileTime fileTime) {
+    return static_cast<std::int64_t>(fileTime / kUnitsPerSecond) - kSecondsFrom1601To1970;
+}
+
+FileTime unixSecondsToFileTime(std::int64_t seconds) {
+    if (seconds <= -kSecondsFrom1601To1970) {
+        return 0;
+    }
+    const auto sinceEpoch1601 = static_cast<FileTime>(seconds + kSecondsFrom1601To1970);
+    if (sinceEpoch1601 > std::numeric_limits<FileTime>::max() / kUnitsPerSecond) {
+        return std::numeric_limits<FileTime>::max();
+    }
+    return sinceEpoch1601 * kUnitsPerSecond;
+}
+
+bool toLocalDateTime(std::int64_t unixSeconds, LocalDateTime& out) {
+    if (unixSeconds < 0) {
+        splitWithOffset(unixSeconds, currentUtcOffset(), out);
+        return true;
+    }
+    const auto t = static_cast<std::time_t>(unixSeconds);
+    std::tm local{};
+    if (localtime_r(&t, &local) == nullptr) {
+        return false;
+    }
+    out = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+           local.tm_min,         local.tm_sec,     local.tm_wday};
+    return true;
+}
+
+bool fromLocalDateTime(const LocalDateTime& local, std::int64_t& unixSeconds) {
+    const std::int64_t asUtc = daysFromCivil(local.year, local.month, local.day) * kSecondsPerDay +
+                               local.hour * 3600 + local.minute * 60 + local.second;
+    const std::int64_t withCurrentOffset = asUtc - currentUtcOffset();
+    if (withCurrentOffset < 0) {
+        unixSeconds = withCurrentOffset;
+        return true;
+    }
+    std::tm fields{};
+    fields.tm_year = local.year - 1900;
+    fields.tm_mon = local.month - 1;
+    fields.tm_mday = local.day;
+    fields.tm_hour = local.hour;
+    fields.tm_min = local.minute;
+    fields.tm_sec = local.second;
+    fields.tm_isdst = -1;
+    const std::time_t t = std::mktime(&fields);
+    if (t == static_cast<std::time_t>(-1)) {
+        return false;
+    }
+    unixSeconds = t;
+    return true;
+}
+
+}  // namespace quorvel::platform

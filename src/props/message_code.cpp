@@ -1,0 +1,32 @@
+#include "props/message_code.h"
+
+namespace quorvel::props {
+
+std::string_view messageCodeText(MessageCode code) {
+    switch (code) {
+        case kFileNotFound:
+            return "ファイルが見つかりません。";
+        case kNotCompoundFile:
+            return "合成ファイルが見つかりません。";
+        case kCannotOpenDocument:
+            return "OLE合成ドキュメントファイルを開けません。";
+        case kNoPropertyInterface:
+            return "プロパティインタフェース取得エラーです。";
+        case kNoSummary:
+            return "Summary情報がありません。";
+        case kSummaryReadFailed:
+            return "Summary情報の読み取りは失敗しました。";
+        case kSummaryWriteFailed:
+            return "Summary情報の書替えは失敗しました。";
+        case kNoDocSummary:
+            return "ドキュメントSummary情報がありません。";
+        case kDocSummaryReadFailed:
+            return "ドキュメントSummary情報の読み取りは失敗しました。";
+        case kDocSummaryWriteFailed:
+            return "ドキュメントSummary情報の書替えは失敗しました。";
+        default:
+            return {};
+    }
+}
+
+}  // namespace quorvel::props

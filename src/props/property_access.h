@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "props/message_code.h"
+#include "props/property_record.h"
+
+namespace quorvel::props {
+
+// Process-wide: create a missing property set when writing. Loaded at start-up,
+// toggled by the menu, saved at closing.
+extern bool ForceGenerationProperty;
+
+// Reads both property sets of the compound document at path (UTF-8). Empties props
+// first; on success props holds 18 or 33 entries.
+MessageCode ReadDocProperties(const std::string& path, DocProperties& props);
+
+// Writes what the request marks; every other property keeps its value and type.
+MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request);
+
+}  // namespace quorvel::props

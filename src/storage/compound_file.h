@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "storage/block_device.h"
+#include "storage/storage_status.h"
+
+namespace quorvel::storage {
+
+using EntryId = std::uint32_t;
+inline constexpr EntryId kRootEntry = 0;
+
+enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root = 5 };
+
+// A compound file (versions 3 and 4) over a block device. Loads only what a call
+// needs; every write is copy-on-write so that an interrupted write leaves the old
+// or the new stream content, never a damaged file.
+class CompoundFile {
+public:
+    // Checks the header and the directory; NotCompound, Damaged, IoError or Ok.
+    static Status open(BlockDevice& device, std::unique_ptr<CompoundFile>& out);
+    ~CompoundFile();
+
+    // Looks a name up among the children of a storage (the format's name comparison).
+    Status findChild(EntryId storage, std::u16string_view name, EntryId& out) const;
+    EntryType entryType(EntryId entry) const;
+
+    // Reads a whole stream; TooLarge when it is longer than maxBytes.
+    Status readStream(EntryId stream, std::vector<std::byte>& out, std::uint64_t maxBytes) const;
+    // Replaces a stream's content with data of any size.
+    Status replaceStream(EntryId stream, std::span<const std::byte> data);
+    // Creates a stream under a storage (the root in practice).
+    Status createStream(EntryId storage, std::u16string_view name, std::span<const std::byte> data,
+                        EntryId& out);
+
+private:
+    struct Impl;
+    explicit CompoundFile(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace quorvel::storage

@@ -1,0 +1,102 @@
+#include "ui/qt_prompts.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace quorvel::ui {
+namespace {
+
+QMessageBox::Icon toQtIcon(PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Exclamation:
+            return QMessageBox::Warning;
+        case PromptIcon::Stop:
+            return QMessageBox::Critical;
+        case PromptIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQtButtons(PromptButtons buttons) {
+    switch (buttons) {
+        case PromptButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::AbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case PromptButtons::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+PromptAnswer fromQtButton(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        case QMessageBox::Abort:
+            return PromptAnswer::Abort;
+        case QMessageBox::Retry:
+            return PromptAnswer::Retry;
+        case QMessageBox::Ignore:
+            return PromptAnswer::Ignore;
+        default:
+            return PromptAnswer::Ok;
+    }
+}
+
+}  // namespace
+
+PromptAnswer QtPrompts::message(QWidget* owner, const QString& text, const QString& caption,
+                                PromptButtons buttons, PromptIcon icon) {
+    QMessageBox box(toQtIcon(icon), caption, text, toQtButtons(buttons), owner);
+    return fromQtButton(box.exec());
+}
+
+ErrorPromptResult QtPrompts::errorPrompt(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("エラーメッセージ"), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll, owner);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return ErrorPromptResult::Yes;
+        case QMessageBox::YesToAll:
+            return ErrorPromptResult::YesToAll;
+        default:
+            return ErrorPromptResult::No;
+    }
+}
+
+FileDialogResult QtPrompts::openFiles(QWidget* owner, const QString& title, const QString& folder,
+                                      const QStringList& filters) {
+    QFileDialog dialog(owner, title, folder);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return {dialog.selectedFiles(), dialog.selectedNameFilter()};
+}
+
+FileDialogResult QtPrompts::saveFile(QWidget* owner, const QString& title, const QString& path,
+                                     const QStringList& filters) {
+    QFileDialog dialog(owner, title, path);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return {dialog.selectedFiles(), dialog.selectedNameFilter()};
+}
+
+QString QtPrompts::existingFolder(QWidget* owner, const QString& title, const QString& folder) {
+    return QFileDialog::getExistingDirectory(owner, title, folder, QFileDialog::ShowDirsOnly);
+}
+
+int QtPrompts::execDialog(QDialog& dialog) { return dialog.exec(); }
+
+}  // namespace quorvel::ui
