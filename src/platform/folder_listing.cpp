@@ -1,0 +1,71 @@
+#include "platform/folder_listing.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace quorvel::platform {
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+FolderIdentity identityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool isDots(const char* name) {
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// Regular files and the like are known from the entry alone; anything that may be a
+// folder (a folder, a link, an unknown type) is looked at through its target.
+bool mayBeFolder(unsigned char type) {
+    return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
+}
+
+}  // namespace
+
+std::optional<FolderIdentity> folderIdentity(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return identityOf(info);
+}
+
+std::vector<Subfolder> listSubfolders(const std::string& folder) {
+    std::vector<Subfolder> subfolders;
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) {
+        return subfolders;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (isDots(entry->d_name) || !mayBeFolder(entry->d_type)) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, 0) != 0 || !S_ISDIR(info.st_mode)) {
+            continue;
+        }
+        subfolders.push_back({entry->d_name, joinPath(folder, entry->d_name), identityOf(info)});
+    }
+    std::sort(subfolders.begin(), subfolders.end(),
+              [](const Subfolder& a, const Subfolder& b) { return a.name < b.name; });
+    return subfolders;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') {
+        return folder + name;
+    }
+    return folder + '/' + name;
+}
+
+}  // namespace quorvel::platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::platform {
+
+// What makes a folder the same folder whatever path leads to it.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FolderIdentity&) const = default;
+};
+
+// One folder inside another.
+struct Subfolder {
+    std::string name;
+    std::string path;  // the parent's path, one separator, the name
+    FolderIdentity identity;
+};
+
+// The folder's own identity (following links); none when it cannot be reached.
+std::optional<FolderIdentity> folderIdentity(const std::string& path);
+
+// The folders directly inside a folder, links to folders included, hidden ones
+// included, in byte order of their names. A folder that cannot be read has none.
+std::vector<Subfolder> listSubfolders(const std::string& folder);
+
+// Joins a folder path and a name with exactly one separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+}  // namespace quorvel::platform
