@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,12 +30,18 @@ public:
     // Looks a name up among the children of a storage (the format's name comparison).
     Status findChild(EntryId storage, std::u16string_view name, EntryId& out) const;
     EntryType entryType(EntryId entry) const;
+    // Name and size of an entry (empty, 0 when the entry cannot be read).
+    std::u16string entryName(EntryId entry) const;
+    std::uint64_t entrySize(EntryId entry) const;
+    // The children of a storage, in the directory's name order.
+    Status listChildren(EntryId storage, std::vector<EntryId>& out) const;
 
     // Reads a whole stream; TooLarge when it is longer than maxBytes.
     Status readStream(EntryId stream, std::vector<std::byte>& out, std::uint64_t maxBytes) const;
     // Replaces a stream's content with data of any size.
     Status replaceStream(EntryId stream, std::span<const std::byte> data);
-    // Creates a stream under a storage (the root in practice).
+    // Creates a stream under a storage (the root in practice); when a stream of that
+    // name exists already, replaces its content instead.
     Status createStream(EntryId storage, std::u16string_view name, std::span<const std::byte> data,
                         EntryId& out);
 
