@@ -25,7 +25,7 @@ struct FileDialogResult {
 // Every question, message and dialog of the program goes through this interface, so
 // that handlers can be driven headless with scripted answers.
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
 
     virtual PromptAnswer message(QWidget* owner, const QString& text, const QString& caption,

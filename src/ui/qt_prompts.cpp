@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/error_prompt_dlg.h"
+
 namespace quorvel::ui {
 namespace {
 
@@ -59,16 +61,9 @@ PromptAnswer QtPrompts::message(QWidget* owner, const QString& text, const QStri
 }
 
 ErrorPromptResult QtPrompts::errorPrompt(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("エラーメッセージ"), text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll, owner);
-    switch (box.exec()) {
-        case QMessageBox::Yes:
-            return ErrorPromptResult::Yes;
-        case QMessageBox::YesToAll:
-            return ErrorPromptResult::YesToAll;
-        default:
-            return ErrorPromptResult::No;
-    }
+    CErrorPromptDlg dialog(text, PromptIcon::Exclamation, owner);
+    dialog.exec();
+    return dialog.answer();
 }
 
 FileDialogResult QtPrompts::openFiles(QWidget* owner, const QString& title, const QString& folder,
@@ -97,6 +92,8 @@ QString QtPrompts::existingFolder(QWidget* owner, const QString& title, const QS
     return QFileDialog::getExistingDirectory(owner, title, folder, QFileDialog::ShowDirsOnly);
 }
 
-int QtPrompts::execDialog(QDialog& dialog) { return dialog.exec(); }
+int QtPrompts::execDialog(QDialog& dialog) {
+    return dialog.exec();
+}
 
 }  // namespace quorvel::ui

@@ -6,7 +6,7 @@ namespace quorvel::ui {
 
 // The real prompts: message boxes, file dialogs and modal runs of Qt.
 class QtPrompts final : public Prompts {
-public:
+  public:
     PromptAnswer message(QWidget* owner, const QString& text, const QString& caption,
                          PromptButtons buttons, PromptIcon icon) override;
     ErrorPromptResult errorPrompt(QWidget* owner, const QString& text) override;

@@ -1,0 +1,85 @@
+#include "ui/error_prompt_dlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+using quorvel::ui::ErrorPromptResult;
+using quorvel::ui::PromptIcon;
+
+namespace {
+
+QIcon systemIcon(const QStyle& style, PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::Information:
+            return style.standardIcon(QStyle::SP_MessageBoxInformation);
+        case PromptIcon::Exclamation:
+            return style.standardIcon(QStyle::SP_MessageBoxWarning);
+        case PromptIcon::Stop:
+            return style.standardIcon(QStyle::SP_MessageBoxCritical);
+        case PromptIcon::None:
+            break;
+    }
+    return {};
+}
+
+QPushButton* makeButton(const QString& caption, const char* id, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+CErrorPromptDlg::CErrorPromptDlg(const QString& text, PromptIcon icon, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(QStringLiteral("エラーメッセージ"));
+    setModal(true);
+
+    auto* iconLabel = new QLabel(this);
+    iconLabel->setObjectName(QStringLiteral("1087"));
+    const QIcon shown = systemIcon(*style(), icon);
+    if (!shown.isNull()) {
+        const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        iconLabel->setPixmap(shown.pixmap(size, size));
+    }
+    iconLabel->setAlignment(Qt::AlignTop);
+
+    auto* message = new QLabel(text, this);
+    message->setObjectName(QStringLiteral("1081"));
+    message->setTextFormat(Qt::PlainText);
+    message->setWordWrap(true);
+    message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    message->setMinimumWidth(300);
+    message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    QPushButton* yes = makeButton(QStringLiteral("はい"), "1", this);
+    QPushButton* yesToAll = makeButton(QStringLiteral("すべてはい"), "1009", this);
+    QPushButton* no = makeButton(QStringLiteral("いいえ"), "2", this);
+    yes->setDefault(true);
+    connect(yes, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::Yes); });
+    connect(yesToAll, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::YesToAll); });
+    connect(no, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::No); });
+
+    auto* textRow = new QHBoxLayout;
+    textRow->addWidget(iconLabel);
+    textRow->addWidget(message, 1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(yes);
+    buttonRow->addWidget(yesToAll);
+    buttonRow->addWidget(no);
+    buttonRow->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(textRow);
+    layout->addLayout(buttonRow);
+    yes->setFocus();
+}
+
+void CErrorPromptDlg::choose(ErrorPromptResult result) {
+    m_result = result;
+    done(static_cast<int>(result));
+}
