@@ -61,6 +61,29 @@ std::vector<Subfolder> listSubfolders(const std::string& folder) {
     return subfolders;
 }
 
+std::vector<ListedFile> listRegularFiles(const std::string& folder) {
+    std::vector<ListedFile> files;
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) {
+        return files;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (entry->d_type == DT_DIR || isDots(entry->d_name)) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        files.push_back(
+            {entry->d_name, joinPath(folder, entry->d_name), (info.st_mode & S_IWUSR) == 0});
+    }
+    std::sort(files.begin(), files.end(),
+              [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
+    return files;
+}
+
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '/') {
         return folder + name;

@@ -29,6 +29,18 @@ std::optional<FolderIdentity> folderIdentity(const std::string& path);
 // included, in byte order of their names. A folder that cannot be read has none.
 std::vector<Subfolder> listSubfolders(const std::string& folder);
 
+// One regular file inside a folder.
+struct ListedFile {
+    std::string name;
+    std::string path;       // the folder's path, one separator, the name
+    bool readOnly = false;  // the owner's write permission bit is clear
+};
+
+// The regular files directly inside a folder (links to regular files included; never
+// FIFOs, sockets or devices), in byte order of their names. A folder that cannot be read
+// has none.
+std::vector<ListedFile> listRegularFiles(const std::string& folder);
+
 // Joins a folder path and a name with exactly one separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 

@@ -70,6 +70,7 @@ FileDialogResult QtPrompts::openFiles(QWidget* owner, const QString& title, cons
                                       const QStringList& filters) {
     QFileDialog dialog(owner, title, folder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted) {
         return {};
