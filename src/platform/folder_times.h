@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/creation_time.h"
 #include "platform/system_error.h"
 
 namespace quorvel::platform {
@@ -16,9 +17,6 @@ struct FolderTimes {
 
 // What reading the times found out about the creation time.
 enum class CreationTimeSource { Recorded, NotRecorded };
-
-// What writing the times did with the creation time.
-enum class CreationTimeWrite { Written, NotStorable };
 
 // An open folder, held only for one read or one write. Opening tests that the folder
 // exists and can be opened; the times are read and written through the open descriptor.
@@ -43,9 +41,6 @@ class FolderHandle {
                     SystemError& error) const;
 
   private:
-    bool writeCreationTime(std::int64_t creation, CreationTimeWrite& result,
-                           SystemError& error) const;
-
     int m_fd = -1;
 };
 
