@@ -1,0 +1,144 @@
+#include "folders/folder_time_stamps.h"
+
+#include <QFile>
+#include <cerrno>
+
+#include "platform/local_time.h"
+#include "ui/wait_cursor.h"
+
+using quorvel::platform::FolderHandle;
+using quorvel::platform::SystemError;
+using quorvel::ui::PromptAnswer;
+using quorvel::ui::PromptButtons;
+using quorvel::ui::PromptIcon;
+
+namespace {
+
+const QString kErrorCaption = QStringLiteral("エラーメッセージ");
+
+// Suffixes of the error prompt: a folder that cannot be opened, and one whose times
+// cannot be read or written.
+QString cannotOpenSuffix(const std::string& path) {
+    return QStringLiteral(
+               "\nフォルダ名：%1\nExplorer等でこのフォルダを開いている状態であれば、"
+               "それを閉じてください。")
+        .arg(QFile::decodeName(path.c_str()));
+}
+
+QString folderNameSuffix(const std::string& path) {
+    return QStringLiteral("\nフォルダ名：%1").arg(QFile::decodeName(path.c_str()));
+}
+
+// The system's text ends the first line; the suffix brings its own line break, so an
+// empty line stands between them.
+QString promptText(const QString& systemText, const QString& suffix) {
+    return systemText + QLatin1Char('\n') + suffix;
+}
+
+}  // namespace
+
+bool FolderTimeToTimeValue(std::int64_t folderTime, std::int64_t& timeValue) {
+    quorvel::platform::LocalDateTime local;
+    if (!quorvel::platform::toLocalDateTime(folderTime, local)) {
+        return false;
+    }
+    timeValue = local.year < 1900 ? 0 : folderTime;
+    return true;
+}
+
+CFolderTimeStamps::CFolderTimeStamps(quorvel::ui::Prompts& prompts, QWidget* owner)
+    : m_prompts(prompts), m_owner(owner) {}
+
+template <typename Operation>
+FolderOpResult CFolderTimeStamps::withOpenFolder(const std::string& path, Operation operation) {
+    for (;;) {
+        FolderHandle folder;
+        SystemError error;
+        FolderOpResult result = FolderOpResult::Done;
+        if (!folder.open(path, error)) {
+            result = ReportSystemError(error, cannotOpenSuffix(path));
+        } else if (operation(folder, error)) {
+            return FolderOpResult::Done;
+        } else {
+            result = ReportSystemError(error, folderNameSuffix(path));
+        }
+        if (result != FolderOpResult::Retry) {
+            return result;
+        }
+    }
+}
+
+FolderOpResult CFolderTimeStamps::ReadFolderTimes(const std::string& path, FolderTimes& times) {
+    FolderTimes read;
+    const FolderOpResult result =
+        withOpenFolder(path, [&read](const FolderHandle& folder, SystemError& error) {
+            quorvel::platform::CreationTimeSource source{};
+            return folder.readTimes(read, source, error);
+        });
+    if (result != FolderOpResult::Done) {
+        return result;
+    }
+    FolderTimes converted;
+    if (!FolderTimeToTimeValue(read.creation, converted.creation) ||
+        !FolderTimeToTimeValue(read.access, converted.access) ||
+        !FolderTimeToTimeValue(read.modification, converted.modification)) {
+        ReportInvalidTime(folderNameSuffix(path));
+        return FolderOpResult::Abort;
+    }
+    times = converted;
+    return FolderOpResult::Done;
+}
+
+FolderOpResult CFolderTimeStamps::SetFolderTimes(const std::string& path,
+                                                 const FolderTimes& times) {
+    return withOpenFolder(path, [&times](const FolderHandle& folder, SystemError& error) {
+        quorvel::platform::CreationTimeWrite creation{};
+        return folder.writeTimes(times, creation, error);
+    });
+}
+
+FolderOpResult CFolderTimeStamps::ReportSystemError(const SystemError& error,
+                                                    const QString& suffix) {
+    const quorvel::ui::NormalCursorWhilePrompting normalCursor;
+    const PromptAnswer answer =
+        m_prompts.message(m_owner, promptText(QString::fromLocal8Bit(error.text), suffix),
+                          kErrorCaption, PromptButtons::AbortRetryIgnore, PromptIcon::Exclamation);
+    switch (answer) {
+        case PromptAnswer::Abort:
+            return FolderOpResult::Abort;
+        case PromptAnswer::Ignore:
+            return FolderOpResult::Skip;
+        default:
+            return FolderOpResult::Retry;
+    }
+}
+
+void CFolderTimeStamps::ReportInvalidTime(const QString& suffix) {
+    const quorvel::ui::NormalCursorWhilePrompting normalCursor;
+    const SystemError error = quorvel::platform::systemError(EINVAL);
+    m_prompts.message(m_owner, promptText(QString::fromLocal8Bit(error.text), suffix),
+                      kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
+}
+
+unsigned CFolderTimeStamps::ChangeFolders(const MarkedFolderSet& set, const FolderTimes& first,
+                                          const quorvel::ui::DateIncrementSettings& increments) {
+    using namespace quorvel::ui;
+    FolderTimes working = first;
+    unsigned processed = 0;
+    for (const auto& [path, item] : set) {
+        const FolderOpResult result = SetFolderTimes(path, working);
+        if (result == FolderOpResult::Done) {
+            ++processed;
+        }
+        if (result > FolderOpResult::Skip) {
+            break;
+        }
+        StepDate(increments.mode, first.creation, working.creation,
+                 increments.increment[kIncrementSlotEditAccess]);
+        StepDate(increments.mode, first.access, working.access,
+                 increments.increment[kIncrementSlotCreated]);
+        StepDate(increments.mode, first.modification, working.modification,
+                 increments.increment[kIncrementSlotLastSaved]);
+    }
+    return processed;
+}

@@ -1,0 +1,213 @@
+#include "folders/folder_time_stamps.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "support/scripted_prompts.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using quorvel::test::ScriptedPrompts;
+using quorvel::test::TempFolder;
+using quorvel::ui::DateIncrementSettings;
+using quorvel::ui::IncrementMode;
+using quorvel::ui::PromptAnswer;
+using quorvel::ui::PromptButtons;
+using quorvel::ui::PromptIcon;
+
+constexpr std::int64_t kDay = 86'400;
+constexpr std::int64_t kT = 1'600'000'000;  // 2020-09-13 21:26:40 JST
+
+// Scripted prompts that also run an action while a message is up (the user fixing things).
+class PromptsWithAction final : public quorvel::ui::Prompts {
+  public:
+    ScriptedPrompts scripted;
+    std::function<void()> onMessage;
+
+    PromptAnswer message(QWidget* owner, const QString& text, const QString& caption,
+                         PromptButtons buttons, PromptIcon icon) override {
+        if (onMessage) {
+            onMessage();
+        }
+        return scripted.message(owner, text, caption, buttons, icon);
+    }
+    quorvel::ui::ErrorPromptResult errorPrompt(QWidget* owner, const QString& text) override {
+        return scripted.errorPrompt(owner, text);
+    }
+    quorvel::ui::FileDialogResult openFiles(QWidget* owner, const QString& title,
+                                            const QString& folder,
+                                            const QStringList& filters) override {
+        return scripted.openFiles(owner, title, folder, filters);
+    }
+    quorvel::ui::FileDialogResult saveFile(QWidget* owner, const QString& title,
+                                           const QString& path,
+                                           const QStringList& filters) override {
+        return scripted.saveFile(owner, title, path, filters);
+    }
+    QString existingFolder(QWidget* owner, const QString& title, const QString& folder) override {
+        return scripted.existingFolder(owner, title, folder);
+    }
+    int execDialog(QDialog& dialog) override { return scripted.execDialog(dialog); }
+};
+
+struct StatTimes {
+    std::int64_t access;
+    std::int64_t modification;
+    bool operator==(const StatTimes&) const = default;
+};
+
+StatTimes statTimes(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {-1, -1};
+    }
+    return {info.st_atim.tv_sec, info.st_mtim.tv_sec};
+}
+
+void PrintTo(const StatTimes& times, std::ostream* out) {
+    *out << "{" << times.access << ", " << times.modification << "}";
+}
+
+class FolderTimeStampsTest : public ::testing::Test {
+  protected:
+    FolderTimeStampsTest() {
+        for (const char* name : {"a", "b", "c"}) {
+            set.emplace(temp.makeFolder(name), nullptr);
+        }
+    }
+
+    std::string folder(const char* name) const { return temp / name; }
+
+    TempFolder temp;
+    PromptsWithAction prompts;
+    CFolderTimeStamps stamps{prompts, nullptr};
+    MarkedFolderSet set;
+    DateIncrementSettings increments;
+    const FolderTimes first{kT, kT + 100, kT + 200};
+};
+
+TEST_F(FolderTimeStampsTest, AddModeStepsEachTimeByItsOwnSlotInPathOrder) {
+    increments.mode = IncrementMode::Add;
+    increments.increment = {kDay, 7 * kDay, 3600, 60};
+    EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 3U);
+    EXPECT_TRUE(prompts.scripted.shown.empty());
+    EXPECT_EQ(statTimes(folder("a")), (StatTimes{kT + 100, kT + 200}));
+    EXPECT_EQ(statTimes(folder("b")), (StatTimes{kT + 100 + 3600, kT + 200 + 60}));
+    EXPECT_EQ(statTimes(folder("c")), (StatTimes{kT + 100 + 7200, kT + 200 + 120}));
+}
+
+TEST_F(FolderTimeStampsTest, ZeroIncrementsGiveEveryFolderThePickersTimesInEveryMode) {
+    for (const auto mode : {IncrementMode::Add, IncrementMode::Subtract, IncrementMode::Random}) {
+        increments.mode = mode;
+        EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 3U);
+        for (const char* name : {"a", "b", "c"}) {
+            EXPECT_EQ(statTimes(folder(name)), (StatTimes{kT + 100, kT + 200})) << name;
+        }
+    }
+}
+
+TEST_F(FolderTimeStampsTest, PromptAnswersDecideWhatHappensToAFolderThatIsGone) {
+    struct Case {
+        const char* name;
+        std::vector<PromptAnswer> answers;
+        unsigned processed;
+        std::size_t prompts;
+        StatTimes thirdFolder;  // the folder after the one that is gone
+    };
+    const StatTimes untouched{1, 2};
+    const Case cases[] = {
+        // Ignore: the dates step on past the skipped folder.
+        {"ignore", {PromptAnswer::Ignore}, 2, 1, {kT + 100 + 2 * 3600, kT + 200 + 2 * 60}},
+        {"retry, then ignore",
+         {PromptAnswer::Retry, PromptAnswer::Ignore},
+         2,
+         2,
+         {kT + 100 + 2 * 3600, kT + 200 + 2 * 60}},
+        {"abort", {PromptAnswer::Abort}, 1, 1, untouched},
+        {"closed otherwise means retry", {PromptAnswer::Ok, PromptAnswer::Abort}, 1, 2, untouched},
+    };
+    increments.mode = IncrementMode::Add;
+    increments.increment = {0, 0, 3600, 60};
+    std::filesystem::remove(folder("b"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const timespec old[2] = {{1, 0}, {2, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, folder("c").c_str(), old, 0), 0);
+        prompts.scripted.shown.clear();
+        prompts.scripted.messageAnswers.assign(c.answers.begin(), c.answers.end());
+
+        EXPECT_EQ(stamps.ChangeFolders(set, first, increments), c.processed);
+        ASSERT_EQ(prompts.scripted.shown.size(), c.prompts);
+        EXPECT_EQ(statTimes(folder("c")), c.thirdFolder);
+        const auto& prompt = prompts.scripted.shown.front();
+        EXPECT_EQ(prompt.caption, "エラーメッセージ");
+        EXPECT_EQ(prompt.buttons, PromptButtons::AbortRetryIgnore);
+        EXPECT_EQ(prompt.icon, PromptIcon::Exclamation);
+        EXPECT_EQ(prompt.text,
+                  QString::fromLocal8Bit(quorvel::platform::systemError(ENOENT).text) +
+                      "\n\nフォルダ名：" + QString::fromStdString(folder("b")) +
+                      "\nExplorer等でこのフォルダを開いている状態であれば、それを閉じてください。");
+    }
+}
+
+TEST_F(FolderTimeStampsTest, AbortOnTheFirstFolderChangesNothing) {
+    std::filesystem::remove(folder("a"));
+    const StatTimes before = statTimes(folder("b"));
+    prompts.scripted.messageAnswers = {PromptAnswer::Abort};
+    EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 0U);
+    EXPECT_EQ(statTimes(folder("b")), before);
+}
+
+TEST_F(FolderTimeStampsTest, RetrySucceedsOnceTheFolderIsBack) {
+    std::filesystem::remove(folder("b"));
+    prompts.onMessage = [&] { temp.makeFolder("b"); };
+    prompts.scripted.messageAnswers = {PromptAnswer::Retry};
+    EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 3U);
+    EXPECT_EQ(prompts.scripted.shown.size(), 1U);
+    EXPECT_EQ(statTimes(folder("b")), (StatTimes{kT + 100, kT + 200}));
+}
+
+TEST_F(FolderTimeStampsTest, ReadsTheTimesThatWereWritten) {
+    ASSERT_EQ(stamps.SetFolderTimes(folder("a"), first), FolderOpResult::Done);
+    FolderTimes read;
+    ASSERT_EQ(stamps.ReadFolderTimes(folder("a"), read), FolderOpResult::Done);
+    EXPECT_EQ(read.access, first.access);
+    EXPECT_EQ(read.modification, first.modification);
+
+    FolderTimes untouched{1, 2, 3};
+    prompts.scripted.messageAnswers = {PromptAnswer::Ignore};
+    EXPECT_EQ(stamps.ReadFolderTimes(temp / "missing", untouched), FolderOpResult::Skip);
+    EXPECT_EQ(untouched.creation, 1);
+    EXPECT_EQ(untouched.modification, 3);
+}
+
+TEST(FolderTimeToTimeValue, TimesBefore1900InLocalTimeBecomeZero) {
+    struct Case {
+        std::int64_t folderTime;
+        std::int64_t timeValue;
+    };
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    ::tzset();
+    // In Tokyo (UTC+9): 1900-01-01 00:00 local is 1899-12-31 15:00 UTC.
+    constexpr std::int64_t k1900Local = -2'208'988'800 - 9 * 3600;
+    const Case cases[] = {
+        {kT, kT},
+        {0, 0},
+        {-1, -1},
+        {k1900Local, k1900Local},
+        {k1900Local - 1, 0},
+        {-11'644'473'600, 0},  // 1601, the start of file times
+    };
+    for (const auto& c : cases) {
+        std::int64_t value = 42;
+        EXPECT_TRUE(FolderTimeToTimeValue(c.folderTime, value)) << c.folderTime;
+        EXPECT_EQ(value, c.timeValue) << c.folderTime;
+    }
+}
+
+}  // namespace
