@@ -1,9 +1,9 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "app/quorvel_app.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Quorvel"));
-    placeholder.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    CQuorvelApp quorvel;
+    return quorvel.Run();
 }

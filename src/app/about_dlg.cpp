@@ -1,0 +1,43 @@
+#include "app/about_dlg.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/shell_open.h"
+#include "res/icon.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("100"));
+    setWindowTitle(QStringLiteral("Quorvelのﾊﾞｰｼﾞｮﾝ情報"));
+
+    auto* icon = new QLabel;
+    icon->setPixmap(quorvel::res::quorvelIcon().pixmap(32, 32));
+
+    auto* lines = new QVBoxLayout;
+    lines->addWidget(new QLabel(QStringLiteral("Quorvel Version 4.0")));
+    lines->addWidget(new QLabel(QStringLiteral("文書のプロパティとタイムスタンプの一括変更")));
+    lines->addWidget(new QLabel(QStringLiteral("Copyright (C) Quorvel Project")));
+    m_webPageButton = new QPushButton(QString::fromLatin1(kWebAddress));
+    m_webPageButton->setObjectName(QStringLiteral("1080"));
+    m_webPageButton->setFlat(true);
+    m_webPageButton->setAutoDefault(false);
+    lines->addWidget(m_webPageButton);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setDefault(true);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addLayout(lines, 1);
+    layout->addWidget(ok, 0, Qt::AlignTop);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_webPageButton, &QPushButton::clicked, this, &CAboutDlg::OnWebPage);
+}
+
+void CAboutDlg::OnWebPage() {
+    quorvel::app::openWithDefaultApplication(m_webPageButton->text());
+}

@@ -1,0 +1,44 @@
+#include <QCheckBox>
+#include <QDir>
+
+#include "filelist/file_list_ctrl.h"
+#include "ui/prompts.h"
+#include "ui/quorvel_dlg.h"
+
+void CQuorvelDlg::OnFileListColumnClick() {
+    m_fileList->SortRowsByPath();
+}
+
+void CQuorvelDlg::OnFileListDoubleClick(int row) {
+    m_fileList->ToggleRowMark(row);
+}
+
+void CQuorvelDlg::OnRemoveMarkedFiles() {
+    m_fileList->RemoveMarkedRows();
+    m_fileList->RefreshCaption(m_fileList->CountMarkedRows());
+}
+
+void CQuorvelDlg::OnClearList() {
+    m_fileList->ClearAllRows();
+    m_fileList->SetColumnCaption(0, CFileListCtrl::CountCaption(0, 0));
+}
+
+void CQuorvelDlg::OnMarkAllFiles() {
+    m_fileList->SetAllRowsMark(true);
+}
+
+void CQuorvelDlg::OnUnmarkAllFiles() {
+    m_fileList->SetAllRowsMark(false);
+}
+
+void CQuorvelDlg::OnFileSetting() {
+    const quorvel::ui::FileDialogResult chosen =
+        m_prompts.openFiles(this, QString(), m_lastFileFolder, {});
+    if (chosen.paths.isEmpty()) {
+        return;
+    }
+    for (const QString& path : chosen.paths) {
+        m_fileList->AddFile(QDir::toNativeSeparators(path));
+    }
+    m_fileList->RefreshCaption(m_fileList->GetMarkedCount());
+}

@@ -1,0 +1,93 @@
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+
+#include "filelist/file_list_ctrl.h"
+#include "platform/local_time.h"
+#include "props/property_access.h"
+#include "res/string_table.h"
+#include "ui/picker_time.h"
+#include "ui/prompts.h"
+#include "ui/quorvel_dlg.h"
+
+namespace {
+
+constexpr int kFirstTextEditId = 1037;
+constexpr int kFirstTextChangeId = 1061;
+constexpr std::size_t kChangeableTextRows = 11;
+
+struct DateRowControls {
+    int pickerId;
+    int changeId;
+    int labelId;
+};
+
+// Date rows in display order: Edit Time, Last printed, Created, Last Saved.
+constexpr DateRowControls kDateRows[] = {
+    {1080, 1083, 1093}, {1081, 1084, 1094}, {1082, 1085, 1095}, {1057, 1072, 1096}};
+
+bool isDateRow(std::size_t catalogueIndex) {
+    return catalogueIndex >= quorvel::props::kFirstDateIndex &&
+           catalogueIndex < quorvel::props::kFirstDateIndex + quorvel::props::kDateCount;
+}
+
+}  // namespace
+
+void CQuorvelDlg::ShowSelectedFile() {
+    const int row = m_fileList->FirstSelectedRow();
+    if (row < 0) {
+        return;
+    }
+    const QString path = m_fileList->RowPath(row);
+    const std::string narrowPath = path.toStdString();
+    if (CheckFileStatus(narrowPath, false, nullptr) != 0) {
+        return;
+    }
+    quorvel::props::DocProperties properties;
+    const quorvel::props::MessageCode code =
+        quorvel::props::ReadDocProperties(narrowPath, properties);
+    if (code != quorvel::props::kSuccess) {
+        const QString text = quorvel::res::formatText(
+            QStringLiteral("%sのプロパティの処理中に、次のエラーが発生しました。\n%s"),
+            {path, quorvel::res::loadString(code)});
+        m_prompts.message(this, text, QCoreApplication::applicationName(),
+                          quorvel::ui::PromptButtons::Ok, quorvel::ui::PromptIcon::None);
+        return;
+    }
+
+    std::size_t textRow = 0;
+    std::size_t dateRow = 0;
+    for (const std::size_t index : quorvel::props::kDisplayOrder) {
+        const bool present = index < properties.size();
+        if (!isDateRow(index)) {
+            auto* edit = control<QLineEdit>(kFirstTextEditId + static_cast<int>(textRow));
+            edit->setText(present ? QString::fromStdString(properties[index].text) : QString());
+            edit->setEnabled(present);
+            if (textRow < kChangeableTextRows) {
+                auto* box = control<QCheckBox>(kFirstTextChangeId + static_cast<int>(textRow));
+                box->setEnabled(present);
+                if (!present) {
+                    box->setChecked(false);
+                }
+            }
+            ++textRow;
+            continue;
+        }
+        const DateRowControls& controls = kDateRows[dateRow++];
+        auto* picker = control<QDateTimeEdit>(controls.pickerId);
+        auto* box = control<QCheckBox>(controls.changeId);
+        // The edit time, a duration, is shown like the dates: as a moment in local time.
+        const bool shown =
+            present && properties[index].isTime &&
+            quorvel::ui::setPickerSeconds(
+                *picker, quorvel::platform::fileTimeToUnixSeconds(properties[index].time));
+        picker->setEnabled(shown);
+        box->setEnabled(shown);
+        if (!shown) {
+            box->setChecked(false);
+        }
+        control<QLineEdit>(controls.labelId)
+            ->setToolTip(quorvel::res::loadString(shown ? 117 : 119));
+    }
+}

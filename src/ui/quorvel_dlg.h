@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/file_status.h"
+
+class CFileListCtrl;
+class QMenuBar;
+
+namespace quorvel::ui {
+class Prompts;
+}
+
+// The four file time-stamp choices, in the order of radios 1078, 1076, 1077, 1089.
+enum class TimeStampMode {
+    NoChange = 0,
+    AlsoTimeStamps = 1,
+    TimeStampsOnly = 2,
+    KeepTimeStamps = 3
+};
+
+// The main window: one document's property fields, the file time stamps, the file list and
+// the folder pane. Every control carries its numeric id as object name.
+class CQuorvelDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Change boxes in flag order: text fields 0..10, then the dates Edit Time, Last printed,
+    // Created, Last Saved.
+    static constexpr std::array<int, 15> kChangeBoxIds = {
+        1061, 1062, 1063, 1064, 1065, 1066, 1067, 1068, 1069, 1070, 1071, 1083, 1084, 1085, 1072};
+
+    explicit CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent = nullptr);
+    ~CQuorvelDlg() override;
+
+    // The control (or menu command) with this id, or nullptr.
+    template <class T>
+    T* control(int id) const {
+        return findChild<T*>(QString::number(id));
+    }
+
+    quorvel::ui::Prompts& prompts() const { return m_prompts; }
+    CFileListCtrl& fileList() const { return *m_fileList; }
+    TimeStampMode SelectedTimeStampMode() const;
+    // Copies the ticks of the 15 change boxes into the change flags.
+    void ReadChangeFlags();
+    const std::array<int, 15>& ChangeFlags() const { return m_changeFlags; }
+
+    // Fills the dialog with the first selected file's properties and time stamps.
+    void ShowSelectedFile();
+    // Offers to clear a read-only attribute and hands over the file's times: to times when
+    // given, else to pickers 1086, 1090, 1079. 0 go on, 1 declined, 2 file error shown.
+    std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
+                                 quorvel::platform::FileTimes* times);
+
+  public slots:
+    // Saves the settings kept across runs and closes: 終了, Escape and the close box.
+    void reject() override;
+
+  private:
+    void BuildControls();
+    QWidget* BuildPropertyFields();
+    QWidget* BuildFileTimeStampGroup();
+    QWidget* BuildCommandRow();
+    QWidget* BuildFileListPane();
+    QWidget* BuildFolderPane();
+    QMenuBar* BuildMenu();
+    void SetUpToolTips();
+    void ConnectHandlers();
+    void InitDialog();
+
+    void OnCheckAllChanges();
+    void OnUncheckAllChanges();
+    void SetEnabledChangeBoxes(bool checked);
+    void OnSubDirClicked();
+    void OnMarkLinkedClicked();
+    void OnFileListRowChanged();
+    void OnShowFile();
+    void OnForceGeneration();
+    void OnHelp();
+    void OnVersion();
+
+    void OnFileListColumnClick();
+    void OnFileListDoubleClick(int row);
+    void OnRemoveMarkedFiles();
+    void OnClearList();
+    void OnMarkAllFiles();
+    void OnUnmarkAllFiles();
+    void OnFileSetting();
+
+    void ShowFileError(const QString& text);
+
+    quorvel::ui::Prompts& m_prompts;
+    CFileListCtrl* m_fileList = nullptr;
+    std::array<int, 15> m_changeFlags{};
+    QString m_modulePath;
+    QString m_lastFileFolder;
+    QIcon m_icon;
+};

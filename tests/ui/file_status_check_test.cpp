@@ -1,0 +1,105 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFile>
+
+#include "support/dialog_fixture.h"
+#include "ui/picker_time.h"
+
+namespace quorvel::test {
+namespace {
+
+using platform::FileTimes;
+using ui::PromptAnswer;
+using ui::PromptButtons;
+using ui::PromptIcon;
+
+constexpr std::int64_t kAccessed = 1'600'000'000;
+constexpr std::int64_t kModified = 1'500'000'000;
+
+class FileStatusCheck : public DialogFixture {
+  protected:
+    std::string makeFile(const char* name, mode_t mode) {
+        const std::string path = QDir(m_dir.path()).filePath(QString::fromUtf8(name)).toStdString();
+        QFile file(QString::fromStdString(path));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        const timespec times[2] = {{kAccessed, 250'000'000}, {kModified, 750'000'000}};
+        EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        EXPECT_EQ(chmod(path.c_str(), mode), 0);
+        return path;
+    }
+
+    static struct stat statOf(const std::string& path) {
+        struct stat info {};
+        stat(path.c_str(), &info);
+        return info;
+    }
+
+    std::int64_t pickerValue(int id) {
+        std::int64_t seconds = 0;
+        EXPECT_TRUE(ui::pickerSeconds(*dialog->control<QDateTimeEdit>(id), seconds));
+        return seconds;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(FileStatusCheck, WritableFileGoesOnAndFillsThePickers) {
+    CQuorvelDlg& dlg = openDialog();
+    const std::string path = makeFile("plain.doc", 0644);
+    EXPECT_EQ(dlg.CheckFileStatus(path, false, nullptr), 0);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(pickerValue(1090), kAccessed);
+    EXPECT_EQ(pickerValue(1079), kModified);
+}
+
+TEST_F(FileStatusCheck, MissingFileGoesOnSilently) {
+    CQuorvelDlg& dlg = openDialog();
+    ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(1079), 1000);
+    FileTimes times{1, 2, 3, false};
+    EXPECT_EQ(dlg.CheckFileStatus("/nonexistent/x.doc", false, &times), 0);
+    EXPECT_EQ(dlg.CheckFileStatus("/nonexistent/x.doc", false, nullptr), 0);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(times.accessed, 2);
+    EXPECT_EQ(pickerValue(1079), 1000);
+}
+
+TEST_F(FileStatusCheck, ReadOnlyPromptAnsweredBothWays) {
+    CQuorvelDlg& dlg = openDialog();
+    const std::string path = makeFile("読込専用.doc", 0444);
+
+    prompts.messageAnswers.push_back(PromptAnswer::No);
+    FileTimes times;
+    EXPECT_EQ(dlg.CheckFileStatus(path, false, &times), 1);
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(prompts.shown[0].text,
+              QString::fromStdString(path) +
+                  QStringLiteral("は読込み専用となっています。読込み専用属性を変更しますか?\n"
+                                 "変更しない場合、プロパティの表示と変更ともできません。"));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("エラーメッセージ"));
+    EXPECT_EQ(prompts.shown[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(times.modified, kModified) << "times are handed over even when declined";
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0444U);
+
+    prompts.messageAnswers.push_back(PromptAnswer::Yes);
+    EXPECT_EQ(dlg.CheckFileStatus(path, true, nullptr), 0);
+    const struct stat after = statOf(path);
+    EXPECT_EQ(after.st_mode & 07777, 0644U);
+    EXPECT_EQ(after.st_mtim.tv_sec, kModified);
+    EXPECT_EQ(after.st_mtim.tv_nsec, 0) << "the status write keeps whole seconds";
+    EXPECT_EQ(after.st_atim.tv_sec, kAccessed);
+}
+
+TEST_F(FileStatusCheck, SkipTimesLeavesThePickersAlone) {
+    CQuorvelDlg& dlg = openDialog();
+    const std::string path = makeFile("skip.doc", 0644);
+    ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(1079), 1000);
+    EXPECT_EQ(dlg.CheckFileStatus(path, true, nullptr), 0);
+    EXPECT_EQ(pickerValue(1079), 1000);
+}
+
+}  // namespace
+}  // namespace quorvel::test
