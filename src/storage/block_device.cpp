@@ -12,15 +12,16 @@ namespace {
 // An office suite keeps ".~lock.NAME#" beside a document it has open.
 bool officeLockFileExists(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    struct stat st{};
+    struct stat st {};
     return ::stat((folder + ".~lock." + name + "#").c_str(), &st) == 0;
 }
 
 // Whole-file advisory write lock owned by this open file description.
 bool lockWholeFile(int fd) {
-    struct flock lock{};
+    struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
@@ -34,7 +35,7 @@ Status FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& ou
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? Status::NotFound : Status::IoError;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return Status::IoError;
@@ -48,13 +49,15 @@ Status FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& ou
     return Status::Ok;
 }
 
-FileDevice::~FileDevice() { ::close(m_fd); }
+FileDevice::~FileDevice() {
+    ::close(m_fd);
+}
 
 bool FileDevice::readAt(std::uint64_t offset, std::span<std::byte> out) {
     std::size_t done = 0;
     while (done < out.size()) {
-        const ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done,
-                                  static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -85,8 +88,12 @@ bool FileDevice::writeAt(std::uint64_t offset, std::span<const std::byte> data) 
     return true;
 }
 
-bool FileDevice::sync() { return ::fdatasync(m_fd) == 0; }
+bool FileDevice::sync() {
+    return ::fdatasync(m_fd) == 0;
+}
 
-std::uint64_t FileDevice::size() const { return m_size; }
+std::uint64_t FileDevice::size() const {
+    return m_size;
+}
 
 }  // namespace quorvel::storage

@@ -13,7 +13,7 @@ namespace quorvel::storage {
 // Positioned byte I/O under the container. Tests substitute devices that fail or
 // stop after a number of writes.
 class BlockDevice {
-public:
+  public:
     virtual ~BlockDevice() = default;
     // Reads exactly out.size() bytes at offset; false on error or short read.
     virtual bool readAt(std::uint64_t offset, std::span<std::byte> out) = 0;
@@ -27,7 +27,7 @@ public:
 // A document on disk, opened read-write with pread/pwrite and held under an
 // advisory write lock for the object's lifetime.
 class FileDevice final : public BlockDevice {
-public:
+  public:
     // NotFound, Locked, IoError (e.g. no write permission) or Ok.
     static Status open(const std::string& path, std::unique_ptr<FileDevice>& out);
     ~FileDevice() override;
@@ -39,7 +39,7 @@ public:
     bool sync() override;
     std::uint64_t size() const override;
 
-private:
+  private:
     explicit FileDevice(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
     int m_fd;
     std::uint64_t m_size;

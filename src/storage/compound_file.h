@@ -22,7 +22,7 @@ enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root 
 // needs; every write is copy-on-write so that an interrupted write leaves the old
 // or the new stream content, never a damaged file.
 class CompoundFile {
-public:
+  public:
     // Checks the header and the directory; NotCompound, Damaged, IoError or Ok.
     static Status open(BlockDevice& device, std::unique_ptr<CompoundFile>& out);
     ~CompoundFile();
@@ -45,7 +45,7 @@ public:
     Status createStream(EntryId storage, std::u16string_view name, std::span<const std::byte> data,
                         EntryId& out);
 
-private:
+  private:
     struct Impl;
     explicit CompoundFile(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;

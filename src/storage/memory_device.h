@@ -10,7 +10,7 @@ namespace quorvel::storage {
 
 // A document held in memory: what parsers, tests and the fuzz targets run on.
 class MemoryDevice : public BlockDevice {
-public:
+  public:
     MemoryDevice() = default;
     explicit MemoryDevice(std::vector<std::byte> bytes) : m_bytes(std::move(bytes)) {}
 
@@ -33,7 +33,7 @@ public:
 
     const std::vector<std::byte>& bytes() const { return m_bytes; }
 
-private:
+  private:
     std::vector<std::byte> m_bytes;
 };
 

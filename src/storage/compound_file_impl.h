@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "storage/cfb_header.h"
+#include "storage/compound_file.h"
+#include "storage/directory.h"
+#include "storage/fat.h"
+#include "storage/mini_fat.h"
+#include "storage/mini_stream.h"
+#include "storage/sector_file.h"
+
+namespace quorvel::storage {
+
+// Where new stream content was put: its first sector (or mini sector).
+struct Placement {
+    cfb::SectorId start = cfb::kEndOfChain;
+    std::uint64_t size = 0;
+};
+
+struct CompoundFile::Impl {
+    explicit Impl(BlockDevice& onDevice) : device(onDevice) {}
+
+    // Reads the header and the root entry, dropping everything held before.
+    Status load();
+    Status readContent(const cfb::DirEntry& stream, std::vector<std::byte>& out);
+    Status readSectors(cfb::SectorId start, std::span<std::byte> out);
+    Status readMiniSectors(cfb::SectorId start, std::span<std::byte> out);
+
+    Status replace(EntryId stream, std::span<const std::byte> data);
+    Status create(EntryId storage, std::u16string_view name, std::span<const std::byte> data,
+                  EntryId& out);
+    Status placeContent(std::span<const std::byte> data, Placement& out);
+    Status placeSectors(std::span<const std::byte> data, Placement& out);
+    Status placeMiniSectors(std::span<const std::byte> data, Placement& out);
+    Status allocateMiniSector(cfb::SectorId& out);
+    Status commitAllocation();
+    Status writeHeaderIfChanged();
+    Status collectChain(const cfb::DirEntry& stream, std::vector<cfb::SectorId>& out);
+    Status freeSectors(bool mini, const std::vector<cfb::SectorId>& sectors);
+    // After a failed write: forgets what memory holds and reads the file again.
+    Status recover(Status failure);
+    Status sync() { return file->sync(); }
+
+    BlockDevice& device;
+    bool usable = false;
+    cfb::Header header;
+    std::array<std::byte, cfb::kHeaderSize> headerOnDisk{};
+    std::unique_ptr<cfb::SectorFile> file;
+    std::unique_ptr<cfb::Fat> fat;
+    std::unique_ptr<cfb::MiniFat> miniFat;
+    std::unique_ptr<cfb::Directory> directory;
+    std::unique_ptr<cfb::MiniStream> miniStream;
+    // Links from existing chains to sectors added by the write in progress.
+    std::vector<cfb::ChainLink> links;
+    // Mini sectors appended by the write in progress start here.
+    std::uint32_t nextMiniAppend = 0;
+};
+
+}  // namespace quorvel::storage

@@ -1,0 +1,60 @@
+#include "storage/sector_chain.h"
+
+namespace quorvel::storage::cfb {
+
+Status SectorChain::step(AllocationTable& table, std::uint32_t idLimit, Step& result) {
+    SectorId next = m_first;
+    if (!m_sectors.empty()) {
+        if (const Status s = table.get(m_sectors.back(), next); s != Status::Ok) {
+            return s;
+        }
+    }
+    if (next == kEndOfChain) {
+        m_ended = true;
+        result = Step::Ended;
+        return Status::Ok;
+    }
+    if (next >= idLimit || !m_seen.insert(next).second) {
+        return Status::Damaged;
+    }
+    m_sectors.push_back(next);
+    result = Step::Added;
+    return Status::Ok;
+}
+
+Status SectorChain::sectorAt(std::uint32_t index, AllocationTable& table, std::uint32_t idLimit,
+                             SectorId& out) {
+    while (m_sectors.size() <= index) {
+        Step result = Step::Ended;
+        if (m_ended) {
+            return Status::Damaged;
+        }
+        if (const Status s = step(table, idLimit, result); s != Status::Ok) {
+            return s;
+        }
+    }
+    out = m_sectors[index];
+    return Status::Ok;
+}
+
+Status SectorChain::length(AllocationTable& table, std::uint32_t idLimit, std::uint32_t& out) {
+    while (!m_ended) {
+        Step result = Step::Ended;
+        if (const Status s = step(table, idLimit, result); s != Status::Ok) {
+            return s;
+        }
+    }
+    out = static_cast<std::uint32_t>(m_sectors.size());
+    return Status::Ok;
+}
+
+void SectorChain::append(SectorId sector) {
+    if (m_sectors.empty()) {
+        m_first = sector;
+    }
+    m_sectors.push_back(sector);
+    m_seen.insert(sector);
+    m_ended = true;
+}
+
+}  // namespace quorvel::storage::cfb

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+#include "storage/allocation_table.h"
+#include "storage/cfb_format.h"
+#include "storage/storage_status.h"
+
+namespace quorvel::storage::cfb {
+
+// A chain of sectors (or mini sectors) followed through its table only as far as a
+// caller asks. A loop, a step outside [0, idLimit) or an early end is Damaged.
+class SectorChain {
+  public:
+    explicit SectorChain(SectorId first = kEndOfChain) : m_first(first) {}
+
+    // The index-th sector of the chain.
+    Status sectorAt(std::uint32_t index, AllocationTable& table, std::uint32_t idLimit,
+                    SectorId& out);
+    // Follows the chain to its end marker and gives its length.
+    Status length(AllocationTable& table, std::uint32_t idLimit, std::uint32_t& out);
+    // The sectors followed so far.
+    const std::vector<SectorId>& sectors() const { return m_sectors; }
+    // Adds a sector planned to follow the last one (after a walk to the end).
+    void append(SectorId sector);
+
+  private:
+    enum class Step { Added, Ended };
+    Status step(AllocationTable& table, std::uint32_t idLimit, Step& result);
+
+    SectorId m_first;
+    std::vector<SectorId> m_sectors;
+    std::unordered_set<SectorId> m_seen;
+    bool m_ended = false;
+};
+
+}  // namespace quorvel::storage::cfb
