@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <ctime>
 
 #include "app/about_dlg.h"
 #include "app/settings.h"
@@ -376,6 +377,11 @@ void CQuorvelDlg::InitDialog() {
     m_lastFileFolder = QCoreApplication::applicationDirPath();
 
     control<QRadioButton>(1078)->setChecked(true);
+    // Like the platform's pickers, all seven start at the present moment.
+    const auto now = static_cast<std::int64_t>(std::time(nullptr));
+    for (QDateTimeEdit* picker : findChildren<QDateTimeEdit*>()) {
+        quorvel::ui::setPickerSeconds(*picker, now);
+    }
     for (const DateFieldSpec& field : kDateFields) {
         control<QLineEdit>(field.labelId)->setText(text(field.label));
     }

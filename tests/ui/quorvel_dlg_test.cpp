@@ -12,11 +12,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <cstdlib>
+#include <ctime>
 
 #include "app/settings.h"
 #include "filelist/file_list_ctrl.h"
 #include "props/property_access.h"
 #include "support/dialog_fixture.h"
+#include "ui/picker_time.h"
 
 namespace quorvel::test {
 namespace {
@@ -216,6 +219,12 @@ TEST_F(MainDialog, FirstStartUsesTheDefaults) {
     for (int id : {1080, 1081, 1082, 1057}) {
         EXPECT_EQ(dlg.control<QDateTimeEdit>(id)->displayFormat(),
                   QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    }
+    for (QDateTimeEdit* picker : dlg.findChildren<QDateTimeEdit*>()) {
+        std::int64_t shown = 0;
+        ASSERT_TRUE(ui::pickerSeconds(*picker, shown));
+        EXPECT_LE(std::abs(shown - static_cast<std::int64_t>(std::time(nullptr))), 5)
+            << picker->objectName().toStdString();
     }
     dlg.control<QRadioButton>(1089)->click();
     EXPECT_EQ(dlg.SelectedTimeStampMode(), TimeStampMode::KeepTimeStamps);
