@@ -2,29 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <string>
+#include "support/time_zone_scope.h"
 
 namespace quorvel::platform {
 namespace {
 
-class TimeZoneScope {
-public:
-    explicit TimeZoneScope(const char* zone) {
-        const char* old = std::getenv("TZ");
-        m_old = old ? old : "";
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~TimeZoneScope() {
-        ::setenv("TZ", m_old.c_str(), 1);
-        ::tzset();
-    }
-
-private:
-    std::string m_old;
-};
+using test::TimeZoneScope;
 
 TEST(LocalTime, FileTimeAndUnixSecondsConvertBothWays) {
     EXPECT_EQ(fileTimeToUnixSeconds(116444736000000000ULL), 0);

@@ -112,28 +112,27 @@ const ExpectedControl kControls[] = {
     {1017, Kind::Button, "変更", false},
 };
 
+// The text of the label whose buddy the widget is.
+QString buddyCaption(CQuorvelDlg& dlg, QWidget* widget) {
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        if (label->buddy() == widget) {
+            return label->text();
+        }
+    }
+    return {};
+}
+
 // The caption a user (or a screen reader) finds for the control.
 QString shownCaption(CQuorvelDlg& dlg, const ExpectedControl& expected) {
     QWidget* widget = dlg.control<QWidget>(expected.id);
     switch (expected.kind) {
         case Kind::Edit:
         case Kind::Combo:
-            for (QLabel* label : dlg.findChildren<QLabel*>()) {
-                if (label->buddy() == widget) {
-                    return label->text();
-                }
-            }
-            return {};
+            return buddyCaption(dlg, widget);
         case Kind::ReadOnlyEdit:
-            if (expected.id >= 1093) {
-                return static_cast<QLineEdit*>(widget)->text();
-            }
-            for (QLabel* label : dlg.findChildren<QLabel*>()) {
-                if (label->buddy() == widget) {
-                    return label->text();
-                }
-            }
-            return {};
+            // The four date labels are read-only edits themselves.
+            return expected.id >= 1093 ? static_cast<QLineEdit*>(widget)->text()
+                                       : buddyCaption(dlg, widget);
         case Kind::Picker:
             return widget->accessibleName();
         case Kind::Check:
