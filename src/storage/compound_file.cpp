@@ -33,8 +33,10 @@ Status CompoundFile::Impl::load() {
         return Status::Damaged;
     }
     fat = std::make_unique<Fat>(*file, header);
+    // Some writers leave a MiniFAT count beside a chain that starts at end of chain.
+    const bool noMiniFat = header.firstMiniFatSector() > kMaxRegSect;
     miniFat = std::make_unique<MiniFat>(*file, *fat, header.firstMiniFatSector(),
-                                        header.numMiniFatSectors());
+                                        noMiniFat ? 0 : header.numMiniFatSectors());
     directory =
         std::make_unique<Directory>(*file, *fat, header.firstDirSector(), header.isVersion3());
     DirEntry root;

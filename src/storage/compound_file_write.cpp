@@ -52,20 +52,25 @@ Status CompoundFile::Impl::placeSectors(std::span<const std::byte> data, Placeme
             return s;
         }
     }
-    std::vector<std::byte> block(sectorSize);
-    for (std::size_t i = 0; i < sectors.size(); ++i) {
+    // One write per run of consecutive sectors; the last sector is padded with zeros.
+    for (std::size_t i = 0; i < sectors.size();) {
+        std::size_t j = i + 1;
+        while (j < sectors.size() && sectors[j] == sectors[j - 1] + 1) {
+            ++j;
+        }
         const std::size_t from = i * sectorSize;
-        const std::size_t length = std::min<std::size_t>(sectorSize, data.size() - from);
-        std::fill(
-            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), length, block.begin()),
-            block.end(), std::byte{0});
-        if (const Status s = file->write(sectors[i], 0, block); s != Status::Ok) {
+        const std::size_t to = std::min(data.size(), j * sectorSize);
+        std::vector<std::byte> run(data.begin() + static_cast<std::ptrdiff_t>(from),
+                                   data.begin() + static_cast<std::ptrdiff_t>(to));
+        run.resize((j - i) * sectorSize);
+        if (const Status s = file->write(sectors[i], 0, run); s != Status::Ok) {
             return s;
         }
-        if (i + 1 < sectors.size()) {
-            if (const Status s = fat->set(sectors[i], sectors[i + 1]); s != Status::Ok) {
-                return s;
-            }
+        i = j;
+    }
+    for (std::size_t i = 0; i + 1 < sectors.size(); ++i) {
+        if (const Status s = fat->set(sectors[i], sectors[i + 1]); s != Status::Ok) {
+            return s;
         }
     }
     out.start = sectors.front();

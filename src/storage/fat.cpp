@@ -4,6 +4,14 @@
 
 namespace quorvel::storage::cfb {
 
+// Appending starts at the end of the file, or where the FAT ends when sectors lie
+// beyond its reach (left by an interrupted write): nothing can refer to those.
+Fat::Fat(SectorFile& file, Header& header)
+    : AllocationTable(file),
+      m_header(header),
+      m_nextAppend(
+          static_cast<std::uint32_t>(std::min<std::uint64_t>(file.sectorCount(), capacity()))) {}
+
 Status Fat::locate(std::uint32_t index, SectorId& out) {
     if (index >= m_header.numFatSectors()) {
         return Status::Damaged;

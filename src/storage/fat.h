@@ -14,8 +14,7 @@ namespace quorvel::storage::cfb {
 // their registration in the header and the DIFAT is kept in memory until written.
 class Fat final : public AllocationTable {
   public:
-    Fat(SectorFile& file, Header& header)
-        : AllocationTable(file), m_header(header), m_nextAppend(file.sectorCount()) {}
+    Fat(SectorFile& file, Header& header);
 
     // A sector for new data, marked end of chain: a free one held in memory, else
     // one appended at the end of the file.

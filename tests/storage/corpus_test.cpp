@@ -5,6 +5,7 @@
 #include <iterator>
 #include <set>
 
+#include "cfb_builder.h"
 #include "storage/compound_file.h"
 #include "storage/memory_device.h"
 #include "storage_test_util.h"
@@ -61,6 +62,46 @@ TEST(Corpus, EveryDocumentOpensAndEveryStreamReads) {
         std::map<std::u16string, std::vector<std::byte>> streams;
         EXPECT_EQ(readAllStreams(*file, streams), Status::Ok);
         EXPECT_FALSE(streams.empty());
+    }
+}
+
+Status reopenAndRead(const std::vector<std::byte>& bytes,
+                     std::map<std::u16string, std::vector<std::byte>>& out) {
+    MemoryDevice device(bytes);
+    std::unique_ptr<CompoundFile> file;
+    if (const Status s = CompoundFile::open(device, file); s != Status::Ok) {
+        return s;
+    }
+    return readAllStreams(*file, out);
+}
+
+// Rewrites the summary stream through the cutoff and back, then adds a stream; after
+// each step the file reopens with every other stream byte-identical.
+TEST(Corpus, RewritesKeepEveryOtherStreamByteIdentical) {
+    const std::vector<std::pair<std::u16string, std::size_t>> steps = {
+        {u"\u0005SummaryInformation", 700},
+        {u"\u0005SummaryInformation", 5000},
+        {u"\u0005SummaryInformation", 300},
+        {u"QuorvelCheck", 100}};
+    for (const fs::path& path : corpusFiles(false)) {
+        if (notCompound(path)) {
+            continue;
+        }
+        SCOPED_TRACE(path.string());
+        MemoryDevice device(readFile(path));
+        std::map<std::u16string, std::vector<std::byte>> expected;
+        ASSERT_EQ(reopenAndRead(device.bytes(), expected), Status::Ok);
+        unsigned seed = 0;
+        for (const auto& [name, size] : steps) {
+            std::unique_ptr<CompoundFile> file;
+            ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
+            expected[name] = patternBytes(size, ++seed);
+            EntryId id = 0;
+            ASSERT_EQ(file->createStream(kRootEntry, name, expected[name], id), Status::Ok);
+            std::map<std::u16string, std::vector<std::byte>> after;
+            ASSERT_EQ(reopenAndRead(device.bytes(), after), Status::Ok);
+            EXPECT_TRUE(after == expected);
+        }
     }
 }
 

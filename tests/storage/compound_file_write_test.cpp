@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cfb_builder.h"
+#include "storage/compound_file.h"
+#include "storage/memory_device.h"
+#include "storage_test_util.h"
+#include "test_devices.h"
+
+namespace quorvel::storage::test {
+namespace {
+
+using Streams = std::map<std::u16string, std::vector<std::byte>>;
+
+Streams streamsOf(const TestFileSpec& spec) {
+    Streams out;
+    for (const TestStream& s : spec.streams) {
+        out[s.name] = s.data;
+    }
+    return out;
+}
+
+Status readImage(const std::vector<std::byte>& bytes, Streams& out) {
+    MemoryDevice device(bytes);
+    std::unique_ptr<CompoundFile> file;
+    if (const Status s = CompoundFile::open(device, file); s != Status::Ok) {
+        return s;
+    }
+    return readAllStreams(*file, out);
+}
+
+// Writes `data` to the stream `name` of the root: replaced when it exists, else created.
+Status writeStream(CompoundFile& file, std::u16string_view name,
+                   const std::vector<std::byte>& data) {
+    EntryId id = 0;
+    return file.createStream(kRootEntry, name, data, id);
+}
+
+struct WriteCase {
+    const char* what;
+    TestFileSpec spec;
+    std::u16string stream;
+    std::vector<std::byte> data;
+};
+
+TestStream named(const char16_t* name, std::size_t size, unsigned seed) {
+    return {name, patternBytes(size, seed)};
+}
+
+std::vector<WriteCase> writeCases() {
+    const std::vector<TestStream> common = {named(u"Fill1", 4000, 11), named(u"Fill2", 3990, 12),
+                                            named(u"Small", 100, 13), named(u"Big", 9000, 14)};
+    auto with = [&](std::vector<TestStream> extra, unsigned shift = 9) {
+        TestFileSpec spec;
+        spec.sectorShift = shift;
+        spec.streams = common;
+        spec.streams.insert(spec.streams.end(), extra.begin(), extra.end());
+        return spec;
+    };
+    // 109 FAT sectors, all named in the header: one more needs a DIFAT sector.
+    TestFileSpec fullHeaderDifat = with({named(u"Huge", (109 * 128 - 160) * 512, 5)});
+    TestFileSpec fewEntries;
+    fewEntries.streams = {named(u"A", 100, 1), named(u"B", 5000, 2), named(u"C", 10, 3)};
+    return {
+        {"mini stream grows (new mini stream and MiniFAT sectors)", with({named(u"T", 200, 1)}),
+         u"T", patternBytes(3000, 2)},
+        {"mini stream shrinks", with({named(u"T", 3000, 1)}), u"T", patternBytes(100, 2)},
+        {"crosses the cutoff up", with({named(u"T", 200, 1)}), u"T", patternBytes(10000, 2)},
+        {"crosses the cutoff down", with({}), u"Big", patternBytes(500, 2)},
+        {"to empty", with({}), u"Small", {}},
+        {"big stream grows past the FAT", with({named(u"T", 5000, 1)}), u"T",
+         patternBytes(90000, 2)},
+        {"big sectors: mini stream grows", with({named(u"T", 200, 1)}, 12), u"T",
+         patternBytes(4000, 2)},
+        {"big sectors: grows past the FAT", with({named(u"T", 5000, 1)}, 12), u"T",
+         patternBytes(5'000'000, 2)},
+        {"FAT grows past the header (new DIFAT sector)", fullHeaderDifat, u"Big",
+         patternBytes(200000, 2)},
+        {"creates a mini stream", with({}), u"\u0005SummaryInformation", patternBytes(400, 3)},
+        {"creates a big stream", with({}), u"New", patternBytes(6000, 3)},
+        {"creates in a new directory sector", fewEntries, u"D", patternBytes(300, 3)},
+        {"creates an empty stream", fewEntries, u"Zero", {}},
+    };
+}
+
+TEST(CompoundFileWrite, GrowsTheFatIntoADifatSector) {
+    const WriteCase c = writeCases()[8];
+    MemoryDevice device;
+    ASSERT_EQ(buildCompoundFile(c.spec, device).fatSectors, 109U);
+    std::unique_ptr<CompoundFile> file;
+    ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
+    ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
+    const auto field = [&](std::size_t at) { return std::to_integer<int>(device.bytes()[at]); };
+    EXPECT_GT(field(44), 109);  // FAT sectors
+    EXPECT_EQ(field(72), 1);    // DIFAT sectors
+}
+
+TEST(CompoundFileWrite, ReplacesAndCreatesKeepingEveryOtherStream) {
+    for (const WriteCase& c : writeCases()) {
+        SCOPED_TRACE(c.what);
+        MemoryDevice device(buildCompoundFile(c.spec));
+        std::unique_ptr<CompoundFile> file;
+        ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
+        ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
+        Streams expected = streamsOf(c.spec);
+        expected[c.stream] = c.data;
+        Streams again;
+        ASSERT_EQ(readAllStreams(*file, again), Status::Ok);
+        EXPECT_EQ(again, expected);
+        ASSERT_EQ(readImage(device.bytes(), again), Status::Ok);
+        EXPECT_EQ(again, expected);
+    }
+}
+
+// The process is killed after every possible number of writes: the file left behind
+// opens, holds the old or the new content, every other stream unchanged, and takes
+// the same write again.
+TEST(CompoundFileWrite, AnInterruptedWriteLeavesOldOrNewContent) {
+    for (const WriteCase& c : writeCases()) {
+        SCOPED_TRACE(c.what);
+        const std::vector<std::byte> original = buildCompoundFile(c.spec);
+        const Streams before = streamsOf(c.spec);
+        Streams after = before;
+        after[c.stream] = c.data;
+        int sawNew = 0;
+        for (int k = 0;; ++k) {
+            SCOPED_TRACE(k);
+            StoppingDevice device(original, k);
+            std::unique_ptr<CompoundFile> file;
+            ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
+            const Status written = writeStream(*file, c.stream, c.data);
+            Streams left;
+            ASSERT_EQ(readImage(device.bytes(), left), Status::Ok);
+            if (written == Status::Ok) {
+                EXPECT_FALSE(device.stopped());
+                EXPECT_EQ(left, after);
+                EXPECT_GT(k, 1);
+                break;
+            }
+            EXPECT_EQ(written, Status::IoError);
+            if (!before.count(c.stream) && !left.count(c.stream)) {
+                EXPECT_EQ(left, before);
+            } else if (left == after) {
+                ++sawNew;
+            } else {
+                EXPECT_EQ(left, before);
+            }
+            MemoryDevice retry(device.bytes());
+            ASSERT_EQ(CompoundFile::open(retry, file), Status::Ok);
+            ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
+            ASSERT_EQ(readImage(retry.bytes(), left), Status::Ok);
+            EXPECT_EQ(left, after);
+        }
+        if (before.count(c.stream)) {
+            EXPECT_GE(sawNew, 1) << "old sectors are freed after the switch";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::storage::test
