@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -98,6 +101,26 @@ TEST_F(FileListTest, MovesPutMarkedRowsAtTopOrBottomInReverseOrder) {
         EXPECT_TRUE(list.selectedItems().isEmpty() || !list.IsRowMarked(0));
         EXPECT_EQ(list.AddFile(QStringLiteral("A")), -1) << "path set unchanged";
     }
+}
+
+TEST_F(FileListTest, ContextMenuOpensOnlyOnAListWithRows) {
+    const auto menuShown = [this] {
+        bool shown = false;
+        QTimer::singleShot(0, [&shown] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                shown = true;
+                popup->close();
+            }
+        });
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  list.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list.viewport(), &request);
+        QApplication::processEvents();
+        return shown;
+    };
+    EXPECT_FALSE(menuShown());
+    fill({"A"});
+    EXPECT_TRUE(menuShown());
 }
 
 TEST_F(FileListTest, SelectedRowsAreMarkedAndUnmarkedFromTheMenu) {
