@@ -63,6 +63,7 @@ void CQuorvelDlg::ShowSelectedFile() {
         if (!isDateRow(index)) {
             auto* edit = control<QLineEdit>(kFirstTextEditId + static_cast<int>(textRow));
             edit->setText(present ? QString::fromStdString(properties[index].text) : QString());
+            edit->setCursorPosition(0);  // long texts show their beginning
             edit->setEnabled(present);
             if (textRow < kChangeableTextRows) {
                 auto* box = control<QCheckBox>(kFirstTextChangeId + static_cast<int>(textRow));
