@@ -1,0 +1,184 @@
+#include "export/csv_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/system_error.h"
+
+namespace quorvel::csv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The header in code page 932, as the users' spreadsheets expect it.
+const std::string kHeaderBytes =
+    "No,\x83t\x83@\x83\x43\x83\x8b\x96\xbc,Title,\x95\x5c\x91\xe8,\x8c\xb3\x8d\xec\x90\xac\x8e\xd2,"
+    "KeyWord,Comment,Template,\x8d\xc5\x8fI\x95\xdb\x91\xb6\x8e\xd2,\x89\xfc\x92\xf9,App\x96\xbc,"
+    "\x95\xaa\x97\xde,\x95\xd2\x8fW\x93\xfa\x8e\x9e,\x8d\xc5\x8fI\x88\xf3\x8d\xfc\x93\xfa\x8e\x9e,"
+    "\x8d\xec\x90\xac\x93\xfa\x8e\x9e,\x8d\xc5\x8fI\x95\xdb\x91\xb6\x93\xfa\x8e\x9e,"
+    "\x89\xef\x8e\xd0,"
+    "\x95\xc5\x90\x94,\x92P\x8c\xea\x90\x94,\x95\xb6\x8e\x9a\x90\x94,\x8ds\x90\x94,"
+    "\x92i\x97\x8e\x90"
+    "\x94,\x83t\x83@\x83\x43\x83\x8b\x8d\xec\x90\xac\x93\xfa\x8e\x9e,\x83t\x83@\x83\x43\x83\x8b\x83"
+    "\x41\x83N\x83Z\x83X\x93\xfa\x8e\x9e,\x83t\x83@\x83\x43\x83\x8b\x95\xcf\x8dX\x93\xfa\x8e\x9e\n";
+
+constexpr std::uint64_t kTwoHoursOfEditing = 72'000'000'000;  // stored as a 1601 date
+constexpr std::uint64_t kFileTime20060305140705Jst = 127860088250000000;
+constexpr std::int64_t kUnix20060305140705Jst = 1141535225;
+constexpr std::int64_t kUnix20231225085959Jst = 1703462399;
+constexpr std::int64_t kUnix20240102120405Jst = 1704164645;
+
+class TimeZoneScope {
+  public:
+    explicit TimeZoneScope(const char* zone) {
+        const char* old = std::getenv("TZ");
+        m_old = old != nullptr ? old : "";
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TimeZoneScope() {
+        ::setenv("TZ", m_old.c_str(), 1);
+        ::tzset();
+    }
+
+  private:
+    std::string m_old;
+};
+
+props::PropertyEntry dateEntry(std::uint64_t fileTime) {
+    // The display text of a date plays no part in the export.
+    return {"(display text)", true, fileTime};
+}
+
+// Both property sets read: row r holds "r<r>", the dates hold real times.
+props::DocProperties fullProperties() {
+    props::DocProperties properties(props::kCatalogueSize);
+    for (std::size_t row = 0; row < properties.size(); ++row) {
+        properties[row].text = "r" + std::to_string(row);
+    }
+    properties[8] = dateEntry(kTwoHoursOfEditing);
+    properties[9] = {};  // never printed
+    properties[10] = dateEntry(kFileTime20060305140705Jst);
+    properties[11] = dateEntry(kFileTime20060305140705Jst + 10'000'000);
+    return properties;
+}
+
+ExportRecord record(std::string path, props::DocProperties properties) {
+    return {std::move(path),
+            std::move(properties),
+            {kUnix20060305140705Jst, kUnix20240102120405Jst, kUnix20231225085959Jst, true}};
+}
+
+TEST(CsvFormat, HeaderAndFieldsByteForByte) {
+    TimeZoneScope tokyo("Asia/Tokyo");
+    const std::string kFileTimes = ",2006/03/05 14:07:05,2024/01/02 12:04:05,2023/12/25 08:59:59\n";
+    const std::string kFullProperties =
+        ",r0,r1,r2,r3,r4,r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 14:07:05,"
+        "2006/03/05 14:07:06,r31,r12,r13,r14,r21,r22";
+
+    props::DocProperties summaryOnly = fullProperties();
+    summaryOnly.resize(props::kSummaryBlockSize);
+    props::DocProperties japanese = fullProperties();
+    japanese[0].text = "表計算, 第2版";  // 表 ends in byte 0x5C; the comma stays unquoted
+    japanese[1].text = "①～€😀";          // CP932 has no euro sign and no emoji
+    japanese[2].text = "a\"b\nc";        // quotes and line breaks are written raw
+    ExportRecord noBirthTime = record("/d/n.doc", fullProperties());
+    noBirthTime.times.createdRecorded = false;
+
+    const struct {
+        const char* name;
+        ExportRecord record;
+        std::string line;
+    } cases[] = {
+        {"both sets", record("/d/a.doc", fullProperties()),
+         "1,/d/a.doc" + kFullProperties + kFileTimes},
+        {"no DocumentSummaryInformation", record("/d/b.xls", summaryOnly),
+         "1,/d/b.xls,r0,r1,r2,r3,r4,r5,r6,r7,r16,,1601/01/01 11:00:00,,2006/03/05 14:07:05,"
+         "2006/03/05 14:07:06,,r12,r13,r14,,," +
+             kFileTimes.substr(1)},
+        {"nothing read", record("/d/c.ppt", {}), "1,/d/c.ppt" + std::string(20, ',') + kFileTimes},
+        {"Japanese path and values", record("/データ/報告 書.doc", japanese),
+         "1,/\x83\x66\x81[\x83^/\x95\xf1\x8d\x90 \x8f\x91.doc,\x95\x5c\x8cv\x8eZ, \x91\xe6\x32\x94"
+         "\xc5,\x87@\x81`??,a\"b\nc,r3,r4,r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 "
+         "14:07:05,"
+         "2006/03/05 14:07:06,r31,r12,r13,r14,r21,r22" +
+             kFileTimes},
+        {"no birth time recorded", noBirthTime,
+         "1,/d/n.doc" + kFullProperties + ",,2024/01/02 12:04:05,2023/12/25 08:59:59\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatCsv({c.record}), kHeaderBytes + c.line) << c.name;
+    }
+}
+
+TEST(CsvFormat, LinesAreNumberedFromOneInListOrder) {
+    TimeZoneScope tokyo("Asia/Tokyo");
+    const std::string csv =
+        formatCsv({record("/x/1.doc", {}), record("/x/2.doc", {}), record("/x/3.doc", {})});
+    const std::string lineTail =
+        std::string(20, ',') + ",2006/03/05 14:07:05,2024/01/02 12:04:05,2023/12/25 08:59:59\n";
+    EXPECT_EQ(csv, kHeaderBytes + "1,/x/1.doc" + lineTail + "2,/x/2.doc" + lineTail + "3,/x/3.doc" +
+                       lineTail);
+    EXPECT_EQ(formatCsv({}), kHeaderBytes);
+}
+
+TEST(CsvFormat, TimesFollowTheRulesInForceAtTheirDate) {
+    TimeZoneScope berlin("Europe/Berlin");
+    ExportRecord summerAndWinter = record("/b.doc", {});
+    summerAndWinter.times = {1151755200, 1136116800, 1151755200,
+                             true};  // 1 July, 1 January, 12:00 UTC
+    EXPECT_EQ(formatCsv({summerAndWinter}),
+              kHeaderBytes + "1,/b.doc" + std::string(20, ',') +
+                  ",2006/07/01 14:00:00,2006/01/01 13:00:00,2006/07/01 14:00:00\n");
+}
+
+class CsvFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() / ("quorvel-csv-" + std::to_string(::getpid()));
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    static std::string contents(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path m_folder;
+};
+
+TEST_F(CsvFile, ReplacesAnExistingFileWithoutTranslation) {
+    TimeZoneScope tokyo("Asia/Tokyo");
+    const fs::path file = m_folder / "出力 一覧.csv";
+    std::ofstream(file, std::ios::binary) << std::string(10000, 'x');
+    const std::vector<ExportRecord> records{record("/d/a.doc", fullProperties())};
+    std::string error;
+    ASSERT_TRUE(writeCsvFile(file.string(), records, error)) << error;
+    EXPECT_EQ(contents(file), formatCsv(records));
+}
+
+TEST_F(CsvFile, FailuresCarryThePlatformText) {
+    const struct {
+        std::string path;
+        int errorNumber;
+    } cases[] = {
+        {"/dev/full", ENOSPC},  // opens, then every write fails: a full disk
+        {m_folder.string(), EISDIR},
+        {(m_folder / "missing/out.csv").string(), ENOENT},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(writeCsvFile(c.path, {record("/d/a.doc", {})}, error)) << c.path;
+        EXPECT_EQ(error, platform::systemError(c.errorNumber).text) << c.path;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::csv
