@@ -82,6 +82,8 @@ FileDialogResult QtPrompts::saveFile(QWidget* owner, const QString& title, const
                                      const QStringList& filters) {
     QFileDialog dialog(owner, title, path);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Saving over an existing file replaces it without a question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted) {
         return {};

@@ -1,0 +1,260 @@
+#include "export/output_file_dlg.h"
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+
+#include "app/settings.h"
+#include "platform/system_error.h"
+#include "support/scripted_prompts.h"
+#include "support/xdg_sandbox.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::PromptIcon;
+
+const QString kErrorCaption = QStringLiteral("エラーメッセージ");
+
+std::vector<csv::ExportRecord> someRecords() {
+    props::DocProperties properties(props::kSummaryBlockSize);
+    properties[0].text = "見積書";
+    return {{"/d/見積書.doc", properties, {1141535225, 1141535225, 1141535225, true}}};
+}
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The export dialog on a fresh settings store, in a sandbox without file associations.
+class OutputFileDlgTest : public XdgSandbox {
+  protected:
+    void SetUp() override {
+        XdgSandbox::SetUp();
+        ASSERT_TRUE(m_settingsDir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        COutputFileDlg::lastOutputFileName.clear();
+    }
+
+    COutputFileDlg& openDialog() {
+        prompts.shown.clear();
+        dialog = std::make_unique<COutputFileDlg>(prompts, someRecords());
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return *dialog;
+    }
+    template <class T>
+    T* control(int id) const {
+        return dialog->findChild<T*>(QString::number(id));
+    }
+    QLineEdit* outputEdit() const { return control<QLineEdit>(1107); }
+    QCheckBox* openAfterSaving() const { return control<QCheckBox>(1110); }
+    void clickSave() const { QTest::mouseClick(control<QPushButton>(1109), Qt::LeftButton); }
+
+    // Drops local files on the dialog at a point inside the given widget.
+    void drop(const QStringList& paths, QWidget* target) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls.push_back(QUrl::fromLocalFile(path));
+        }
+        data.setUrls(urls);
+        const QPointF point = target->mapTo(dialog.get(), target->rect().center());
+        // Qt delivers a drop only to the widget that accepted the drag's entry.
+        QDragEnterEvent enter(point.toPoint(), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(dialog.get(), &enter);
+        QDropEvent event(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(dialog.get(), &event);
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<COutputFileDlg> dialog;
+
+  private:
+    QTemporaryDir m_settingsDir;
+};
+
+TEST_F(OutputFileDlgTest, OpensWithTheLastNameAndTheStoredCheck) {
+    COutputFileDlg::lastOutputFileName = QStringLiteral("/tmp/前回 出力.csv");
+    const struct {
+        QVariant stored;
+        bool checked;
+    } cases[] = {{QVariant(), true}, {0, false}, {1, true}};
+    for (const auto& c : cases) {
+        QSettings settings(QString::fromLatin1(app::Settings::kOrganization),
+                           QCoreApplication::applicationName());
+        settings.setValue(QStringLiteral("Quorvel_Section/FindExecutableSetCheck"), c.stored);
+        settings.sync();
+        openDialog();
+        EXPECT_EQ(openAfterSaving()->isChecked(), c.checked) << c.stored.toString().toStdString();
+        EXPECT_EQ(outputEdit()->text(), QStringLiteral("/tmp/前回 出力.csv"));
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ファイルに出力"));
+    }
+}
+
+TEST_F(OutputFileDlgTest, TheCheckIsStoredOnlyWhenClosedWithoutSaving) {
+    const QString target = QString::fromStdString((m_root / "out.csv").string());
+    const struct {
+        const char* way;
+        std::function<void()> close;
+        bool storedAfterwards;
+    } cases[] = {
+        {"終了", [this] { QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton); }, false},
+        {"Escape", [this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); }, false},
+        {"close box", [this] { dialog->close(); }, false},
+        {"save",
+         [this, &target] {
+             outputEdit()->setText(target);
+             clickSave();
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        app::Settings::setFindExecutableCheck(true);
+        openDialog();
+        openAfterSaving()->setChecked(false);
+        c.close();
+        EXPECT_FALSE(dialog->isVisible()) << c.way;
+        EXPECT_EQ(app::Settings::findExecutableCheck(), c.storedAfterwards) << c.way;
+    }
+}
+
+TEST_F(OutputFileDlgTest, SavesAndReportsCompletion) {
+    const fs::path file = m_root / "出力 一覧.csv";
+    openDialog();
+    openAfterSaving()->setChecked(false);
+    outputEdit()->setText(QString::fromStdString(file.string()));
+    QTest::keyClick(outputEdit(), Qt::Key_Return);
+
+    EXPECT_EQ(contents(file), csv::formatCsv(someRecords()));
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("保存は完了しました"));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("メッセージ"));
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(COutputFileDlg::lastOutputFileName, QString::fromStdString(file.string()));
+}
+
+TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpening) {
+    associateText(recordingApplication(m_root / "opened.txt").string() + " %f");
+    const struct {
+        QString name;
+        QString message;
+    } cases[] = {
+        {QString(), QStringLiteral("保存するファイル名を指定して下さい。")},
+        {QStringLiteral("/dev/full"),
+         QString::fromLocal8Bit(platform::systemError(ENOSPC).text)},  // a full disk
+        {QString::fromStdString(m_root.string()),
+         QString::fromLocal8Bit(platform::systemError(EISDIR).text)},
+    };
+    for (const auto& c : cases) {
+        openDialog();
+        openAfterSaving()->setChecked(true);
+        outputEdit()->setText(c.name);
+        clickSave();
+        ASSERT_EQ(prompts.shown.size(), 1U) << c.name.toStdString();
+        EXPECT_EQ(prompts.shown[0].text, c.message);
+        EXPECT_EQ(prompts.shown[0].caption, kErrorCaption);
+        EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(COutputFileDlg::lastOutputFileName, c.name);
+    }
+    EXPECT_FALSE(fs::exists(m_root / "opened.txt"));
+}
+
+TEST_F(OutputFileDlgTest, OpensTheSavedFileWithItsApplication) {
+    const fs::path file = m_root / "出力 一覧.csv";
+    const QString path = QString::fromStdString(file.string());
+    const fs::path received = m_root / "opened.txt";
+    const QString broken = QString::fromStdString(unstartableApplication().string());
+    const struct {
+        const char* association;
+        std::string exec;
+        QStringList messages;
+    } cases[] = {
+        {"none",
+         "",
+         {QStringLiteral("保存は完了しました"),
+          QStringLiteral("関連付けられているApplicationがない為、ファイルのOpenはできません。")}},
+        {"cannot start",
+         broken.toStdString(),
+         {QStringLiteral("保存は完了しました"),
+          QStringLiteral("関連つけられるApplication(%1)で%2を開けません。").arg(broken, path)}},
+        {"works",
+         recordingApplication(received).string() + " %f",
+         {QStringLiteral("保存は完了しました")}},
+    };
+    for (const auto& c : cases) {
+        if (!c.exec.empty()) {
+            associateText(c.exec);
+        }
+        openDialog();
+        outputEdit()->setText(path);
+        clickSave();
+        QStringList shown;
+        for (const ShownPrompt& prompt : prompts.shown) {
+            shown << prompt.text;
+        }
+        EXPECT_EQ(shown, c.messages) << c.association;
+        EXPECT_EQ(dialog->result(), QDialog::Accepted) << c.association;
+    }
+    EXPECT_EQ(awaitContents(received), "1|" + file.string());
+    EXPECT_EQ(COutputFileDlg::lastOutputFileName, path);
+}
+
+TEST_F(OutputFileDlgTest, BrowseTakesTheChosenFile) {
+    openDialog();
+    outputEdit()->setText(QStringLiteral("/keep.csv"));
+    prompts.fileAnswers.push_back({});  // cancelled
+    prompts.fileAnswers.push_back({{QStringLiteral("/home/u/選択 結果.CSV")}, {}});
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(control<QPushButton>(1108), Qt::LeftButton);
+    }
+    EXPECT_EQ(outputEdit()->text(), QStringLiteral("/home/u/選択 結果.CSV"));
+    ASSERT_EQ(prompts.shown.size(), 2U);
+    EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("saveFile"));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("保存ファイル選択"));
+    EXPECT_TRUE(prompts.shown[0].text.isEmpty());
+}
+
+TEST_F(OutputFileDlgTest, OnlyAFileDroppedOnTheNameCounts) {
+    const QString first = QString::fromStdString((m_root / "一つ目 の.csv").string());
+    const QString second = QString::fromStdString((m_root / "second.csv").string());
+    const QString folder = QString::fromStdString(m_root.string());
+    openDialog();
+
+    drop({first, second}, outputEdit());
+    EXPECT_EQ(outputEdit()->text(), first);
+    drop({second}, openAfterSaving());
+    EXPECT_EQ(outputEdit()->text(), first);
+    EXPECT_TRUE(prompts.shown.empty());
+
+    drop({folder, second}, outputEdit());
+    EXPECT_EQ(outputEdit()->text(), first);
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("選択されたファイルはフォルダです"));
+    EXPECT_EQ(prompts.shown[0].caption, kErrorCaption);
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+}
+
+}  // namespace
+}  // namespace quorvel::test

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+namespace quorvel::test {
+
+// A scratch folder with its own XDG data and configuration folders, so that the desktop's
+// real file associations play no part.
+class XdgSandbox : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_root = std::filesystem::temp_directory_path() /
+                 ("quorvel-xdg-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_root);
+        for (const char* folder : {"data/applications", "config", "empty"}) {
+            std::filesystem::create_directories(m_root / folder);
+        }
+        ::setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (m_root / "empty").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (m_root / "empty").c_str(), 1);
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "GNOME_DESKTOP_SESSION_ID"}) {
+            ::unsetenv(name);
+        }
+    }
+    void TearDown() override { std::filesystem::remove_all(m_root); }
+
+    static void write(const std::filesystem::path& file, const std::string& text) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    }
+
+    // Makes plain-text files (CSV files among them) open with the given Exec line.
+    void associateText(const std::string& exec) {
+        write(m_root / "config/mimeapps.list",
+              "[Default Applications]\ntext/plain=qtest.desktop\n");
+        write(m_root / "data/applications/qtest.desktop",
+              "[Desktop Entry]\nType=Application\nName=Q\nExec=" + exec + "\n");
+    }
+
+    // An executable script that records its arguments ("count|first") in `received`.
+    std::filesystem::path recordingApplication(const std::filesystem::path& received) {
+        const std::filesystem::path script = m_root / "app.sh";
+        write(script, "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + received.string() +
+                          ".tmp'\nmv '" + received.string() + ".tmp' '" + received.string() +
+                          "'\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        return script;
+    }
+
+    // What the recording application wrote, once it has run (empty after five seconds).
+    static std::string awaitContents(const std::filesystem::path& received) {
+        for (int i = 0; i < 500 && !std::filesystem::exists(received); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::ifstream in(received, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    // An executable whose interpreter is missing: it is found, but cannot be started.
+    std::filesystem::path unstartableApplication() {
+        const std::filesystem::path script = m_root / "broken.sh";
+        write(script, "#!/quorvel/no/such/shell\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        return script;
+    }
+
+    std::filesystem::path m_root;
+};
+
+}  // namespace quorvel::test
