@@ -1,5 +1,6 @@
 #include "platform/desktop_entry.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
