@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 
 #include "platform/codepage.h"
@@ -99,6 +100,16 @@ std::string formatCsv(const std::vector<ExportRecord>& records) {
         appendLine(csv, i + 1, records[i]);
     }
     return platform::encodeCodePageLossy(kCsvCodePage, csv);
+}
+
+bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& records) {
+    for (const ExportRecord& record : records) {
+        std::error_code error;
+        if (std::filesystem::equivalent(path, record.path, error)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,

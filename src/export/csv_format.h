@@ -24,6 +24,10 @@ extern const std::string_view kCsvHeader;
 // it cannot hold.
 std::string formatCsv(const std::vector<ExportRecord>& records);
 
+// True when path names one of the records' own files (also through another name): writing
+// the CSV there would destroy that document.
+bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& records);
+
 // Creates or empties the file at path and writes the records' CSV into it. False with the
 // platform's text for the failure when it cannot be created or written; it is closed either way.
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,

@@ -118,8 +118,13 @@ bool COutputFileDlg::WriteCsv() {
         ShowError(quorvel::res::loadString(kEmptyFileNameMessage));
         return false;
     }
+    const std::string nativePath = QFile::encodeName(path).toStdString();
+    if (quorvel::csv::isExportedFile(nativePath, m_records)) {
+        ShowError(QStringLiteral("出力対象のファイルには保存できません。"));
+        return false;
+    }
     std::string error;
-    if (!quorvel::csv::writeCsvFile(QFile::encodeName(path).toStdString(), m_records, error)) {
+    if (!quorvel::csv::writeCsvFile(nativePath, m_records, error)) {
         ShowError(QString::fromLocal8Bit(error));
         return false;
     }

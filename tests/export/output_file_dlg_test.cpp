@@ -33,10 +33,10 @@ using ui::PromptIcon;
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 
-std::vector<csv::ExportRecord> someRecords() {
+std::vector<csv::ExportRecord> someRecords(const std::string& path = "/d/見積書.doc") {
     props::DocProperties properties(props::kSummaryBlockSize);
     properties[0].text = "見積書";
-    return {{"/d/見積書.doc", properties, {1141535225, 1141535225, 1141535225, true}}};
+    return {{path, properties, {1141535225, 1141535225, 1141535225, true}}};
 }
 
 std::string contents(const fs::path& file) {
@@ -54,9 +54,9 @@ class OutputFileDlgTest : public XdgSandbox {
         COutputFileDlg::lastOutputFileName.clear();
     }
 
-    COutputFileDlg& openDialog() {
+    COutputFileDlg& openDialog(std::vector<csv::ExportRecord> records = someRecords()) {
         prompts.shown.clear();
-        dialog = std::make_unique<COutputFileDlg>(prompts, someRecords());
+        dialog = std::make_unique<COutputFileDlg>(prompts, std::move(records));
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
@@ -156,6 +156,8 @@ TEST_F(OutputFileDlgTest, SavesAndReportsCompletion) {
 
 TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpening) {
     associateText(recordingApplication(m_root / "opened.txt").string() + " %f");
+    const fs::path document = m_root / "見積書.doc";
+    write(document, "the only copy");
     const struct {
         QString name;
         QString message;
@@ -165,9 +167,11 @@ TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpenin
          QString::fromLocal8Bit(platform::systemError(ENOSPC).text)},  // a full disk
         {QString::fromStdString(m_root.string()),
          QString::fromLocal8Bit(platform::systemError(EISDIR).text)},
+        {QString::fromStdString((m_root / "." / "見積書.doc").string()),
+         QStringLiteral("出力対象のファイルには保存できません。")},
     };
     for (const auto& c : cases) {
-        openDialog();
+        openDialog(someRecords(document.string()));
         openAfterSaving()->setChecked(true);
         outputEdit()->setText(c.name);
         clickSave();
@@ -179,6 +183,7 @@ TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpenin
         EXPECT_EQ(COutputFileDlg::lastOutputFileName, c.name);
     }
     EXPECT_FALSE(fs::exists(m_root / "opened.txt"));
+    EXPECT_EQ(contents(document), "the only copy");
 }
 
 TEST_F(OutputFileDlgTest, OpensTheSavedFileWithItsApplication) {
