@@ -31,8 +31,9 @@ QString folderNameSuffix(const std::string& path) {
 
 // The system's text ends the first line; the suffix brings its own line break, so an
 // empty line stands between them.
-QString promptText(const QString& systemText, const QString& suffix) {
-    return systemText + QLatin1Char('\n') + suffix;
+QString promptText(const SystemError& error, const QString& suffix) {
+    const QString systemText = QString::fromLocal8Bit(error.text);
+    return suffix.isEmpty() ? systemText : systemText + QLatin1Char('\n') + suffix;
 }
 
 }  // namespace
@@ -82,7 +83,7 @@ FolderOpResult CFolderTimeStamps::ReadFolderTimes(const std::string& path, Folde
     if (!FolderTimeToTimeValue(read.creation, converted.creation) ||
         !FolderTimeToTimeValue(read.access, converted.access) ||
         !FolderTimeToTimeValue(read.modification, converted.modification)) {
-        ReportInvalidTime(folderNameSuffix(path));
+        ReportInvalidTime(path);
         return FolderOpResult::Abort;
     }
     times = converted;
@@ -101,8 +102,8 @@ FolderOpResult CFolderTimeStamps::ReportSystemError(const SystemError& error,
                                                     const QString& suffix) {
     const quorvel::ui::NormalCursorWhilePrompting normalCursor;
     const PromptAnswer answer =
-        m_prompts.message(m_owner, promptText(QString::fromLocal8Bit(error.text), suffix),
-                          kErrorCaption, PromptButtons::AbortRetryIgnore, PromptIcon::Exclamation);
+        m_prompts.message(m_owner, promptText(error, suffix), kErrorCaption,
+                          PromptButtons::AbortRetryIgnore, PromptIcon::Exclamation);
     switch (answer) {
         case PromptAnswer::Abort:
             return FolderOpResult::Abort;
@@ -113,10 +114,10 @@ FolderOpResult CFolderTimeStamps::ReportSystemError(const SystemError& error,
     }
 }
 
-void CFolderTimeStamps::ReportInvalidTime(const QString& suffix) {
+void CFolderTimeStamps::ReportInvalidTime(const std::string& path) {
     const quorvel::ui::NormalCursorWhilePrompting normalCursor;
-    const SystemError error = quorvel::platform::systemError(EINVAL);
-    m_prompts.message(m_owner, promptText(QString::fromLocal8Bit(error.text), suffix),
+    const QString suffix = path.empty() ? QString() : folderNameSuffix(path);
+    m_prompts.message(m_owner, promptText(quorvel::platform::systemError(EINVAL), suffix),
                       kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
 }
 

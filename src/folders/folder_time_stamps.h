@@ -37,8 +37,9 @@ class CFolderTimeStamps {
     // The error prompt: the system's text, then the suffix; Abort, Skip (Ignore) or Retry.
     FolderOpResult ReportSystemError(const quorvel::platform::SystemError& error,
                                      const QString& suffix);
-    // Shows a value that cannot be converted, as the invalid-argument error it is.
-    void ReportInvalidTime(const QString& suffix);
+    // Shows a time that cannot be converted as the invalid-argument error it is, naming
+    // the folder it belongs to (none for a picker's time).
+    void ReportInvalidTime(const std::string& path);
 
     // Writes the times to every folder of the set in path order, moving them on after each
     // folder (also after one the user skipped) by the date increments: creation by slot 0,
