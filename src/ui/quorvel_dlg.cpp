@@ -21,9 +21,11 @@
 #include "app/settings.h"
 #include "app/shell_open.h"
 #include "filelist/file_list_ctrl.h"
+#include "folders/folder_tree_ctrl.h"
 #include "props/property_access.h"
 #include "res/icon.h"
 #include "res/string_table.h"
+#include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
 
@@ -152,7 +154,10 @@ QDateTimeEdit* picker(int id, const char* format, const char* accessibleName) {
 }  // namespace
 
 CQuorvelDlg::CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent)
-    : QDialog(parent), m_prompts(prompts), m_icon(quorvel::res::quorvelIcon()) {
+    : QDialog(parent),
+      m_prompts(prompts),
+      m_dateIncrementDlg(std::make_unique<CDateIncrementDlg>(prompts)),
+      m_icon(quorvel::res::quorvelIcon()) {
     BuildControls();
     ConnectHandlers();
     InitDialog();
@@ -295,11 +300,9 @@ QWidget* CQuorvelDlg::BuildFolderPane() {
     switches->addWidget(folderSetting, 1, 1);
     column->addLayout(switches);
 
-    auto* tree = named(new QTreeWidget, 1115);
-    tree->setAccessibleName(QStringLiteral("フォルダツリー"));
-    tree->setHeaderHidden(true);
-    tree->setEnabled(false);
-    column->addWidget(tree, 1);
+    m_folderTree = named(new CFolderTreeCtrl, 1115);
+    m_folderTree->setEnabled(false);
+    column->addWidget(m_folderTree, 1);
 
     auto* buttons = new QGridLayout;
     index = 0;
@@ -362,6 +365,17 @@ void CQuorvelDlg::ConnectHandlers() {
     connect(control<QPushButton>(1011), &QPushButton::clicked, this, &CQuorvelDlg::OnMarkAllFiles);
     connect(control<QPushButton>(1012), &QPushButton::clicked, this,
             &CQuorvelDlg::OnUnmarkAllFiles);
+
+    connect(control<QCheckBox>(1113), &QCheckBox::clicked, this, &CQuorvelDlg::OnFolderInfoChange);
+    connect(control<QPushButton>(1013), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderSetting);
+    connect(control<QPushButton>(1014), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderClear);
+    connect(control<QPushButton>(1015), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderMarkAll);
+    connect(control<QPushButton>(1016), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFolderUnmarkAll);
+    connect(control<QPushButton>(1018), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderDisplay);
+    connect(control<QPushButton>(1017), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderChange);
+    connect(m_folderTree, &QTreeWidget::currentItemChanged, this,
+            &CQuorvelDlg::OnFolderTreeSelChanged);
 }
 
 void CQuorvelDlg::InitDialog() {

@@ -2,15 +2,21 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/file_status.h"
 
+class CDateIncrementDlg;
 class CFileListCtrl;
+class CFolderTreeCtrl;
 class QMenuBar;
+class QTreeWidgetItem;
 
 namespace quorvel::ui {
 class Prompts;
@@ -46,6 +52,7 @@ class CQuorvelDlg : public QDialog {
 
     quorvel::ui::Prompts& prompts() const { return m_prompts; }
     CFileListCtrl& fileList() const { return *m_fileList; }
+    CFolderTreeCtrl& folderTree() const { return *m_folderTree; }
     TimeStampMode SelectedTimeStampMode() const;
     // Copies the ticks of the 15 change boxes into the change flags.
     void ReadChangeFlags();
@@ -57,6 +64,16 @@ class CQuorvelDlg : public QDialog {
     // given, else to pickers 1086, 1090, 1079. 0 go on, 1 declined, 2 file error shown.
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
                                  quorvel::platform::FileTimes* times);
+
+    // Folder pane (1113 on): folder tree, marks, folder time stamps.
+    void EnableFolderPane(bool on);
+    // Makes the folder the tree's only root, with its subfolders; refuses the file-system root.
+    void SetRootFolder(const QString& path);
+    // A drop on the folder tree while the pane is on: the first path, when it is a folder,
+    // becomes the root. False when the drop is not the tree's.
+    bool DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint);
+    // Reads the folder's times into pickers 1086, 1090 and 1079.
+    void ShowFolderTimes(const std::string& path);
 
   public slots:
     // Saves the settings kept across runs and closes: 終了, Escape and the close box.
@@ -95,8 +112,23 @@ class CQuorvelDlg : public QDialog {
 
     void ShowFileError(const QString& text);
 
+    void OnFolderInfoChange();
+    void OnFolderSetting();
+    void OnFolderClear();
+    void OnFolderMarkAll();
+    void OnFolderUnmarkAll();
+    void OnFolderDisplay();
+    void OnFolderTreeSelChanged(QTreeWidgetItem* current);
+    void OnFolderChange();
+
     quorvel::ui::Prompts& m_prompts;
     CFileListCtrl* m_fileList = nullptr;
+    CFolderTreeCtrl* m_folderTree = nullptr;
+    // Not a child of the dialog, so that its controls' ids (1, 2, 1112 to 1115, ...) never
+    // answer a lookup of the dialog's own controls.
+    std::unique_ptr<CDateIncrementDlg> m_dateIncrementDlg;
+    // The folder last chosen in the folder browser; empty after a cancelled browse.
+    QString m_lastFolder;
     std::array<int, 15> m_changeFlags{};
     QString m_modulePath;
     QString m_lastFileFolder;

@@ -1,0 +1,171 @@
+// The folder pane of the main dialog: switching it on and off, the folder tree's root,
+// marks, and showing and changing folder times.
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QFileInfo>
+#include <vector>
+
+#include "filelist/file_list_ctrl.h"
+#include "folders/folder_time_stamps.h"
+#include "folders/folder_tree_ctrl.h"
+#include "platform/folder_listing.h"
+#include "res/string_table.h"
+#include "ui/date_increment_dlg.h"
+#include "ui/picker_time.h"
+#include "ui/prompts.h"
+#include "ui/quorvel_dlg.h"
+#include "ui/wait_cursor.h"
+
+using quorvel::ui::PromptButtons;
+using quorvel::ui::PromptIcon;
+
+namespace {
+
+constexpr int kFolderPaneIds[] = {1115, 1015, 1016, 1013, 1114, 1014, 1017, 1087, 1018};
+
+// The file part that the pane switches off: property fields, date pickers and their
+// labels, change boxes, time-stamp radios, command row and list buttons. The file list
+// itself (1112) is handled apart: it is enabled only while it holds rows.
+std::vector<int> filePartIds() {
+    std::vector<int> ids;
+    const auto range = [&ids](int first, int last) {
+        for (int id = first; id <= last; ++id) {
+            ids.push_back(id);
+        }
+    };
+    range(1037, 1052);
+    ids.insert(ids.end(), {1080, 1081, 1082, 1057});
+    range(1093, 1096);
+    range(1061, 1071);
+    range(1083, 1085);
+    ids.insert(ids.end(), {1072, 1078, 1076, 1077, 1089, 1, 1060});
+    range(1008, 1012);
+    ids.insert(ids.end(), {1019, 1007, 1073, 1074, 1059});
+    return ids;
+}
+
+const QString kErrorCaption = QStringLiteral("エラーメッセージ");
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+void CQuorvelDlg::OnFolderInfoChange() {
+    EnableFolderPane(control<QCheckBox>(1113)->isChecked());
+}
+
+void CQuorvelDlg::EnableFolderPane(bool on) {
+    for (const int id : kFolderPaneIds) {
+        control<QWidget>(id)->setEnabled(on);
+    }
+    for (const int id : filePartIds()) {
+        control<QWidget>(id)->setEnabled(!on);
+    }
+    m_fileList->setEnabled(!on && m_fileList->topLevelItemCount() > 0);
+}
+
+void CQuorvelDlg::OnFolderSetting() {
+    m_lastFolder =
+        m_prompts.existingFolder(this, QStringLiteral("TimeStamp変更するﾌｫﾙﾀﾞ選択"), m_lastFolder);
+    if (!m_lastFolder.isEmpty()) {
+        SetRootFolder(m_lastFolder);
+    }
+}
+
+void CQuorvelDlg::SetRootFolder(const QString& path) {
+    const std::string folder = nativePath(path);
+    const auto identity = quorvel::platform::folderIdentity(folder);
+    if (identity && identity == quorvel::platform::folderIdentity("/")) {
+        m_prompts.message(this, quorvel::res::loadString(133), kErrorCaption, PromptButtons::Ok,
+                          PromptIcon::Exclamation);
+        return;
+    }
+    m_folderTree->DeleteAllFolders();
+    QTreeWidgetItem* root = m_folderTree->InsertFolderItem(path, folder, nullptr, identity);
+    m_folderTree->InsertSubfolders(root);
+}
+
+bool CQuorvelDlg::DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint) {
+    const QRect treeOnScreen(m_folderTree->mapToGlobal(QPoint(0, 0)), m_folderTree->size());
+    if (!control<QCheckBox>(1113)->isChecked() || paths.isEmpty() ||
+        !treeOnScreen.contains(mapToGlobal(dialogPoint))) {
+        return false;
+    }
+    if (QFileInfo(paths.front()).isDir()) {
+        SetRootFolder(paths.front());
+    }
+    return true;
+}
+
+void CQuorvelDlg::OnFolderClear() {
+    m_folderTree->DeleteAllFolders();
+}
+
+void CQuorvelDlg::OnFolderMarkAll() {
+    m_folderTree->MarkAllItems();
+}
+
+void CQuorvelDlg::OnFolderUnmarkAll() {
+    m_folderTree->UnmarkAllItems();
+}
+
+void CQuorvelDlg::ShowFolderTimes(const std::string& path) {
+    CFolderTimeStamps stamps(m_prompts, this);
+    FolderTimes times;
+    if (stamps.ReadFolderTimes(path, times) != FolderOpResult::Done) {
+        return;
+    }
+    if (!quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1079), times.modification) ||
+        !quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1086), times.creation) ||
+        !quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1090), times.access)) {
+        stamps.ReportInvalidTime(path);
+    }
+}
+
+void CQuorvelDlg::OnFolderDisplay() {
+    const QTreeWidgetItem* item = m_folderTree->currentItem();
+    if (item == nullptr) {
+        m_prompts.message(this, quorvel::res::loadString(141), kErrorCaption, PromptButtons::Ok,
+                          PromptIcon::Exclamation);
+        return;
+    }
+    ShowFolderTimes(m_folderTree->GetItemPath(item));
+}
+
+void CQuorvelDlg::OnFolderTreeSelChanged(QTreeWidgetItem* current) {
+    if (!control<QCheckBox>(1087)->isChecked()) {
+        return;
+    }
+    const std::string path = m_folderTree->GetItemPath(current);
+    if (!path.empty()) {
+        ShowFolderTimes(path);
+    }
+}
+
+void CQuorvelDlg::OnFolderChange() {
+    CFolderTimeStamps stamps(m_prompts, this);
+    MarkedFolderSet set;
+    unsigned processed = 0;
+    {
+        const quorvel::ui::WaitCursor wait;
+        m_folderTree->CollectMarkedFolders(set, control<QCheckBox>(1114)->isChecked());
+        if (set.empty()) {
+            return;
+        }
+        FolderTimes first;
+        if (!quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1079), first.modification) ||
+            !quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1086), first.creation) ||
+            !quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1090), first.access)) {
+            stamps.ReportInvalidTime({});
+            return;
+        }
+        processed = stamps.ChangeFolders(set, first, m_dateIncrementDlg->settings());
+    }
+    m_prompts.message(
+        this,
+        quorvel::res::formatString(134, {QString::number(set.size()), QString::number(processed)}),
+        QStringLiteral("メッセージ"), PromptButtons::Ok, PromptIcon::Information);
+}
