@@ -4,7 +4,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -14,6 +17,26 @@ namespace {
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
+
+using FolderStream = std::unique_ptr<DIR, DirCloser>;
+
+// Opens a folder for reading its entries without touching its access time where the
+// system allows it (the owner, or an administrator), so that walking and showing the
+// folder tree do not overwrite the access times the user looks at or has just set.
+FolderStream openForListing(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOATIME);
+    if (fd < 0 && errno == EPERM) {
+        fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        return nullptr;
+    }
+    FolderStream dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+    }
+    return dir;
+}
 
 FolderIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
@@ -41,7 +64,7 @@ std::optional<FolderIdentity> folderIdentity(const std::string& path) {
 
 std::vector<Subfolder> listSubfolders(const std::string& folder) {
     std::vector<Subfolder> subfolders;
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    const FolderStream dir = openForListing(folder);
     if (!dir) {
         return subfolders;
     }
@@ -63,7 +86,7 @@ std::vector<Subfolder> listSubfolders(const std::string& folder) {
 
 std::vector<ListedFile> listRegularFiles(const std::string& folder) {
     std::vector<ListedFile> files;
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    const FolderStream dir = openForListing(folder);
     if (!dir) {
         return files;
     }

@@ -54,6 +54,20 @@ TEST(FolderListing, JoinsWithOneSeparatorAndToleratesUnreadableFolders) {
     EXPECT_EQ(joinPath("/", "tmp"), "/tmp");
 }
 
+TEST(FolderListing, LeavesTheAccessTimeOfTheListedFolderAlone) {
+    TempFolder temp;
+    const std::string folder = temp.makeFolder("top/sub");
+    temp.makeFile("top/file.doc");
+    // An access time older than the modification time is what a read would refresh.
+    const timespec times[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (temp / "top").c_str(), times, 0), 0);
+    EXPECT_EQ(listSubfolders(temp / "top").size(), 1U);
+    EXPECT_EQ(listRegularFiles(temp / "top").size(), 1U);
+    struct stat info {};
+    ASSERT_EQ(::stat((temp / "top").c_str(), &info), 0);
+    EXPECT_EQ(info.st_atim.tv_sec, 1'000'000'000);
+}
+
 TEST(FolderTimes, WritesWholeSecondsAndReadsThemBack) {
     TempFolder temp;
     const std::string folder = temp.makeFolder("f");

@@ -1,0 +1,304 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+#include <map>
+
+#include "filelist/file_list_ctrl.h"
+#include "folders/folder_tree_ctrl.h"
+#include "support/dialog_fixture.h"
+#include "support/temp_folder.h"
+#include "ui/picker_time.h"
+
+namespace quorvel::test {
+namespace {
+
+using ui::PromptAnswer;
+using ui::PromptButtons;
+using ui::PromptIcon;
+
+constexpr int kPaneIds[] = {1115, 1015, 1016, 1013, 1114, 1014, 1017, 1087, 1018};
+constexpr std::int64_t kT = 1'600'000'000;
+
+std::vector<int> filePartIds() {
+    std::vector<int> ids{1080, 1081, 1082, 1057, 1072, 1078, 1076, 1077,
+                         1089, 1,    1060, 1019, 1007, 1073, 1074, 1059};
+    for (const auto& [first, last] :
+         {std::pair{1037, 1052}, {1093, 1096}, {1061, 1071}, {1083, 1085}, {1008, 1012}}) {
+        for (int id = first; id <= last; ++id) {
+            ids.push_back(id);
+        }
+    }
+    return ids;
+}
+
+// The enabled state of every control that carries an id.
+std::map<int, bool> enabledStates(const CQuorvelDlg& dialog) {
+    std::map<int, bool> states;
+    for (const QWidget* widget : dialog.findChildren<QWidget*>()) {
+        bool isId = false;
+        const int id = widget->objectName().toInt(&isId);
+        if (isId && widget->window() == &dialog) {
+            states[id] = widget->isEnabled();
+        }
+    }
+    return states;
+}
+
+struct StatTimes {
+    std::int64_t access;
+    std::int64_t modification;
+    bool operator==(const StatTimes&) const = default;
+};
+
+StatTimes statTimes(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {-1, -1};
+    }
+    return {info.st_atim.tv_sec, info.st_mtim.tv_sec};
+}
+
+void setTimes(const std::string& path, std::int64_t access, std::int64_t modification) {
+    const timespec times[2] = {{access, 0}, {modification, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class FolderPaneTest : public DialogFixture {
+  protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        for (const char* folder : {"top/a/a1", "top/b", "top/c"}) {
+            temp.makeFolder(folder);
+        }
+        openDialog();
+    }
+
+    void click(int id) { dialog->control<QAbstractButton>(id)->click(); }
+
+    CFolderTreeCtrl& tree() { return dialog->folderTree(); }
+
+    QTreeWidgetItem* item(const std::string& relative) {
+        for (QTreeWidgetItemIterator it(&tree()); *it != nullptr; ++it) {
+            if (tree().GetItemPath(*it) == temp / relative) {
+                return *it;
+            }
+        }
+        return nullptr;
+    }
+
+    // Switches the pane on and makes top the root through the folder browser.
+    void openTop() {
+        click(1113);
+        prompts.folderAnswers = {QString::fromStdString(temp / "top")};
+        click(1013);
+        ASSERT_NE(item("top"), nullptr);
+    }
+
+    QDateTimeEdit& picker(int id) { return *dialog->control<QDateTimeEdit>(id); }
+
+    std::int64_t pickerValue(int id) {
+        std::int64_t value = 0;
+        EXPECT_TRUE(ui::pickerSeconds(picker(id), value));
+        return value;
+    }
+
+    void setPickers(std::int64_t creation, std::int64_t access, std::int64_t modification) {
+        ASSERT_TRUE(ui::setPickerSeconds(picker(1086), creation));
+        ASSERT_TRUE(ui::setPickerSeconds(picker(1090), access));
+        ASSERT_TRUE(ui::setPickerSeconds(picker(1079), modification));
+    }
+
+    const ShownPrompt& lastPrompt() const { return prompts.shown.back(); }
+
+    TempFolder temp;
+};
+
+TEST_F(FolderPaneTest, SwitchChangesExactlyThePaneAndTheFilePart) {
+    click(1007);  // unticked: 1021 and 1019 disabled
+    const auto before = enabledStates(*dialog);
+    ASSERT_FALSE(before.at(1019));
+    for (const int id : kPaneIds) {
+        EXPECT_FALSE(before.at(id)) << id;
+    }
+
+    click(1113);
+    auto expected = before;
+    for (const int id : kPaneIds) {
+        expected[id] = true;
+    }
+    for (const int id : filePartIds()) {
+        expected[id] = false;
+    }
+    expected[1112] = false;
+    EXPECT_EQ(enabledStates(*dialog), expected);
+
+    click(1113);
+    for (const int id : kPaneIds) {
+        expected[id] = false;
+    }
+    for (const int id : filePartIds()) {
+        expected[id] = true;  // 1019 too, although 1007 is unticked
+    }
+    EXPECT_EQ(enabledStates(*dialog), expected);
+    EXPECT_FALSE(dialog->control<QWidget>(1021)->isEnabled());
+    EXPECT_FALSE(dialog->control<QWidget>(1112)->isEnabled()) << "an empty list stays disabled";
+
+    dialog->fileList().AddFile(QString::fromStdString(temp.makeFile("x.doc")));
+    click(1113);
+    EXPECT_FALSE(dialog->control<QWidget>(1112)->isEnabled());
+    click(1113);
+    EXPECT_TRUE(dialog->control<QWidget>(1112)->isEnabled());
+}
+
+TEST_F(FolderPaneTest, SwitchingKeepsTicksTextsTreeAndTheRememberedFolder) {
+    openTop();
+    click(1114);
+    click(1087);
+    item("top/b")->setCheckState(0, Qt::Checked);
+    dialog->control<QLineEdit>(1037)->setText("title");
+
+    click(1113);
+    click(1113);
+    EXPECT_TRUE(dialog->control<QCheckBox>(1114)->isChecked());
+    EXPECT_TRUE(dialog->control<QCheckBox>(1087)->isChecked());
+    EXPECT_EQ(dialog->control<QLineEdit>(1037)->text(), "title");
+    ASSERT_NE(item("top/b"), nullptr);
+    EXPECT_EQ(item("top/b")->checkState(0), Qt::Checked);
+
+    click(1013);
+    EXPECT_EQ(lastPrompt().kind, "existingFolder");
+    EXPECT_EQ(lastPrompt().text, QString::fromStdString(temp / "top"));
+}
+
+TEST_F(FolderPaneTest, FolderBrowserChoosesTheRootAndRemembersEvenACancel) {
+    click(1113);
+    prompts.folderAnswers = {QString::fromStdString(temp / "top")};
+    click(1013);
+    EXPECT_EQ(lastPrompt().caption, "TimeStamp変更するﾌｫﾙﾀﾞ選択");
+    EXPECT_EQ(lastPrompt().text, "");
+    ASSERT_EQ(tree().topLevelItemCount(), 1);
+    EXPECT_EQ(tree().topLevelItem(0)->text(0), QString::fromStdString(temp / "top"));
+    EXPECT_EQ(tree().topLevelItem(0)->childCount(), 3);
+
+    click(1013);  // cancelled: the tree stays, the remembered folder empties
+    EXPECT_EQ(tree().topLevelItemCount(), 1);
+    click(1013);
+    EXPECT_EQ(lastPrompt().text, "");
+
+    prompts.folderAnswers = {"/"};
+    click(1013);
+    EXPECT_EQ(lastPrompt().kind, "message");
+    EXPECT_EQ(lastPrompt().text, "フォルダを選択してください");
+    EXPECT_EQ(lastPrompt().caption, "エラーメッセージ");
+    EXPECT_EQ(lastPrompt().icon, PromptIcon::Exclamation);
+    EXPECT_EQ(tree().GetItemPath(tree().topLevelItem(0)), temp / "top");
+}
+
+TEST_F(FolderPaneTest, AFolderDroppedOnTheTreeBecomesTheRoot) {
+    const QPoint onTree = tree().mapTo(dialog.get(), tree().rect().center());
+    const QPoint offTree = dialog->control<QWidget>(1112)->mapTo(dialog.get(), QPoint(5, 5));
+    const QString top = QString::fromStdString(temp / "top");
+    const QString b = QString::fromStdString(temp / "top/b");
+    const QString file = QString::fromStdString(temp.makeFile("file.doc"));
+
+    EXPECT_FALSE(dialog->DropFolderOnTree({top}, onTree)) << "pane off";
+    click(1113);
+    EXPECT_FALSE(dialog->DropFolderOnTree({top}, offTree));
+    EXPECT_EQ(tree().topLevelItemCount(), 0);
+
+    EXPECT_TRUE(dialog->DropFolderOnTree({file, top}, onTree));
+    EXPECT_EQ(tree().topLevelItemCount(), 0) << "only the first item counts";
+    EXPECT_TRUE(dialog->DropFolderOnTree({b, top}, onTree));
+    EXPECT_EQ(tree().GetItemPath(tree().topLevelItem(0)), temp / "top/b");
+    EXPECT_TRUE(dialog->DropFolderOnTree({"/"}, onTree));
+    EXPECT_EQ(lastPrompt().text, "フォルダを選択してください");
+    EXPECT_EQ(tree().GetItemPath(tree().topLevelItem(0)), temp / "top/b");
+}
+
+TEST_F(FolderPaneTest, ClearAndBulkMarkButtons) {
+    openTop();
+    click(1015);
+    item("top")->setExpanded(true);
+    EXPECT_EQ(item("top/a/a1")->checkState(0), Qt::Checked);
+    click(1016);
+    EXPECT_EQ(item("top/a")->checkState(0), Qt::Unchecked);
+    click(1015);
+    click(1014);
+    EXPECT_EQ(tree().topLevelItemCount(), 0);
+    EXPECT_FALSE(tree().marksNewItems());
+}
+
+TEST_F(FolderPaneTest, DisplayShowsTheSelectedFolderOrAsksForOne) {
+    openTop();
+    click(1018);
+    EXPECT_EQ(lastPrompt().text, "表示したいフォルダを選択してください。");
+    EXPECT_EQ(lastPrompt().caption, "エラーメッセージ");
+    EXPECT_EQ(lastPrompt().icon, PromptIcon::Exclamation);
+
+    setTimes(temp / "top/b", kT + 100, kT + 200);
+    tree().setCurrentItem(item("top/b"));  // 1087 unticked: nothing shown yet
+    EXPECT_NE(pickerValue(1079), kT + 200);
+    click(1018);
+    EXPECT_EQ(pickerValue(1090), kT + 100);
+    EXPECT_EQ(pickerValue(1079), kT + 200);
+}
+
+TEST_F(FolderPaneTest, MarkLinkedDisplayShowsEachSelectedFolder) {
+    openTop();
+    click(1087);
+    setTimes(temp / "top/a", kT, kT + 1);
+    setTimes(temp / "top/c", kT + 10, kT + 11);
+    tree().setCurrentItem(item("top/a"));
+    EXPECT_EQ(pickerValue(1079), kT + 1);
+    tree().setCurrentItem(item("top/c"));
+    EXPECT_EQ(pickerValue(1090), kT + 10);
+    EXPECT_TRUE(prompts.shown.size() == 1U);  // the folder browser only
+
+    std::filesystem::remove(temp / "top/b");
+    prompts.messageAnswers = {PromptAnswer::Ignore, PromptAnswer::Abort};
+    tree().setCurrentItem(item("top/b"));
+    tree().setCurrentItem(item("top/c"));
+    tree().setCurrentItem(item("top/b"));
+    ASSERT_EQ(prompts.shown.size(), 3U);
+    EXPECT_EQ(lastPrompt().buttons, PromptButtons::AbortRetryIgnore);
+    EXPECT_TRUE(lastPrompt().text.contains(QString::fromStdString(temp / "top/b")));
+    EXPECT_EQ(pickerValue(1090), kT + 10);
+}
+
+TEST_F(FolderPaneTest, ChangeWritesThePickersTimesToEveryMarkedFolder) {
+    openTop();
+    click(1017);
+    EXPECT_EQ(prompts.shown.size(), 1U) << "nothing marked: no message";
+
+    item("top/a")->setCheckState(0, Qt::Checked);
+    item("top/c")->setCheckState(0, Qt::Checked);
+    click(1114);
+    setPickers(kT, kT + 100, kT + 200);
+    click(1017);
+    EXPECT_EQ(lastPrompt().text, "選択した3個の中に3個を処理しました。");
+    EXPECT_EQ(lastPrompt().caption, "メッセージ");
+    EXPECT_EQ(lastPrompt().icon, PromptIcon::Information);
+    for (const char* folder : {"top/a", "top/a/a1", "top/c"}) {
+        EXPECT_EQ(statTimes(temp / folder), (StatTimes{kT + 100, kT + 200})) << folder;
+    }
+    EXPECT_NE(statTimes(temp / "top/b"), (StatTimes{kT + 100, kT + 200}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    std::filesystem::remove(temp / "top/c");
+    prompts.messageAnswers = {PromptAnswer::Abort};
+    click(1114);
+    setPickers(kT, kT + 300, kT + 400);
+    click(1017);
+    EXPECT_EQ(lastPrompt().text, "選択した2個の中に1個を処理しました。");
+    EXPECT_EQ(statTimes(temp / "top/a"), (StatTimes{kT + 300, kT + 400}));
+    EXPECT_EQ(statTimes(temp / "top/a/a1"), (StatTimes{kT + 100, kT + 200}));
+}
+
+}  // namespace
+}  // namespace quorvel::test
