@@ -48,6 +48,12 @@ class CFileListCtrl : public QTreeWidget {
     // Orders the rows byte-wise by path, in the direction of g_sortDescending, then flips it.
     void SortRowsByPath();
 
+    // Adds what was dropped: files always (regular files only), folders only when walkFolders
+    // is set, searched with their subfolders for each ';'-separated piece of kinds.
+    void AddDroppedItems(const QStringList& paths, const QString& kinds, bool walkFolders);
+    // Adds every file of the folder tree (the folder included) that matches the pattern.
+    void AddFolderFiles(const QString& folder, const QString& pattern);
+
     QString RowPath(int row) const;
     bool IsRowMarked(int row) const;
     // The first selected row from the top, or -1.
@@ -71,6 +77,7 @@ class CFileListCtrl : public QTreeWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
+    void AddFolderTree(const QString& folder, const QString& kinds);
     QTreeWidgetItem* NewRow(const QString& path, bool marked) const;
     void SetRowMark(int row, bool mark);
     // Runs a change of many rows with one row-change notice at its end.

@@ -30,15 +30,3 @@ void CQuorvelDlg::OnMarkAllFiles() {
 void CQuorvelDlg::OnUnmarkAllFiles() {
     m_fileList->SetAllRowsMark(false);
 }
-
-void CQuorvelDlg::OnFileSetting() {
-    const quorvel::ui::FileDialogResult chosen =
-        m_prompts.openFiles(this, QString(), m_lastFileFolder, {});
-    if (chosen.paths.isEmpty()) {
-        return;
-    }
-    for (const QString& path : chosen.paths) {
-        m_fileList->AddFile(QDir::toNativeSeparators(path));
-    }
-    m_fileList->RefreshCaption(m_fileList->GetMarkedCount());
-}

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "ui/error_prompt_dlg.h"
+#include "ui/wait_cursor.h"
 
 namespace quorvel::ui {
 namespace {
@@ -56,11 +57,13 @@ PromptAnswer fromQtButton(int button) {
 
 PromptAnswer QtPrompts::message(QWidget* owner, const QString& text, const QString& caption,
                                 PromptButtons buttons, PromptIcon icon) {
+    const NormalCursorWhilePrompting normalCursor;
     QMessageBox box(toQtIcon(icon), caption, text, toQtButtons(buttons), owner);
     return fromQtButton(box.exec());
 }
 
 ErrorPromptResult QtPrompts::errorPrompt(QWidget* owner, const QString& text) {
+    const NormalCursorWhilePrompting normalCursor;
     CErrorPromptDlg dialog(text, PromptIcon::Exclamation, owner);
     dialog.exec();
     return dialog.answer();
@@ -68,6 +71,7 @@ ErrorPromptResult QtPrompts::errorPrompt(QWidget* owner, const QString& text) {
 
 FileDialogResult QtPrompts::openFiles(QWidget* owner, const QString& title, const QString& folder,
                                       const QStringList& filters) {
+    const NormalCursorWhilePrompting normalCursor;
     QFileDialog dialog(owner, title, folder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -80,6 +84,7 @@ FileDialogResult QtPrompts::openFiles(QWidget* owner, const QString& title, cons
 
 FileDialogResult QtPrompts::saveFile(QWidget* owner, const QString& title, const QString& path,
                                      const QStringList& filters) {
+    const NormalCursorWhilePrompting normalCursor;
     QFileDialog dialog(owner, title, path);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Saving over an existing file replaces it without a question.
@@ -92,10 +97,12 @@ FileDialogResult QtPrompts::saveFile(QWidget* owner, const QString& title, const
 }
 
 QString QtPrompts::existingFolder(QWidget* owner, const QString& title, const QString& folder) {
+    const NormalCursorWhilePrompting normalCursor;
     return QFileDialog::getExistingDirectory(owner, title, folder, QFileDialog::ShowDirsOnly);
 }
 
 int QtPrompts::execDialog(QDialog& dialog) {
+    const NormalCursorWhilePrompting normalCursor;
     return dialog.exec();
 }
 

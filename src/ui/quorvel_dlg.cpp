@@ -158,6 +158,7 @@ CQuorvelDlg::CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent)
       m_prompts(prompts),
       m_dateIncrementDlg(std::make_unique<CDateIncrementDlg>(prompts)),
       m_icon(quorvel::res::quorvelIcon()) {
+    BuildFileDialogFilter();
     BuildControls();
     ConnectHandlers();
     InitDialog();
@@ -376,6 +377,9 @@ void CQuorvelDlg::ConnectHandlers() {
     connect(control<QPushButton>(1017), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderChange);
     connect(m_folderTree, &QTreeWidget::currentItemChanged, this,
             &CQuorvelDlg::OnFolderTreeSelChanged);
+    connect(control<QPushButton>(1059), &QPushButton::clicked, this, &CQuorvelDlg::OnBatchChange);
+    connect(control<QAction>(32777), &QAction::triggered, this,
+            &CQuorvelDlg::OnDateIncrementSetting);
 }
 
 void CQuorvelDlg::InitDialog() {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "filelist/file_kind_filters.h"
 #include "platform/file_status.h"
 
 class CDateIncrementDlg;
@@ -20,7 +22,10 @@ class QTreeWidgetItem;
 
 namespace quorvel::ui {
 class Prompts;
-}
+struct BatchCounts;
+struct BatchSnapshot;
+struct DateIncrementSettings;
+}  // namespace quorvel::ui
 
 // The four file time-stamp choices, in the order of radios 1078, 1076, 1077, 1089.
 enum class TimeStampMode {
@@ -64,6 +69,13 @@ class CQuorvelDlg : public QDialog {
     // given, else to pickers 1086, 1090, 1079. 0 go on, 1 declined, 2 file error shown.
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
                                  quorvel::platform::FileTimes* times);
+    // The per-file date increments of menu command 32777, kept for the whole run.
+    const quorvel::ui::DateIncrementSettings& DateIncrements() const;
+
+    // Puts the remembered file-dialog filter first and builds the dialog's name filters.
+    void BuildFileDialogFilter();
+    // Files and folders dropped at a point of the dialog (its own coordinates).
+    void OnDropFiles(const QStringList& paths, const QPoint& dialogPoint);
 
     // Folder pane (1113 on): folder tree, marks, folder time stamps.
     void EnableFolderPane(bool on);
@@ -74,6 +86,11 @@ class CQuorvelDlg : public QDialog {
     bool DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint);
     // Reads the folder's times into pickers 1086, 1090 and 1079.
     void ShowFolderTimes(const std::string& path);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   public slots:
     // Saves the settings kept across runs and closes: 終了, Escape and the close box.
@@ -109,6 +126,12 @@ class CQuorvelDlg : public QDialog {
     void OnMarkAllFiles();
     void OnUnmarkAllFiles();
     void OnFileSetting();
+    void RefreshFileListCaption();
+
+    void OnBatchChange();
+    quorvel::ui::BatchSnapshot TakeBatchSnapshot(const std::vector<int>& rows) const;
+    void ShowBatchSummary(const quorvel::ui::BatchCounts& counts);
+    void OnDateIncrementSetting();
 
     void ShowFileError(const QString& text);
 
@@ -132,5 +155,7 @@ class CQuorvelDlg : public QDialog {
     std::array<int, 15> m_changeFlags{};
     QString m_modulePath;
     QString m_lastFileFolder;
+    quorvel::filelist::FileKindFilterTable FileKindFilters;
+    QStringList m_fileDialogFilter;
     QIcon m_icon;
 };

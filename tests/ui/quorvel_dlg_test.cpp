@@ -19,6 +19,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "props/property_access.h"
 #include "support/dialog_fixture.h"
+#include "support/temp_folder.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -348,9 +349,10 @@ TEST_F(MainDialog, MarkLinkedDisplayDisablesTheShowButton) {
 TEST_F(MainDialog, ListButtonsSetTheCaption) {
     CQuorvelDlg& dlg = openDialog();
     CFileListCtrl& list = dlg.fileList();
-    prompts.fileAnswers.push_back(
-        {{QStringLiteral("/tmp/a.doc"), QStringLiteral("/tmp/b.doc"), QStringLiteral("/tmp/a.doc")},
-         {}});
+    const TempFolder folder;
+    const QString a = QString::fromStdString(folder.makeFile("a.doc"));
+    const QString b = QString::fromStdString(folder.makeFile("b.doc"));
+    prompts.fileAnswers.push_back({{a, b, a}, {}});
     dlg.control<QPushButton>(1008)->click();
     EXPECT_EQ(list.topLevelItemCount(), 2);
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("ファイル名(選択数/総数：0/2)"));

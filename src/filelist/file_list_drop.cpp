@@ -1,0 +1,67 @@
+#include <sys/stat.h>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "filelist/file_collection.h"
+#include "filelist/file_list_ctrl.h"
+
+namespace {
+
+enum class DroppedKind { Missing, File, Folder, Other };
+
+// Devices, FIFOs and sockets are never listed: opening one as a document could block.
+DroppedKind classify(const QString& path) {
+    struct stat info {};
+    if (::stat(path.toStdString().c_str(), &info) != 0) {
+        return DroppedKind::Missing;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return DroppedKind::Folder;
+    }
+    return S_ISREG(info.st_mode) ? DroppedKind::File : DroppedKind::Other;
+}
+
+}  // namespace
+
+void CFileListCtrl::AddDroppedItems(const QStringList& paths, const QString& kinds,
+                                    bool walkFolders) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    hide();
+    for (const QString& path : paths) {
+        switch (classify(path)) {
+            case DroppedKind::File:
+                AddFile(path);
+                break;
+            case DroppedKind::Folder:
+                if (walkFolders) {
+                    AddFolderTree(path, kinds);
+                }
+                break;
+            case DroppedKind::Missing:
+            case DroppedKind::Other:
+                break;
+        }
+    }
+    show();
+    QApplication::restoreOverrideCursor();
+}
+
+void CFileListCtrl::AddFolderTree(const QString& folder, const QString& kinds) {
+    if (kinds.isEmpty()) {
+        return;
+    }
+    for (const std::string& pattern : quorvel::filelist::splitKinds(kinds.toStdString())) {
+        AddFolderFiles(folder, QString::fromStdString(pattern));
+    }
+    // A walk ends in the parent of the folder walked, as the file dialog may start there.
+    QDir::setCurrent(QFileInfo(QDir::cleanPath(folder)).absolutePath());
+}
+
+void CFileListCtrl::AddFolderFiles(const QString& folder, const QString& pattern) {
+    const std::vector<std::string> files =
+        quorvel::filelist::CollectFolderFiles(folder.toStdString(), pattern.toStdString());
+    for (const std::string& file : files) {
+        AddFile(QString::fromStdString(file));
+    }
+}

@@ -1,0 +1,105 @@
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "filelist/file_list_ctrl.h"
+#include "res/string_table.h"
+#include "ui/batch_run.h"
+#include "ui/date_increment_dlg.h"
+#include "ui/picker_time.h"
+#include "ui/prompts.h"
+#include "ui/quorvel_dlg.h"
+#include "ui/wait_cursor.h"
+
+using quorvel::ui::BatchCounts;
+using quorvel::ui::BatchSnapshot;
+using quorvel::ui::PromptButtons;
+using quorvel::ui::PromptIcon;
+
+namespace {
+
+constexpr int kFirstTextEdit = 1037;
+constexpr int kFirstTextChangeBox = 1061;
+// Property dates in request order: Edit Time, Last printed, Created, Last Saved.
+constexpr std::array<int, 4> kDatePickers = {1080, 1081, 1082, 1057};
+constexpr std::array<int, 4> kDateChangeBoxes = {1083, 1084, 1085, 1072};
+
+// The box's own enabled state, whatever its parents' state.
+bool isEnabledItself(const QWidget& widget) {
+    return widget.isEnabledTo(widget.parentWidget());
+}
+
+}  // namespace
+
+void CQuorvelDlg::OnBatchChange() {
+    const quorvel::ui::WaitCursor waitCursor;
+    auto* statusLine = control<QLabel>(1075);
+    statusLine->setEnabled(true);
+    const std::vector<int> rows = m_fileList->GetMarkedRows();
+    if (rows.empty()) {
+        m_prompts.message(this, quorvel::res::loadString(116), QStringLiteral("エラーメッセージ"),
+                          PromptButtons::Ok, PromptIcon::Exclamation);
+    } else {
+        const auto showProgress = [statusLine](const QString& text) {
+            statusLine->setText(text);
+            statusLine->repaint();
+        };
+        const auto checkStatus = [this](const std::string& path, bool skipTimes,
+                                        quorvel::platform::FileTimes* times) {
+            return CheckFileStatus(path, skipTimes, times);
+        };
+        quorvel::ui::BatchChangeRun run(m_prompts, this, checkStatus, showProgress,
+                                        DateIncrements());
+        ShowBatchSummary(run.run(TakeBatchSnapshot(rows)));
+    }
+    statusLine->setEnabled(false);
+}
+
+BatchSnapshot CQuorvelDlg::TakeBatchSnapshot(const std::vector<int>& rows) const {
+    BatchSnapshot snapshot;
+    for (const int row : rows) {
+        snapshot.paths.push_back(m_fileList->RowPath(row).toStdString());
+    }
+    snapshot.mode = SelectedTimeStampMode();
+    for (std::size_t k = 0; k < snapshot.fields.size(); ++k) {
+        const int offset = static_cast<int>(k);
+        snapshot.fields[k].text = control<QLineEdit>(kFirstTextEdit + offset)->text().toStdString();
+        snapshot.fields[k].change = control<QCheckBox>(kFirstTextChangeBox + offset)->isChecked();
+    }
+    for (std::size_t k = 0; k < kDatePickers.size(); ++k) {
+        snapshot.dateTicked[k] =
+            control<QCheckBox>(kDateChangeBoxes[k])->isChecked() &&
+            quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(kDatePickers[k]), snapshot.dates[k]);
+    }
+    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1086), snapshot.fileTimes.creation);
+    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1090), snapshot.fileTimes.access);
+    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1079), snapshot.fileTimes.modification);
+    snapshot.writeDocSummary =
+        isEnabledItself(*control<QCheckBox>(1070)) && isEnabledItself(*control<QCheckBox>(1071));
+    return snapshot;
+}
+
+void CQuorvelDlg::ShowBatchSummary(const BatchCounts& counts) {
+    const QString summary = quorvel::res::formatString(
+        112, {QString::number(counts.selected), QString::number(counts.properties),
+              QString::number(counts.timeStamps)});
+    m_prompts.message(this, summary, QStringLiteral("処理完了メッセージ"), PromptButtons::Ok,
+                      PromptIcon::Information);
+    if (counts.creationKept > 0) {
+        const QString notice = quorvel::res::formatText(
+            QStringLiteral("このファイルシステムでは作成日時を変更できないため、%u個のファイルの"
+                           "作成日時は変更されていません。"),
+            {QString::number(counts.creationKept)});
+        m_prompts.message(this, notice, QStringLiteral("メッセージ"), PromptButtons::Ok,
+                          PromptIcon::Information);
+    }
+}
+
+const quorvel::ui::DateIncrementSettings& CQuorvelDlg::DateIncrements() const {
+    return m_dateIncrementDlg->settings();
+}
+
+void CQuorvelDlg::OnDateIncrementSetting() {
+    m_dateIncrementDlg->run();
+}

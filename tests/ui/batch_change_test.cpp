@@ -1,0 +1,375 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <filesystem>
+#include <map>
+
+#include "filelist/file_list_ctrl.h"
+#include "platform/local_time.h"
+#include "props/property_access.h"
+#include "support/dialog_fixture.h"
+#include "support/temp_folder.h"
+#include "support/time_zone_scope.h"
+#include "ui/date_increment.h"
+#include "ui/picker_time.h"
+
+namespace quorvel::test {
+namespace {
+
+using ui::ErrorPromptResult;
+using ui::PromptAnswer;
+using ui::PromptIcon;
+
+constexpr std::int64_t kDay = 86'400;
+constexpr std::int64_t kBase = 1'300'000'000;  // 2011-03-13 07:06:40 UTC
+
+// Radio buttons of the time-stamp modes and of the increment modes.
+constexpr int kNoChange = 1078;
+constexpr int kAlsoTimeStamps = 1076;
+constexpr int kTimeStampsOnly = 1077;
+constexpr int kKeepTimeStamps = 1089;
+constexpr int kAdd = 1106;
+constexpr int kSubtract = 1107;
+
+struct StampsOnDisk {
+    std::int64_t access = 0;
+    std::int64_t modification = 0;
+};
+
+StampsOnDisk stampsOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return {info.st_atime, info.st_mtime};
+}
+
+void makeReadOnly(const std::string& path) {
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+}
+
+class BatchChange : public DialogFixture {
+  protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        openDialog();
+    }
+
+    std::string copyOfCorpus(const std::string& relative, const std::string& name) const {
+        const std::string target = m_folder / name;
+        std::filesystem::copy_file(std::string(QUORVEL_CORPUS_DIR) + "/" + relative, target);
+        return target;
+    }
+    std::string plainFile(const std::string& name) const { return m_folder.makeFile(name); }
+    // A copy of a corpus document whose properties the engine reads.
+    std::string readableDocument(const std::string& name) const {
+        const std::string copy = copyOfCorpus("word/openmcdf_2custom.doc", name);
+        props::DocProperties properties;
+        return props::ReadDocProperties(copy, properties) == props::kSuccess ? copy : "";
+    }
+
+    void listAndMark(const std::vector<std::string>& paths) const {
+        for (const std::string& path : paths) {
+            dialog->fileList().AddFile(QString::fromStdString(path));
+        }
+        dialog->fileList().SetAllRowsMark(true);
+    }
+    void click(int id) const { dialog->control<QAbstractButton>(id)->click(); }
+    void tick(int id) const { dialog->control<QCheckBox>(id)->setChecked(true); }
+    void setPicker(int id, std::int64_t seconds) const {
+        ASSERT_TRUE(ui::setPickerSeconds(*dialog->control<QDateTimeEdit>(id), seconds));
+    }
+    void setFileTimePickers(std::int64_t seconds) const {
+        for (const int id : {1086, 1090, 1079}) {
+            setPicker(id, seconds);
+        }
+    }
+    // Sets the increments through the dialog of menu command 32777: slot -> days, hours, minutes.
+    void setIncrements(int modeButton,
+                       const std::map<int, std::array<const char*, 3>>& numbersBySlot) {
+        static constexpr int kFirstField[] = {1095, 1100, 1108, 1114};
+        prompts.dialogScripts.push_back([&](QDialog& d) {
+            d.findChild<QAbstractButton*>(QString::number(modeButton))->click();
+            for (const auto& [slot, numbers] : numbersBySlot) {
+                for (int unit = 0; unit < 3; ++unit) {
+                    d.findChild<QLineEdit*>(QString::number(kFirstField[slot] + unit * 2))
+                        ->setText(QString::fromLatin1(numbers[unit]));
+                }
+            }
+            d.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            return d.result();
+        });
+        dialog->control<QAction>(32777)->trigger();
+        prompts.shown.clear();
+    }
+    void runBatch() const { click(1059); }
+
+    std::vector<ShownPrompt> shownOfKind(const QString& kind) const {
+        std::vector<ShownPrompt> found;
+        for (const ShownPrompt& shown : prompts.shown) {
+            if (shown.kind == kind) {
+                found.push_back(shown);
+            }
+        }
+        return found;
+    }
+    QString summaryText() const {
+        for (const ShownPrompt& shown : prompts.shown) {
+            if (shown.caption == QStringLiteral("処理完了メッセージ")) {
+                EXPECT_EQ(shown.icon, PromptIcon::Information);
+                return shown.text;
+            }
+        }
+        return {};
+    }
+    static QString summary(unsigned n, unsigned p, unsigned t) {
+        return QStringLiteral(
+                   "選択したファイル数：%1\nプロパティを変更処理したファイル数：%2\n"
+                   "TimeStampを変更したファイル数：%3")
+            .arg(n)
+            .arg(p)
+            .arg(t);
+    }
+
+    TempFolder m_folder;
+};
+
+TEST_F(BatchChange, WithoutMarkedRowsOnlyAsksForFiles) {
+    dialog->fileList().AddFile(QString::fromStdString(plainFile("a.doc")));
+    runBatch();
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("変更したいファイルを選択してください。"));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("エラーメッセージ"));
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+}
+
+TEST_F(BatchChange, NoChangeWithNothingTickedStopsAtTheFirstFileWithASummary) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i) {
+        files.push_back(plainFile("f" + std::to_string(i) + ".doc"));
+    }
+    listAndMark(files);
+    click(kNoChange);
+    runBatch();
+    ASSERT_EQ(prompts.shown.size(), 2U);
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("変更したいプロパティのを選択してください。"));
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(summaryText(), summary(5, 0, 0));
+}
+
+TEST_F(BatchChange, TimeStampsOnlyStepsTheTimesOfTheFilesItSets) {
+    struct Case {
+        int incrementMode;
+        PromptAnswer readOnlyAnswer;
+        std::int64_t thirdModification;  // the second file is read-only
+        unsigned stamped;
+    };
+    const Case cases[] = {
+        {kAdd, PromptAnswer::No, kBase + kDay, 2},
+        {kAdd, PromptAnswer::Yes, kBase + 2 * kDay, 3},
+        {kSubtract, PromptAnswer::No, kBase - kDay, 2},
+        {kSubtract, PromptAnswer::Yes, kBase - 2 * kDay, 3},
+    };
+    setIncrements(kAdd, {{0, {"0", "0", "1"}}, {2, {"0", "2", "0"}}, {3, {"1", "0", "0"}}});
+    for (const Case& c : cases) {
+        setIncrements(c.incrementMode, {});
+        const std::vector<std::string> files = {plainFile("a.txt"), plainFile("b.txt"),
+                                                plainFile("c.txt")};
+        makeReadOnly(files[1]);
+        const StampsOnDisk before = stampsOf(files[1]);
+        dialog->fileList().ClearAllRows();
+        listAndMark(files);
+        click(kTimeStampsOnly);
+        setFileTimePickers(kBase);
+        prompts.shown.clear();
+        prompts.messageAnswers = {c.readOnlyAnswer};
+        runBatch();
+
+        const std::int64_t sign = c.incrementMode == kAdd ? 1 : -1;
+        EXPECT_EQ(stampsOf(files[0]).modification, kBase);
+        EXPECT_EQ(stampsOf(files[0]).access, kBase);
+        EXPECT_EQ(stampsOf(files[2]).modification, c.thirdModification);
+        EXPECT_EQ(stampsOf(files[2]).access, kBase + sign * (c.stamped - 1) * 7'200);
+        if (c.readOnlyAnswer == PromptAnswer::No) {
+            EXPECT_EQ(stampsOf(files[1]).modification, before.modification);
+        } else {
+            EXPECT_EQ(stampsOf(files[1]).modification, kBase + sign * kDay);
+        }
+        EXPECT_EQ(summaryText(), summary(3, 0, c.stamped));
+        const std::vector<ShownPrompt> messages = shownOfKind(QStringLiteral("message"));
+        ASSERT_EQ(messages.size(), 3U) << "read-only question, summary, creation notice";
+        EXPECT_EQ(
+            messages[2].text,
+            QStringLiteral("このファイルシステムでは作成日時を変更できないため、%1個のファイルの"
+                           "作成日時は変更されていません。")
+                .arg(c.stamped));
+        EXPECT_EQ(messages[2].caption, QStringLiteral("メッセージ"));
+        std::filesystem::permissions(files[1], std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        for (const std::string& file : files) {
+            std::filesystem::remove(file);
+        }
+    }
+}
+
+TEST_F(BatchChange, FailedWritesAskAndEveryAnswerIsObeyed) {
+    struct Case {
+        std::vector<ErrorPromptResult> answers;
+        std::size_t prompts;
+        unsigned stamped;
+    };
+    const Case cases[] = {
+        {{ErrorPromptResult::Yes, ErrorPromptResult::Yes, ErrorPromptResult::Yes,
+          ErrorPromptResult::Yes},
+         4,
+         4},
+        {{ErrorPromptResult::Yes, ErrorPromptResult::YesToAll}, 2, 4},
+        {{ErrorPromptResult::YesToAll}, 1, 4},
+        {{ErrorPromptResult::Yes, ErrorPromptResult::No}, 2, 1},
+        {{ErrorPromptResult::No}, 1, 0},
+    };
+    const std::vector<std::string> files = {plainFile("1.doc"), plainFile("2.doc"),
+                                            plainFile("3.doc"), plainFile("4.doc")};
+    const props::MessageCode failure = props::WriteDocProperties(plainFile("probe.doc"), {});
+    ASSERT_NE(failure, props::kSuccess);
+    listAndMark(files);
+    click(kAlsoTimeStamps);
+    tick(1061);
+    setFileTimePickers(kBase);
+    for (const Case& c : cases) {
+        prompts.shown.clear();
+        prompts.errorAnswers = {c.answers.begin(), c.answers.end()};
+        runBatch();
+        const std::vector<ShownPrompt> asked = shownOfKind(QStringLiteral("errorPrompt"));
+        ASSERT_EQ(asked.size(), c.prompts);
+        EXPECT_EQ(asked[0].text,
+                  QStringLiteral("  ") + QString::fromStdString(files[0]) +
+                      QStringLiteral(
+                          "のプロパティの処理中に、次のエラーが発生しました。継続しますか\n  ") +
+                      QString::fromUtf8(props::messageCodeText(failure)));
+        EXPECT_EQ(summaryText(), summary(4, 0, c.stamped));
+    }
+}
+
+TEST_F(BatchChange, SkippedRowsStepThePropertyDatesButNotTheFileTimes) {
+    const std::vector<std::string> files = {readableDocument("1.doc"), readableDocument("2.doc"),
+                                            readableDocument("3.doc")};
+    if (files[0].empty()) {
+        GTEST_SKIP() << "the property engine cannot read the sample yet";
+    }
+    makeReadOnly(files[0]);
+    listAndMark(files);
+    setIncrements(kAdd, {{3, {"1", "0", "0"}}});
+    click(kAlsoTimeStamps);
+    setFileTimePickers(kBase);
+    setPicker(1057, kBase);
+    tick(1072);
+    prompts.messageAnswers = {PromptAnswer::No};
+    runBatch();
+
+    for (std::size_t row = 1; row < 3; ++row) {
+        props::DocProperties properties;
+        ASSERT_EQ(props::ReadDocProperties(files[row], properties), props::kSuccess);
+        ASSERT_GT(properties.size(), 11U);
+        EXPECT_EQ(properties[11].time, platform::unixSecondsToFileTime(kBase + row * kDay));
+        EXPECT_EQ(stampsOf(files[row]).modification, kBase + (row - 1) * kDay);
+    }
+    EXPECT_EQ(summaryText(), summary(3, 2, 2));
+    EXPECT_EQ(dialog->control<QLabel>(1075)->text(), QStringLiteral("処理完了(ﾌﾟﾛﾊﾟﾃｨ)：2/3"));
+    EXPECT_FALSE(dialog->control<QLabel>(1075)->isEnabled());
+}
+
+TEST_F(BatchChange, DocumentSummaryFieldsAreWrittenOnlyWhileTheirBoxesAreEnabled) {
+    for (const bool enabled : {false, true}) {
+        const std::string file = readableDocument(enabled ? "on.doc" : "off.doc");
+        if (file.empty()) {
+            GTEST_SKIP() << "the property engine cannot read the sample yet";
+        }
+        dialog->fileList().ClearAllRows();
+        listAndMark({file});
+        click(kNoChange);
+        dialog->control<QLineEdit>(1037)->setText(QStringLiteral("新しい題"));
+        dialog->control<QLineEdit>(1047)->setText(QStringLiteral("NewCo"));
+        tick(1061);
+        tick(1071);
+        dialog->control<QCheckBox>(1070)->setEnabled(enabled);
+        runBatch();
+        props::DocProperties properties;
+        ASSERT_EQ(props::ReadDocProperties(file, properties), props::kSuccess);
+        ASSERT_EQ(properties.size(), props::kCatalogueSize);
+        EXPECT_EQ(properties[0].text, "新しい題");
+        EXPECT_EQ(properties[31].text == "NewCo", enabled);
+    }
+}
+
+TEST_F(BatchChange, KeepTimeStampsPutsTheOldTimesBack) {
+    const std::string file = readableDocument("keep.doc");
+    if (file.empty()) {
+        GTEST_SKIP() << "the property engine cannot read the sample yet";
+    }
+    const timespec old[2] = {{kBase, 0}, {kBase + 60, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
+    listAndMark({file});
+    click(kKeepTimeStamps);
+    tick(1061);
+    runBatch();
+    EXPECT_EQ(stampsOf(file).access, kBase);
+    EXPECT_EQ(stampsOf(file).modification, kBase + 60);
+    EXPECT_EQ(summaryText(), summary(1, 1, 0));
+    EXPECT_EQ(shownOfKind(QStringLiteral("message")).size(), 1U) << "no creation notice";
+}
+
+TEST_F(BatchChange, TimeStampsLandOnThePickersValueAcrossDaylightSaving) {
+    const TimeZoneScope berlin("Europe/Berlin");
+    const std::string file = plainFile("dst.txt");
+    listAndMark({file});
+    click(kTimeStampsOnly);
+    for (const std::int64_t moment : {std::int64_t{1'310'000'000}, std::int64_t{1'330'000'000}}) {
+        setFileTimePickers(moment);  // one summer, one winter moment
+        runBatch();
+        EXPECT_EQ(stampsOf(file).modification, moment);
+        EXPECT_EQ(stampsOf(file).access, moment);
+    }
+}
+
+TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
+    const std::vector<std::string> files = {plainFile("r1.txt"), plainFile("r2.txt"),
+                                            plainFile("r3.txt")};
+    listAndMark(files);
+    setIncrements(kAdd, {{0, {"0", "0", "5"}}, {2, {"0", "3", "0"}}, {3, {"2", "0", "0"}}});
+    click(kTimeStampsOnly);
+    prompts.dialogScripts.push_back([](QDialog& d) {
+        d.findChild<QAbstractButton*>(QStringLiteral("1120"))->click();
+        d.findChild<QPushButton*>(QStringLiteral("2"))->click();
+        return d.result();
+    });
+    dialog->control<QAction>(32777)->trigger();
+    setFileTimePickers(kBase);
+    setPicker(1057, kBase);
+    tick(1072);
+
+    ui::RuntimeRandom expected = ui::dateStepRandom();
+    runBatch();
+    std::int64_t creation = kBase;
+    std::int64_t access = kBase;
+    std::int64_t modification = kBase;
+    std::int64_t lastSaved = kBase;
+    for (const std::string& file : files) {
+        EXPECT_EQ(stampsOf(file).access, access);
+        EXPECT_EQ(stampsOf(file).modification, modification);
+        ui::StepDate(ui::IncrementMode::Random, kBase, creation, 300, expected);
+        ui::StepDate(ui::IncrementMode::Random, kBase, access, 10'800, expected);
+        ui::StepDate(ui::IncrementMode::Random, kBase, modification, 2 * kDay, expected);
+        ui::StepDate(ui::IncrementMode::Random, kBase, lastSaved, 2 * kDay, expected);
+    }
+    EXPECT_EQ(expected.next(), ui::dateStepRandom().next());
+}
+
+}  // namespace
+}  // namespace quorvel::test
