@@ -1,10 +1,10 @@
 #include <sys/stat.h>
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include "filelist/file_collection.h"
 #include "filelist/file_list_ctrl.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 
@@ -26,7 +26,9 @@ DroppedKind classify(const QString& path) {
 
 void CFileListCtrl::AddDroppedItems(const QStringList& paths, const QString& kinds,
                                     bool walkFolders) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const quorvel::ui::WaitCursor waitCursor;
+    // Hidden while rows are added: the view lays out once, at the end.
+    const bool wasHidden = isHidden();
     hide();
     for (const QString& path : paths) {
         switch (classify(path)) {
@@ -43,8 +45,7 @@ void CFileListCtrl::AddDroppedItems(const QStringList& paths, const QString& kin
                 break;
         }
     }
-    show();
-    QApplication::restoreOverrideCursor();
+    setHidden(wasHidden);
 }
 
 void CFileListCtrl::AddFolderTree(const QString& folder, const QString& kinds) {

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "res/string_table.h"
 #include "ui/spin_button.h"
 
 using quorvel::ui::IncrementMode;
@@ -78,19 +79,19 @@ QLayout* CDateIncrementDlg::buildModeButtons() {
     struct ModeButton {
         int id;
         const char* caption;
-        const char* tooltip;
+        int tooltip;  // string id
         IncrementMode mode;
     };
     static constexpr std::array<ModeButton, 3> kModes = {{
-        {1120, "ランダム", "指定日時を増分設定範囲内でランダムに加減する", IncrementMode::Random},
-        {1106, "逓増", "ファイル毎に指定日時に増分設定を累積加算する", IncrementMode::Add},
-        {1107, "逓減", "ファイル毎に指定日時に増分設定を累積減算する", IncrementMode::Subtract},
+        {1120, "ランダム", 132, IncrementMode::Random},
+        {1106, "逓増", 130, IncrementMode::Add},
+        {1107, "逓減", 131, IncrementMode::Subtract},
     }};
     auto* column = new QVBoxLayout;
     for (const ModeButton& mode : kModes) {
         auto* button = new QRadioButton(QString::fromUtf8(mode.caption), this);
         button->setObjectName(idName(mode.id));
-        button->setToolTip(QString::fromUtf8(mode.tooltip));
+        button->setToolTip(quorvel::res::loadString(mode.tooltip));
         const IncrementMode chosen = mode.mode;
         connect(button, &QRadioButton::clicked, this, [this, chosen] { m_settings.mode = chosen; });
         column->addWidget(button);

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "filelist/file_kind_filters.h"
 #include "filelist/file_list_ctrl.h"
+#include "folders/folder_tree_ctrl.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
 
@@ -112,6 +113,18 @@ TEST_F(FileCollectionHandlers, DropsElsewhereAreIgnoredAndTheFrameCounts) {
     dropOn(dialog->fileList(), {file, m_folder.makeFile("y.doc")});
     EXPECT_EQ(rows(), qt({file, m_folder / "y.doc"}));
     EXPECT_TRUE(dialog->fileList().isEnabled());
+}
+
+TEST_F(FileCollectionHandlers, WithTheFolderPaneOnTheListStillTakesItsDropsAndTheTreeItsOwn) {
+    const std::string file = m_folder.makeFile("x.doc");
+    const std::string folder = m_folder.makeFolder("tree");
+    dialog->control<QCheckBox>(1113)->click();
+    ASSERT_TRUE(dialog->control<QCheckBox>(1113)->isChecked());
+    dropOn(dialog->fileList(), {file});
+    EXPECT_EQ(rows(), qt({file}));
+    dropOn(dialog->folderTree(), {folder, m_folder.makeFile("z.doc")});
+    EXPECT_EQ(rows(), qt({file})) << "a drop on the tree never reaches the list";
+    ASSERT_EQ(dialog->folderTree().topLevelItemCount(), 1);
 }
 
 TEST_F(FileCollectionHandlers, FileDialogAddsTheChosenFilesAndRemembersFilterAndFolder) {
