@@ -47,6 +47,11 @@ std::vector<int> filePartIds() {
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 
+// After a run's summary, when some folders kept their creation time.
+const QString kCreationKeptNotice = QStringLiteral(
+    "このファイルシステムでは作成日時を変更できないため、%u個のフォルダの作成日時は変更されていま"
+    "せん。");
+
 std::string nativePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -148,7 +153,7 @@ void CQuorvelDlg::OnFolderTreeSelChanged(QTreeWidgetItem* current) {
 void CQuorvelDlg::OnFolderChange() {
     CFolderTimeStamps stamps(m_prompts, this);
     MarkedFolderSet set;
-    unsigned processed = 0;
+    FolderRunCounts counts;
     {
         const quorvel::ui::WaitCursor wait;
         m_folderTree->CollectMarkedFolders(set, control<QCheckBox>(1114)->isChecked());
@@ -162,10 +167,17 @@ void CQuorvelDlg::OnFolderChange() {
             stamps.ReportInvalidTime({});
             return;
         }
-        processed = stamps.ChangeFolders(set, first, m_dateIncrementDlg->settings());
+        counts = stamps.ChangeFolders(set, first, m_dateIncrementDlg->settings());
     }
-    m_prompts.message(
-        this,
-        quorvel::res::formatString(134, {QString::number(set.size()), QString::number(processed)}),
-        QStringLiteral("メッセージ"), PromptButtons::Ok, PromptIcon::Information);
+    const QString caption = QStringLiteral("メッセージ");
+    m_prompts.message(this,
+                      quorvel::res::formatString(
+                          134, {QString::number(set.size()), QString::number(counts.processed)}),
+                      caption, PromptButtons::Ok, PromptIcon::Information);
+    if (counts.creationKept > 0) {
+        m_prompts.message(
+            this,
+            quorvel::res::formatText(kCreationKeptNotice, {QString::number(counts.creationKept)}),
+            caption, PromptButtons::Ok, PromptIcon::Information);
+    }
 }

@@ -90,10 +90,9 @@ FolderOpResult CFolderTimeStamps::ReadFolderTimes(const std::string& path, Folde
     return FolderOpResult::Done;
 }
 
-FolderOpResult CFolderTimeStamps::SetFolderTimes(const std::string& path,
-                                                 const FolderTimes& times) {
-    return withOpenFolder(path, [&times](const FolderHandle& folder, SystemError& error) {
-        quorvel::platform::CreationTimeWrite creation{};
+FolderOpResult CFolderTimeStamps::SetFolderTimes(const std::string& path, const FolderTimes& times,
+                                                 quorvel::platform::CreationTimeWrite& creation) {
+    return withOpenFolder(path, [&](const FolderHandle& folder, SystemError& error) {
         return folder.writeTimes(times, creation, error);
     });
 }
@@ -121,15 +120,20 @@ void CFolderTimeStamps::ReportInvalidTime(const std::string& path) {
                       kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
 }
 
-unsigned CFolderTimeStamps::ChangeFolders(const MarkedFolderSet& set, const FolderTimes& first,
-                                          const quorvel::ui::DateIncrementSettings& increments) {
+FolderRunCounts CFolderTimeStamps::ChangeFolders(
+    const MarkedFolderSet& set, const FolderTimes& first,
+    const quorvel::ui::DateIncrementSettings& increments) {
     using namespace quorvel::ui;
     FolderTimes working = first;
-    unsigned processed = 0;
+    FolderRunCounts counts;
     for (const auto& [path, item] : set) {
-        const FolderOpResult result = SetFolderTimes(path, working);
+        auto creation = quorvel::platform::CreationTimeWrite::Written;
+        const FolderOpResult result = SetFolderTimes(path, working, creation);
         if (result == FolderOpResult::Done) {
-            ++processed;
+            ++counts.processed;
+            if (creation == quorvel::platform::CreationTimeWrite::NotStorable) {
+                ++counts.creationKept;
+            }
         }
         if (result > FolderOpResult::Skip) {
             break;
@@ -141,5 +145,5 @@ unsigned CFolderTimeStamps::ChangeFolders(const MarkedFolderSet& set, const Fold
         StepDate(increments.mode, first.modification, working.modification,
                  increments.increment[kIncrementSlotLastSaved]);
     }
-    return processed;
+    return counts;
 }

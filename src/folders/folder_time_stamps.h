@@ -23,6 +23,13 @@ using quorvel::platform::FolderTimes;
 // False when the time has no local calendar time at all.
 bool FolderTimeToTimeValue(std::int64_t folderTime, std::int64_t& timeValue);
 
+// What a change run did: the folders whose times were written, and how many of them kept
+// their creation time because their file system cannot store one.
+struct FolderRunCounts {
+    unsigned processed = 0;
+    unsigned creationKept = 0;
+};
+
 // Reading and writing folder times, each folder with the Abort/Retry/Ignore prompt when
 // it cannot be opened, read or changed.
 class CFolderTimeStamps {
@@ -32,8 +39,10 @@ class CFolderTimeStamps {
     // Reads the folder's times as time values. Done, or Skip/Abort as the user chose;
     // after a time that does not convert, Abort with the error shown.
     FolderOpResult ReadFolderTimes(const std::string& path, FolderTimes& times);
-    // Writes the three times (whole seconds) to the folder: Done, Skip or Abort.
-    FolderOpResult SetFolderTimes(const std::string& path, const FolderTimes& times);
+    // Writes the three times (whole seconds) to the folder: Done, Skip or Abort. After Done,
+    // creation tells whether the file system took the creation time.
+    FolderOpResult SetFolderTimes(const std::string& path, const FolderTimes& times,
+                                  quorvel::platform::CreationTimeWrite& creation);
     // The error prompt: the system's text, then the suffix; Abort, Skip (Ignore) or Retry.
     FolderOpResult ReportSystemError(const quorvel::platform::SystemError& error,
                                      const QString& suffix);
@@ -43,9 +52,9 @@ class CFolderTimeStamps {
 
     // Writes the times to every folder of the set in path order, moving them on after each
     // folder (also after one the user skipped) by the date increments: creation by slot 0,
-    // access by slot 2, modification by slot 3. Stops at Abort. Returns the folders done.
-    unsigned ChangeFolders(const MarkedFolderSet& set, const FolderTimes& first,
-                           const quorvel::ui::DateIncrementSettings& increments);
+    // access by slot 2, modification by slot 3. Stops at Abort.
+    FolderRunCounts ChangeFolders(const MarkedFolderSet& set, const FolderTimes& first,
+                                  const quorvel::ui::DateIncrementSettings& increments);
 
   private:
     template <typename Operation>

@@ -94,7 +94,13 @@ class FolderTimeStampsTest : public ::testing::Test {
 TEST_F(FolderTimeStampsTest, AddModeStepsEachTimeByItsOwnSlotInPathOrder) {
     increments.mode = IncrementMode::Add;
     increments.increment = {kDay, 7 * kDay, 3600, 60};
-    EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 3U);
+    const FolderRunCounts counts = stamps.ChangeFolders(set, first, increments);
+    EXPECT_EQ(counts.processed, 3U);
+    quorvel::platform::CreationTimeWrite creation{};
+    ASSERT_EQ(stamps.SetFolderTimes(temp.makeFolder("probe"), first, creation),
+              FolderOpResult::Done);
+    const bool storable = creation == quorvel::platform::CreationTimeWrite::Written;
+    EXPECT_EQ(counts.creationKept, storable ? 0U : 3U);
     EXPECT_TRUE(prompts.scripted.shown.empty());
     EXPECT_EQ(statTimes(folder("a")), (StatTimes{kT + 100, kT + 200}));
     EXPECT_EQ(statTimes(folder("b")), (StatTimes{kT + 100 + 3600, kT + 200 + 60}));
@@ -104,7 +110,7 @@ TEST_F(FolderTimeStampsTest, AddModeStepsEachTimeByItsOwnSlotInPathOrder) {
 TEST_F(FolderTimeStampsTest, ZeroIncrementsGiveEveryFolderThePickersTimesInEveryMode) {
     for (const auto mode : {IncrementMode::Add, IncrementMode::Subtract, IncrementMode::Random}) {
         increments.mode = mode;
-        EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 3U);
+        EXPECT_EQ(stamps.ChangeFolders(set, first, increments).processed, 3U);
         for (const char* name : {"a", "b", "c"}) {
             EXPECT_EQ(statTimes(folder(name)), (StatTimes{kT + 100, kT + 200})) << name;
         }
@@ -141,7 +147,7 @@ TEST_F(FolderTimeStampsTest, PromptAnswersDecideWhatHappensToAFolderThatIsGone) 
         prompts.scripted.shown.clear();
         prompts.scripted.messageAnswers.assign(c.answers.begin(), c.answers.end());
 
-        EXPECT_EQ(stamps.ChangeFolders(set, first, increments), c.processed);
+        EXPECT_EQ(stamps.ChangeFolders(set, first, increments).processed, c.processed);
         ASSERT_EQ(prompts.scripted.shown.size(), c.prompts);
         EXPECT_EQ(statTimes(folder("c")), c.thirdFolder);
         const auto& prompt = prompts.scripted.shown.front();
@@ -159,7 +165,7 @@ TEST_F(FolderTimeStampsTest, AbortOnTheFirstFolderChangesNothing) {
     std::filesystem::remove(folder("a"));
     const StatTimes before = statTimes(folder("b"));
     prompts.scripted.messageAnswers = {PromptAnswer::Abort};
-    EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 0U);
+    EXPECT_EQ(stamps.ChangeFolders(set, first, increments).processed, 0U);
     EXPECT_EQ(statTimes(folder("b")), before);
 }
 
@@ -167,13 +173,14 @@ TEST_F(FolderTimeStampsTest, RetrySucceedsOnceTheFolderIsBack) {
     std::filesystem::remove(folder("b"));
     prompts.onMessage = [&] { temp.makeFolder("b"); };
     prompts.scripted.messageAnswers = {PromptAnswer::Retry};
-    EXPECT_EQ(stamps.ChangeFolders(set, first, increments), 3U);
+    EXPECT_EQ(stamps.ChangeFolders(set, first, increments).processed, 3U);
     EXPECT_EQ(prompts.scripted.shown.size(), 1U);
     EXPECT_EQ(statTimes(folder("b")), (StatTimes{kT + 100, kT + 200}));
 }
 
 TEST_F(FolderTimeStampsTest, ReadsTheTimesThatWereWritten) {
-    ASSERT_EQ(stamps.SetFolderTimes(folder("a"), first), FolderOpResult::Done);
+    quorvel::platform::CreationTimeWrite creation{};
+    ASSERT_EQ(stamps.SetFolderTimes(folder("a"), first, creation), FolderOpResult::Done);
     FolderTimes read;
     ASSERT_EQ(stamps.ReadFolderTimes(folder("a"), read), FolderOpResult::Done);
     EXPECT_EQ(read.access, first.access);
