@@ -64,12 +64,14 @@ class BatchChange : public DialogFixture {
     std::string copyOfCorpus(const std::string& relative, const std::string& name) const {
         const std::string target = m_folder / name;
         std::filesystem::copy_file(std::string(QUORVEL_CORPUS_DIR) + "/" + relative, target);
+        std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         return target;
     }
     std::string plainFile(const std::string& name) const { return m_folder.makeFile(name); }
     // A copy of a corpus document whose properties the engine reads.
     std::string readableDocument(const std::string& name) const {
-        const std::string copy = copyOfCorpus("word/openmcdf_2custom.doc", name);
+        const std::string copy = copyOfCorpus("word/libscan_japanese.doc", name);
         props::DocProperties properties;
         return props::ReadDocProperties(copy, properties) == props::kSuccess ? copy : "";
     }
