@@ -11,7 +11,6 @@
 #include "folders/folder_tree_ctrl.h"
 #include "platform/folder_listing.h"
 #include "res/string_table.h"
-#include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
@@ -93,16 +92,15 @@ void CQuorvelDlg::SetRootFolder(const QString& path) {
     m_folderTree->InsertSubfolders(root);
 }
 
-bool CQuorvelDlg::DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint) {
+void CQuorvelDlg::DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint) {
     const QRect treeOnScreen(m_folderTree->mapToGlobal(QPoint(0, 0)), m_folderTree->size());
     if (!control<QCheckBox>(1113)->isChecked() || paths.isEmpty() ||
         !treeOnScreen.contains(mapToGlobal(dialogPoint))) {
-        return false;
+        return;
     }
     if (QFileInfo(paths.front()).isDir()) {
         SetRootFolder(paths.front());
     }
-    return true;
 }
 
 void CQuorvelDlg::OnFolderClear() {
@@ -167,7 +165,7 @@ void CQuorvelDlg::OnFolderChange() {
             stamps.ReportInvalidTime({});
             return;
         }
-        counts = stamps.ChangeFolders(set, first, m_dateIncrementDlg->settings());
+        counts = stamps.ChangeFolders(set, first, DateIncrements());
     }
     const QString caption = QStringLiteral("メッセージ");
     m_prompts.message(this,

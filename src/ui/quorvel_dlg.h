@@ -82,8 +82,8 @@ class CQuorvelDlg : public QDialog {
     // Makes the folder the tree's only root, with its subfolders; refuses the file-system root.
     void SetRootFolder(const QString& path);
     // A drop on the folder tree while the pane is on: the first path, when it is a folder,
-    // becomes the root. False when the drop is not the tree's.
-    bool DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint);
+    // becomes the root.
+    void DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint);
     // Reads the folder's times into pickers 1086, 1090 and 1079.
     void ShowFolderTimes(const std::string& path);
 

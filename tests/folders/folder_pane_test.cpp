@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -226,16 +227,17 @@ TEST_F(FolderPaneTest, AFolderDroppedOnTheTreeBecomesTheRoot) {
     const QString b = QString::fromStdString(temp / "top/b");
     const QString file = QString::fromStdString(temp.makeFile("file.doc"));
 
-    EXPECT_FALSE(dialog->DropFolderOnTree({top}, onTree)) << "pane off";
+    dialog->DropFolderOnTree({top}, onTree);
+    EXPECT_EQ(tree().topLevelItemCount(), 0) << "pane off";
     click(1113);
-    EXPECT_FALSE(dialog->DropFolderOnTree({top}, offTree));
+    dialog->DropFolderOnTree({top}, offTree);
     EXPECT_EQ(tree().topLevelItemCount(), 0);
 
-    EXPECT_TRUE(dialog->DropFolderOnTree({file, top}, onTree));
+    dialog->DropFolderOnTree({file, top}, onTree);
     EXPECT_EQ(tree().topLevelItemCount(), 0) << "only the first item counts";
-    EXPECT_TRUE(dialog->DropFolderOnTree({b, top}, onTree));
+    dialog->DropFolderOnTree({b, top}, onTree);
     EXPECT_EQ(tree().GetItemPath(tree().topLevelItem(0)), temp / "top/b");
-    EXPECT_TRUE(dialog->DropFolderOnTree({"/"}, onTree));
+    dialog->DropFolderOnTree({"/"}, onTree);
     EXPECT_EQ(lastPrompt().text, "フォルダを選択してください");
     EXPECT_EQ(tree().GetItemPath(tree().topLevelItem(0)), temp / "top/b");
 }
@@ -317,6 +319,34 @@ TEST_F(FolderPaneTest, ChangeWritesThePickersTimesToEveryMarkedFolder) {
     expectSummary(shownBefore + 1, "選択した2個の中に1個を処理しました。", 1);
     EXPECT_EQ(statTimes(temp / "top/a"), (StatTimes{kT + 300, kT + 400}));
     EXPECT_EQ(statTimes(temp / "top/a/a1"), (StatTimes{kT + 100, kT + 200}));
+}
+
+TEST_F(FolderPaneTest, AddModeStepsPastAnIgnoredFolder) {
+    // Add mode: creation 1 day (slot 0), access 1 hour (slot 2), modification 1 minute (slot 3).
+    prompts.dialogScripts.push_back([](QDialog& increments) {
+        increments.findChild<QAbstractButton*>("1106")->click();
+        increments.findChild<QLineEdit*>("1095")->setText("1");
+        increments.findChild<QLineEdit*>("1110")->setText("1");
+        increments.findChild<QLineEdit*>("1118")->setText("1");
+        increments.findChild<QPushButton*>("1")->click();
+        return increments.result();
+    });
+    dialog->control<QAction>(32777)->trigger();
+    openTop();
+    for (const char* folder : {"top/a", "top/b", "top/c"}) {
+        item(folder)->setCheckState(0, Qt::Checked);
+    }
+    std::filesystem::remove(temp / "top/b");
+    prompts.messageAnswers = {PromptAnswer::Ignore};
+    setPickers(kT, kT + 100, kT + 200);
+    const std::size_t shownBefore = prompts.shown.size();
+    click(1017);
+
+    EXPECT_EQ(prompts.shown[shownBefore].buttons, PromptButtons::AbortRetryIgnore);
+    expectSummary(shownBefore + 1, "選択した3個の中に2個を処理しました。", 2);
+    EXPECT_EQ(statTimes(temp / "top/a"), (StatTimes{kT + 100, kT + 200}));
+    EXPECT_EQ(statTimes(temp / "top/c"), (StatTimes{kT + 100 + 2 * 3600, kT + 200 + 2 * 60}));
+    EXPECT_EQ(pickerValue(1079), kT + 200) << "the pickers keep the first folder's times";
 }
 
 }  // namespace
