@@ -1,5 +1,3 @@
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -12,6 +10,7 @@
 
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
+#include "stat_times.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
 #include "ui/picker_time.h"
@@ -49,25 +48,6 @@ std::map<int, bool> enabledStates(const CQuorvelDlg& dialog) {
         }
     }
     return states;
-}
-
-struct StatTimes {
-    std::int64_t access;
-    std::int64_t modification;
-    bool operator==(const StatTimes&) const = default;
-};
-
-StatTimes statTimes(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return {-1, -1};
-    }
-    return {info.st_atim.tv_sec, info.st_mtim.tv_sec};
-}
-
-void setTimes(const std::string& path, std::int64_t access, std::int64_t modification) {
-    const timespec times[2] = {{access, 0}, {modification, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
 class FolderPaneTest : public DialogFixture {
@@ -262,7 +242,7 @@ TEST_F(FolderPaneTest, DisplayShowsTheSelectedFolderOrAsksForOne) {
     EXPECT_EQ(lastPrompt().caption, "エラーメッセージ");
     EXPECT_EQ(lastPrompt().icon, PromptIcon::Exclamation);
 
-    setTimes(temp / "top/b", kT + 100, kT + 200);
+    ASSERT_TRUE(setStatTimes(temp / "top/b", kT + 100, kT + 200));
     tree().setCurrentItem(item("top/b"));  // 1087 unticked: nothing shown yet
     EXPECT_NE(pickerValue(1079), kT + 200);
     click(1018);
@@ -273,8 +253,8 @@ TEST_F(FolderPaneTest, DisplayShowsTheSelectedFolderOrAsksForOne) {
 TEST_F(FolderPaneTest, MarkLinkedDisplayShowsEachSelectedFolder) {
     openTop();
     click(1087);
-    setTimes(temp / "top/a", kT, kT + 1);
-    setTimes(temp / "top/c", kT + 10, kT + 11);
+    ASSERT_TRUE(setStatTimes(temp / "top/a", kT, kT + 1));
+    ASSERT_TRUE(setStatTimes(temp / "top/c", kT + 10, kT + 11));
     tree().setCurrentItem(item("top/a"));
     EXPECT_EQ(pickerValue(1079), kT + 1);
     tree().setCurrentItem(item("top/c"));

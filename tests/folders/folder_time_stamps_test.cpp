@@ -1,18 +1,19 @@
 #include "folders/folder_time_stamps.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
 
+#include "stat_times.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 using quorvel::test::ScriptedPrompts;
+using quorvel::test::StatTimes;
+using quorvel::test::statTimes;
 using quorvel::test::TempFolder;
 using quorvel::ui::DateIncrementSettings;
 using quorvel::ui::IncrementMode;
@@ -54,24 +55,6 @@ class PromptsWithAction final : public quorvel::ui::Prompts {
     }
     int execDialog(QDialog& dialog) override { return scripted.execDialog(dialog); }
 };
-
-struct StatTimes {
-    std::int64_t access;
-    std::int64_t modification;
-    bool operator==(const StatTimes&) const = default;
-};
-
-StatTimes statTimes(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return {-1, -1};
-    }
-    return {info.st_atim.tv_sec, info.st_mtim.tv_sec};
-}
-
-void PrintTo(const StatTimes& times, std::ostream* out) {
-    *out << "{" << times.access << ", " << times.modification << "}";
-}
 
 class FolderTimeStampsTest : public ::testing::Test {
   protected:
@@ -142,8 +125,7 @@ TEST_F(FolderTimeStampsTest, PromptAnswersDecideWhatHappensToAFolderThatIsGone) 
     std::filesystem::remove(folder("b"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const timespec old[2] = {{1, 0}, {2, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, folder("c").c_str(), old, 0), 0);
+        ASSERT_TRUE(quorvel::test::setStatTimes(folder("c"), 1, 2));
         prompts.scripted.shown.clear();
         prompts.scripted.messageAnswers.assign(c.answers.begin(), c.answers.end());
 
