@@ -54,26 +54,30 @@ Status AllocationTable::set(std::uint32_t id, SectorId value) {
 
 Status AllocationTable::findFree(std::uint32_t limit, std::uint32_t& out, bool& found) {
     found = false;
-    if (tableSectorCount() > 0) {
-        TableSector* last = nullptr;
-        if (const Status s = load(tableSectorCount() - 1, last); s != Status::Ok) {
-            return s;
-        }
-    }
     // Entries below m_searchFrom are known to be in use; set() lowers it on a free.
-    for (auto it =
-             m_sectors.lower_bound(static_cast<std::uint32_t>(m_searchFrom / m_entriesPerSector));
-         it != m_sectors.end(); ++it) {
-        const std::uint64_t base = static_cast<std::uint64_t>(it->first) * m_entriesPerSector;
-        for (std::uint32_t i = 0; i < m_entriesPerSector && base + i < limit; ++i) {
-            if (base + i >= m_searchFrom && it->second.entries[i] == kFreeSect) {
-                out = static_cast<std::uint32_t>(base + i);
-                m_searchFrom = base + i;
-                found = true;
-                return Status::Ok;
+    auto search = [&] {
+        const auto first = static_cast<std::uint32_t>(m_searchFrom / m_entriesPerSector);
+        for (auto it = m_sectors.lower_bound(first); it != m_sectors.end() && !found; ++it) {
+            const std::uint64_t base = static_cast<std::uint64_t>(it->first) * m_entriesPerSector;
+            for (std::uint32_t i = 0; i < m_entriesPerSector && base + i < limit; ++i) {
+                if (base + i >= m_searchFrom && it->second.entries[i] == kFreeSect) {
+                    out = static_cast<std::uint32_t>(base + i);
+                    m_searchFrom = base + i;
+                    found = true;
+                    break;
+                }
             }
         }
+    };
+    search();
+    if (found || tableSectorCount() == 0 || m_sectors.count(tableSectorCount() - 1) != 0) {
+        return Status::Ok;
     }
+    TableSector* last = nullptr;
+    if (const Status s = load(tableSectorCount() - 1, last); s != Status::Ok) {
+        return s;
+    }
+    search();
     return Status::Ok;
 }
 

@@ -29,8 +29,8 @@ class AllocationTable {
     // The entry of `id`: the next sector of its chain or a marker; Damaged beyond the table.
     Status get(std::uint32_t id, SectorId& out);
     Status set(std::uint32_t id, SectorId value);
-    // A free entry below `limit`, searched in the table sectors already held and the
-    // last table sector only, so that the cost does not grow with the file.
+    // A free entry below `limit`, searched in the table sectors already held, then in
+    // the last table sector, so that the cost does not grow with the file.
     Status findFree(std::uint32_t limit, std::uint32_t& out, bool& found);
     // Writes the table sectors changed since the last flush.
     Status flush();
