@@ -98,6 +98,16 @@ Status AllocationTable::flush() {
     return Status::Ok;
 }
 
+Status AllocationTable::writeMarksOnly(std::uint32_t index) {
+    const TableSector& sector = m_sectors.at(index);
+    std::vector<std::byte> raw(m_file.sectorSize());
+    for (std::uint32_t i = 0; i < m_entriesPerSector; ++i) {
+        const SectorId entry = sector.entries[i];
+        storeU32(raw, 4 * i, entry == kFatSect || entry == kDifSect ? entry : kFreeSect);
+    }
+    return m_file.write(sector.where, 0, raw);
+}
+
 void AllocationTable::addTableSector(std::uint32_t index, SectorId where) {
     m_sectors[index] =
         TableSector{where, std::vector<std::uint32_t>(m_entriesPerSector, kFreeSect), true};

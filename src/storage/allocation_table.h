@@ -41,6 +41,8 @@ class AllocationTable {
     virtual Status locate(std::uint32_t index, SectorId& out) = 0;
     // Registers a new table sector (all entries free) stored in `where`.
     void addTableSector(std::uint32_t index, SectorId where);
+    // Writes a held table sector with every entry but the FAT and DIFAT marks free.
+    Status writeMarksOnly(std::uint32_t index);
     SectorFile& file() { return m_file; }
 
   private:

@@ -37,6 +37,7 @@ struct CompoundFile::Impl {
     Status placeSectors(std::span<const std::byte> data, Placement& out);
     Status placeMiniSectors(std::span<const std::byte> data, Placement& out);
     Status allocateMiniSector(cfb::SectorId& out);
+    Status growFat();
     Status commitAllocation();
     Status writeHeaderIfChanged();
     Status collectChain(const cfb::DirEntry& stream, std::vector<cfb::SectorId>& out);

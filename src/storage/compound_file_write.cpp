@@ -1,14 +1,15 @@
 // Copy-on-write replacement and creation of streams. Every step leaves a file that
 // opens with the old or the new content:
+//   0. when allocation went past the end of the FAT: the new FAT sectors (free but
+//      for their own marks), DIFAT sectors and the header, so that no data is ever
+//      written beyond the FAT's reach;
 //   1. new data, new table and directory sectors and table entries for new sectors,
 //      none of them reachable yet from anything the file already uses;
-//   2. existing DIFAT sectors that name new FAT sectors;
-//   3. the header's FAT and DIFAT fields;
-//   4. links from the ends of existing chains (mini stream, MiniFAT, directory)
+//   2. links from the ends of existing chains (mini stream, MiniFAT, directory)
 //      to their new sectors, making those chains longer than their sizes say;
-//   5. the header's MiniFAT and directory sizes, then the root entry's mini stream size;
-//   6. the switch: one directory sector write naming the new content;
-//   7. the old sectors are freed.
+//   3. the header's MiniFAT and directory sizes, then the root entry's mini stream size;
+//   4. the switch: one directory sector write naming the new content;
+//   5. the old sectors are freed.
 // A sync separates the steps.
 #include <algorithm>
 
@@ -51,6 +52,9 @@ Status CompoundFile::Impl::placeSectors(std::span<const std::byte> data, Placeme
         if (const Status s = fat->allocate(sector); s != Status::Ok) {
             return s;
         }
+    }
+    if (const Status s = growFat(); s != Status::Ok) {
+        return s;
     }
     // One write per run of consecutive sectors; the last sector is padded with zeros.
     for (std::size_t i = 0; i < sectors.size();) {
@@ -111,6 +115,12 @@ Status CompoundFile::Impl::placeMiniSectors(std::span<const std::byte> data, Pla
             return s;
         }
     }
+    if (const Status s = growFat(); s != Status::Ok) {
+        return s;
+    }
+    if (const Status s = miniStream->writeNewSectors(); s != Status::Ok) {
+        return s;
+    }
     std::array<std::byte, kMiniSectorSize> block{};
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t from = i * kMiniSectorSize;
@@ -144,17 +154,20 @@ Status CompoundFile::Impl::writeHeaderIfChanged() {
     return sync();
 }
 
+Status CompoundFile::Impl::growFat() {
+    if (const Status s = fat->writeGrowth(); s != Status::Ok) {
+        return s;
+    }
+    return writeHeaderIfChanged();
+}
+
 Status CompoundFile::Impl::commitAllocation() {
     const bool directoryGrew = directory->grew();
-    Status s = fat->flushNewSectors();
+    Status s = growFat();
+    s = s == Status::Ok ? fat->flushNewSectors() : s;
     s = s == Status::Ok ? miniFat->flush() : s;
     s = s == Status::Ok ? directory->flushNewSectors() : s;
     s = s == Status::Ok ? sync() : s;
-    if (s == Status::Ok && fat->difatChanged()) {
-        s = fat->flushDifat();
-        s = s == Status::Ok ? sync() : s;
-    }
-    s = s == Status::Ok ? writeHeaderIfChanged() : s;
     if (s == Status::Ok && !links.empty()) {
         for (const ChainLink& link : links) {
             s = s == Status::Ok ? fat->set(link.from, link.to) : s;

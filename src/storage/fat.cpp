@@ -4,13 +4,8 @@
 
 namespace quorvel::storage::cfb {
 
-// Appending starts at the end of the file, or where the FAT ends when sectors lie
-// beyond its reach (left by an interrupted write): nothing can refer to those.
 Fat::Fat(SectorFile& file, Header& header)
-    : AllocationTable(file),
-      m_header(header),
-      m_nextAppend(
-          static_cast<std::uint32_t>(std::min<std::uint64_t>(file.sectorCount(), capacity()))) {}
+    : AllocationTable(file), m_header(header), m_nextAppend(file.sectorCount()) {}
 
 Status Fat::locate(std::uint32_t index, SectorId& out) {
     if (index >= m_header.numFatSectors()) {
@@ -76,7 +71,11 @@ Status Fat::appendSector(SectorId& out) {
             return Status::Damaged;
         }
         const SectorId candidate = m_nextAppend++;
-        if (candidate >= capacity()) {
+        // Sectors beyond the FAT's reach cannot be described safely: refuse.
+        if (candidate > capacity()) {
+            return Status::Damaged;
+        }
+        if (candidate == capacity()) {
             if (const Status s = addFatSector(candidate); s != Status::Ok) {
                 return s;
             }
@@ -96,6 +95,7 @@ Status Fat::appendSector(SectorId& out) {
 Status Fat::addFatSector(SectorId where) {
     const std::uint32_t index = m_header.numFatSectors();
     addTableSector(index, where);
+    m_addedFatSectors.push_back(index);
     m_header.setNumFatSectors(index + 1);
     if (const Status s = set(where, kFatSect); s != Status::Ok) {
         return s;
@@ -161,26 +161,26 @@ Status Fat::writeDifat(bool newSectors) {
     return Status::Ok;
 }
 
-Status Fat::flushNewSectors() {
-    if (const Status s = flush(); s != Status::Ok) {
-        return s;
+Status Fat::writeGrowth() {
+    if (m_addedFatSectors.empty()) {
+        return Status::Ok;
     }
-    return writeDifat(true);
-}
-
-Status Fat::flushDifat() {
-    if (const Status s = writeDifat(false); s != Status::Ok) {
-        return s;
+    for (const std::uint32_t index : m_addedFatSectors) {
+        if (const Status s = writeMarksOnly(index); s != Status::Ok) {
+            return s;
+        }
     }
-    for (DifatSector& sector : m_difat) {
-        sector.isNew = false;
+    Status s = writeDifat(true);
+    s = s == Status::Ok ? file().sync() : s;
+    s = s == Status::Ok ? writeDifat(false) : s;
+    s = s == Status::Ok ? file().sync() : s;
+    if (s == Status::Ok) {
+        m_addedFatSectors.clear();
+        for (DifatSector& sector : m_difat) {
+            sector.isNew = false;
+        }
     }
-    return Status::Ok;
-}
-
-bool Fat::difatChanged() const {
-    return std::any_of(m_difat.begin(), m_difat.end(),
-                       [](const DifatSector& sector) { return sector.dirty; });
+    return s;
 }
 
 }  // namespace quorvel::storage::cfb

@@ -19,12 +19,13 @@ class Fat final : public AllocationTable {
     // A sector for new data, marked end of chain: a free one held in memory, else
     // one appended at the end of the file.
     Status allocate(SectorId& out);
-    // Writes the changed FAT sectors and the new DIFAT sectors: nothing of them is
-    // reachable yet from the header or from existing DIFAT sectors.
-    Status flushNewSectors();
-    // Writes existing DIFAT sectors that now name new FAT or DIFAT sectors.
-    Status flushDifat();
-    bool difatChanged() const;
+    // Makes FAT sectors added by allocation part of the file before any data goes
+    // beyond the old end of the FAT: writes them with only their own marks (every
+    // other entry free), the new and then the changed DIFAT sectors, syncing between.
+    // The caller then writes the header.
+    Status writeGrowth();
+    // Writes the changed FAT sectors.
+    Status flushNewSectors() { return flush(); }
 
   protected:
     std::uint32_t tableSectorCount() const override { return m_header.numFatSectors(); }
@@ -46,6 +47,7 @@ class Fat final : public AllocationTable {
 
     Header& m_header;
     std::uint32_t m_nextAppend;
+    std::vector<std::uint32_t> m_addedFatSectors;
     std::vector<DifatSector> m_difat;
     std::unordered_set<SectorId> m_difatSeen;
 };

@@ -43,14 +43,9 @@ Status MiniStream::grow(std::uint64_t size, std::vector<ChainLink>& links) {
             return Status::Damaged;
         }
     }
-    // New sectors are written whole, so that the file never ends inside a sector.
-    const std::vector<std::byte> zeros(sectorSize);
     for (std::uint64_t i = have; i < need; ++i) {
         SectorId added = kFreeSect;
         if (const Status s = m_fat.allocate(added); s != Status::Ok) {
-            return s;
-        }
-        if (const Status s = m_file.write(added, 0, zeros); s != Status::Ok) {
             return s;
         }
         if (last == kEndOfChain) {
@@ -62,9 +57,21 @@ Status MiniStream::grow(std::uint64_t size, std::vector<ChainLink>& links) {
             return s;
         }
         m_chain.append(added);
+        m_added.push_back(added);
         last = added;
     }
     m_size = size;
+    return Status::Ok;
+}
+
+Status MiniStream::writeNewSectors() {
+    const std::vector<std::byte> zeros(m_file.sectorSize());
+    for (const SectorId sector : m_added) {
+        if (const Status s = m_file.write(sector, 0, zeros); s != Status::Ok) {
+            return s;
+        }
+    }
+    m_added.clear();
     return Status::Ok;
 }
 

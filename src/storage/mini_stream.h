@@ -29,6 +29,9 @@ class MiniStream {
     Status write(std::uint64_t position, std::span<const std::byte> data);
     // Grows the stream to `size`, adding sectors to its chain (first links in `links`).
     Status grow(std::uint64_t size, std::vector<ChainLink>& links);
+    // Fills the sectors added by grow() with zeros, so that the file never ends inside
+    // a sector.
+    Status writeNewSectors();
 
   private:
     Status sectorFor(std::uint64_t position, std::size_t length, SectorId& out);
@@ -38,6 +41,7 @@ class MiniStream {
     SectorChain m_chain;
     SectorId m_start;
     std::uint64_t m_size;
+    std::vector<SectorId> m_added;
 };
 
 }  // namespace quorvel::storage::cfb

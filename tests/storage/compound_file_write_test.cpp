@@ -37,6 +37,20 @@ Status writeStream(CompoundFile& file, std::u16string_view name,
     return file.createStream(kRootEntry, name, data, id);
 }
 
+std::uint32_t field(const std::vector<std::byte>& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        value |= std::to_integer<std::uint32_t>(bytes[at + i]) << (8 * i);
+    }
+    return value;
+}
+
+// The bytes the FAT can describe: a write never leaves sectors beyond it.
+std::uint64_t fatReach(const std::vector<std::byte>& bytes) {
+    const std::uint64_t sectorSize = 1ULL << (field(bytes, 30) & 0xFFFF);
+    return (static_cast<std::uint64_t>(field(bytes, 44)) * sectorSize / 4 + 1) * sectorSize;
+}
+
 struct WriteCase {
     const char* what;
     TestFileSpec spec;
@@ -54,12 +68,20 @@ std::vector<WriteCase> writeCases() {
     auto with = [&](std::vector<TestStream> extra, unsigned shift = 9) {
         TestFileSpec spec;
         spec.sectorShift = shift;
+        spec.majorVersion = shift == 12 ? 4 : 3;
         spec.streams = common;
         spec.streams.insert(spec.streams.end(), extra.begin(), extra.end());
         return spec;
     };
     // 109 FAT sectors, all named in the header: one more needs a DIFAT sector.
     TestFileSpec fullHeaderDifat = with({named(u"Huge", (109 * 128 - 160) * 512, 5)});
+    TestFileSpec fullDirectory4096;
+    fullDirectory4096.sectorShift = 12;
+    fullDirectory4096.majorVersion = 4;
+    for (unsigned i = 0; i < 31; ++i) {
+        const std::u16string name = u"S" + std::u16string(1, static_cast<char16_t>(u'A' + i));
+        fullDirectory4096.streams.push_back({name, patternBytes(10 + i, i)});
+    }
     TestFileSpec fewEntries;
     fewEntries.streams = {named(u"A", 100, 1), named(u"B", 5000, 2), named(u"C", 10, 3)};
     return {
@@ -81,6 +103,8 @@ std::vector<WriteCase> writeCases() {
         {"creates a big stream", with({}), u"New", patternBytes(6000, 3)},
         {"creates in a new directory sector", fewEntries, u"D", patternBytes(300, 3)},
         {"creates an empty stream", fewEntries, u"Zero", {}},
+        {"version 4: creates in a new directory sector", fullDirectory4096, u"New",
+         patternBytes(100, 3)},
     };
 }
 
@@ -91,9 +115,23 @@ TEST(CompoundFileWrite, GrowsTheFatIntoADifatSector) {
     std::unique_ptr<CompoundFile> file;
     ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
     ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
-    const auto field = [&](std::size_t at) { return std::to_integer<int>(device.bytes()[at]); };
-    EXPECT_GT(field(44), 109);  // FAT sectors
-    EXPECT_EQ(field(72), 1);    // DIFAT sectors
+    EXPECT_GT(field(device.bytes(), 44), 109U);  // FAT sectors
+    EXPECT_EQ(field(device.bytes(), 72), 1U);    // DIFAT sectors
+}
+
+TEST(CompoundFileWrite, RefusesToAppendWhenSectorsLieBeyondTheFat) {
+    TestFileSpec spec;
+    spec.streams = {named(u"A", 5000, 1)};
+    std::vector<std::byte> bytes = buildCompoundFile(spec);
+    bytes.resize(bytes.size() + 200 * 512, std::byte{0x77});
+    MemoryDevice device(bytes);
+    std::unique_ptr<CompoundFile> file;
+    ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
+    EXPECT_EQ(writeStream(*file, u"A", patternBytes(90000, 2)), Status::Damaged);
+    EXPECT_EQ(device.bytes(), bytes);
+    std::vector<std::byte> data;
+    ASSERT_EQ(readNamed(*file, u"A", data), Status::Ok);
+    EXPECT_EQ(data, spec.streams[0].data);
 }
 
 TEST(CompoundFileWrite, ReplacesAndCreatesKeepingEveryOtherStream) {
@@ -146,9 +184,17 @@ TEST(CompoundFileWrite, AnInterruptedWriteLeavesOldOrNewContent) {
             } else {
                 EXPECT_EQ(left, before);
             }
+            // Stopped while the FAT grew, the file ends in a FAT sector the header does
+            // not name yet: sectors beyond the FAT cannot be described safely, so
+            // appending is refused there; everything else takes the write again.
             MemoryDevice retry(device.bytes());
             ASSERT_EQ(CompoundFile::open(retry, file), Status::Ok);
-            ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
+            const Status again = writeStream(*file, c.stream, c.data);
+            if (retry.bytes().size() > fatReach(retry.bytes())) {
+                EXPECT_TRUE(again == Status::Ok || again == Status::Damaged);
+                continue;
+            }
+            ASSERT_EQ(again, Status::Ok);
             ASSERT_EQ(readImage(retry.bytes(), left), Status::Ok);
             EXPECT_EQ(left, after);
         }
