@@ -41,7 +41,8 @@ class CompoundFile {
     // Replaces a stream's content with data of any size.
     Status replaceStream(EntryId stream, std::span<const std::byte> data);
     // Creates a stream under a storage (the root in practice); when a stream of that
-    // name exists already, replaces its content instead.
+    // name exists already, replaces its content instead. NoSuchEntry for a name the
+    // format cannot hold (empty, over 31 characters, or with / \ : !).
     Status createStream(EntryId storage, std::u16string_view name, std::span<const std::byte> data,
                         EntryId& out);
 

@@ -70,11 +70,18 @@ Status Fat::appendSector(SectorId& out) {
         if (m_nextAppend > kMaxRegSect) {
             return Status::Damaged;
         }
-        const SectorId candidate = m_nextAppend++;
-        // Sectors beyond the FAT's reach cannot be described safely: refuse.
-        if (candidate > capacity()) {
-            return Status::Damaged;
+        if (m_nextAppend > capacity()) {
+            bool orphaned = false;
+            if (const Status s = growthWasInterrupted(orphaned); s != Status::Ok) {
+                return s;
+            }
+            // Other sectors beyond the FAT's reach cannot be described safely.
+            if (!orphaned) {
+                return Status::Damaged;
+            }
+            m_nextAppend = static_cast<std::uint32_t>(capacity());
         }
+        const SectorId candidate = m_nextAppend++;
         if (candidate == capacity()) {
             if (const Status s = addFatSector(candidate); s != Status::Ok) {
                 return s;
@@ -90,6 +97,23 @@ Status Fat::appendSector(SectorId& out) {
             return Status::Ok;
         }
     }
+}
+
+// A FAT growth stopped before its header write leaves, where the FAT ends, a FAT
+// sector that marks only itself (and FAT or DIFAT sectors after it). Nothing names
+// what lies beyond, so appending may start there again.
+Status Fat::growthWasInterrupted(bool& out) {
+    const auto first = static_cast<SectorId>(capacity());
+    std::vector<std::byte> raw(file().sectorSize());
+    if (const Status s = file().readPadded(first, raw, std::byte{0xFF}); s != Status::Ok) {
+        return s;
+    }
+    out = loadU32(raw, 0) == kFatSect;
+    for (std::uint32_t i = 1; i < entriesPerSector() && out; ++i) {
+        const SectorId entry = loadU32(raw, 4 * i);
+        out = entry == kFreeSect || entry == kFatSect || entry == kDifSect;
+    }
+    return Status::Ok;
 }
 
 Status Fat::addFatSector(SectorId where) {

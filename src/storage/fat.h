@@ -41,6 +41,7 @@ class Fat final : public AllocationTable {
     std::uint32_t difatSlots() const { return entriesPerSector() - 1; }
     Status difatSector(std::uint32_t index, DifatSector*& out);
     Status appendSector(SectorId& out);
+    Status growthWasInterrupted(bool& out);
     Status addFatSector(SectorId where);
     Status addDifatSector();
     Status writeDifat(bool newSectors);
