@@ -1,0 +1,235 @@
+#include "props/property_access.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "props/document_properties.h"
+#include "props/property_format.h"
+#include "props/property_set.h"
+
+namespace quorvel::props {
+
+bool ForceGenerationProperty = false;
+
+namespace {
+
+using storage::CompoundFile;
+using storage::EntryId;
+using storage::EntryType;
+using storage::Status;
+
+// Property sets are small; a longer stream is not one we should hold in memory.
+constexpr std::uint64_t kMaxSetBytes = 64u << 20;
+constexpr std::uint32_t kFirstPropertyId = 2;  // catalogue slot 0
+
+struct SetKind {
+    std::u16string_view streamName;
+    const Fmtid& fmtid;
+    std::size_t blockSize;
+    MessageCode missing;
+    MessageCode readFailed;
+    MessageCode writeFailed;
+};
+
+const SetKind kSummary{u"\u0005SummaryInformation", FMTID_SummaryInformation,
+                       kSummaryBlockSize,           kNoSummary,
+                       kSummaryReadFailed,          kSummaryWriteFailed};
+const SetKind kDocSummary{u"\u0005DocumentSummaryInformation",
+                          FMTID_DocSummaryInformation,
+                          kDocSummaryBlockSize,
+                          kNoDocSummary,
+                          kDocSummaryReadFailed,
+                          kDocSummaryWriteFailed};
+
+enum class SetLoad { Loaded, Missing, CannotOpen, Unreadable };
+
+// The stream that holds a set: the named stream itself, or the CONTENTS stream of a
+// storage of that name (a set stored as a storage).
+SetLoad locateSet(const CompoundFile& file, std::u16string_view name, EntryId& stream) {
+    EntryId entry = 0;
+    const Status status = file.findChild(storage::kRootEntry, name, entry);
+    if (status == Status::NoSuchEntry) {
+        return SetLoad::Missing;
+    }
+    if (status != Status::Ok) {
+        return SetLoad::CannotOpen;
+    }
+    if (file.entryType(entry) == EntryType::Stream) {
+        stream = entry;
+        return SetLoad::Loaded;
+    }
+    if (file.entryType(entry) == EntryType::Storage &&
+        file.findChild(entry, u"CONTENTS", stream) == Status::Ok &&
+        file.entryType(stream) == EntryType::Stream) {
+        return SetLoad::Loaded;
+    }
+    return SetLoad::CannotOpen;
+}
+
+SetLoad loadSet(const CompoundFile& file, const SetKind& kind, EntryId& stream,
+                PropertySetStream& set) {
+    const SetLoad located = locateSet(file, kind.streamName, stream);
+    if (located != SetLoad::Loaded) {
+        return located;
+    }
+    std::vector<std::byte> bytes;
+    if (file.readStream(stream, bytes, kMaxSetBytes) != Status::Ok) {
+        return SetLoad::CannotOpen;
+    }
+    switch (PropertySetStream::parse(bytes, kind.fmtid, set)) {
+        case SetParseStatus::Ok:
+            return SetLoad::Loaded;
+        case SetParseStatus::BadSection:
+            return SetLoad::Unreadable;
+        default:
+            return SetLoad::CannotOpen;
+    }
+}
+
+void appendEntries(const PropertySection& section, std::size_t blockSize, DocProperties& props) {
+    for (std::size_t slot = 0; slot < blockSize; ++slot) {
+        const PropertyValue value =
+            section.value(kFirstPropertyId + static_cast<std::uint32_t>(slot));
+        PropertyEntry entry;
+        FormatPropertyValue(value, entry.text);
+        entry.isTime = value.type == VT_FILETIME;
+        entry.time = entry.isTime ? value.fileTime : 0;
+        props.push_back(std::move(entry));
+    }
+}
+
+// The text fields [first, end) of the request and, for SummaryInformation, its dates.
+struct SetChanges {
+    std::size_t firstField;
+    std::size_t endField;
+    bool withDates;
+};
+
+bool applyChanges(const PropertyWriteRequest& request, const SetChanges& changes,
+                  PropertySection& section) {
+    for (std::size_t i = changes.firstField; i < changes.endField; ++i) {
+        const TextFieldEdit& field = request.fields[i];
+        if (field.change == 1 &&
+            !section.setText(kFirstPropertyId + TextFieldSlots[i], field.text)) {
+            return false;
+        }
+    }
+    if (changes.withDates && request.dates) {
+        const std::size_t count = std::min<std::size_t>(request.dateCount, kDateCount);
+        for (std::size_t i = 0; i < count; ++i) {
+            if ((*request.dates)[i] != 0) {
+                const auto id = static_cast<std::uint32_t>(kFirstPropertyId + kFirstDateIndex + i);
+                section.replaceFileTime(id, (*request.dates)[i]);
+            }
+        }
+    }
+    return true;
+}
+
+MessageCode writeSet(CompoundFile& file, const SetKind& kind, const PropertyWriteRequest& request,
+                     const SetChanges& changes, bool createMissing) {
+    EntryId stream = 0;
+    PropertySetStream set;
+    const SetLoad load = loadSet(file, kind, stream, set);
+    if (load == SetLoad::Unreadable) {
+        return kind.readFailed;
+    }
+    if (load == SetLoad::CannotOpen || (load == SetLoad::Missing && !createMissing)) {
+        return kind.missing;
+    }
+    if (load == SetLoad::Missing) {
+        set = PropertySetStream::create(kind.fmtid, CP_WINUNICODE);
+    }
+    if (!applyChanges(request, changes, set.section())) {
+        return kind.writeFailed;
+    }
+    if (load == SetLoad::Missing) {
+        return file.createStream(storage::kRootEntry, kind.streamName, set.serialize(), stream) ==
+                       Status::Ok
+                   ? kSuccess
+                   : kind.missing;
+    }
+    if (!set.section().changed()) {
+        return kSuccess;
+    }
+    if (!set.writable() || file.replaceStream(stream, set.serialize()) != Status::Ok) {
+        return kind.writeFailed;
+    }
+    return kSuccess;
+}
+
+// Opens the document at path read-write under its lock and runs one operation on it.
+template <typename Operation>
+MessageCode withDocument(const std::string& path, Operation operation) {
+    std::unique_ptr<storage::FileDevice> device;
+    switch (storage::FileDevice::open(path, device)) {
+        case Status::Ok:
+            break;
+        case Status::NotFound:
+            return kFileNotFound;
+        default:
+            return kCannotOpenDocument;
+    }
+    std::unique_ptr<CompoundFile> file;
+    const MessageCode opened = openCompoundFile(*device, file);
+    return opened == kSuccess ? operation(*file) : opened;
+}
+
+}  // namespace
+
+MessageCode openCompoundFile(storage::BlockDevice& device, std::unique_ptr<CompoundFile>& out) {
+    switch (CompoundFile::open(device, out)) {
+        case Status::Ok:
+            return kSuccess;
+        case Status::NotCompound:
+            return kNotCompoundFile;
+        default:
+            return kCannotOpenDocument;
+    }
+}
+
+MessageCode readDocProperties(const CompoundFile& file, DocProperties& props) {
+    props.clear();
+    EntryId stream = 0;
+    PropertySetStream set;
+    switch (loadSet(file, kSummary, stream, set)) {
+        case SetLoad::Loaded:
+            break;
+        case SetLoad::Unreadable:
+            return kSummaryReadFailed;
+        default:
+            return kNoSummary;
+    }
+    appendEntries(set.section(), kSummaryBlockSize, props);
+    // A missing or unreadable second set is not an error: the record keeps 18 entries.
+    if (loadSet(file, kDocSummary, stream, set) == SetLoad::Loaded) {
+        appendEntries(set.section(), kDocSummaryBlockSize, props);
+    }
+    return kSuccess;
+}
+
+MessageCode writeDocProperties(CompoundFile& file, const PropertyWriteRequest& request,
+                               bool createMissing) {
+    const std::size_t fieldCount = std::min<std::size_t>(request.fieldCount, kTextFieldCount);
+    const std::size_t summaryFields = std::min<std::size_t>(request.summaryFieldCount, fieldCount);
+    const MessageCode summary =
+        writeSet(file, kSummary, request, {0, summaryFields, true}, createMissing);
+    if (summary != kSuccess || !request.writeDocSummary) {
+        return summary;
+    }
+    return writeSet(file, kDocSummary, request, {summaryFields, fieldCount, false}, createMissing);
+}
+
+MessageCode ReadDocProperties(const std::string& path, DocProperties& props) {
+    props.clear();
+    return withDocument(path, [&](CompoundFile& file) { return readDocProperties(file, props); });
+}
+
+MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {
+    return withDocument(path, [&](CompoundFile& file) {
+        return writeDocProperties(file, request, ForceGenerationProperty);
+    });
+}
+
+}  // namespace quorvel::props

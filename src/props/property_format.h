@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+#include "props/property_value.h"
+
+namespace quorvel::props {
+
+// The display text of a property value (UTF-8); replaces what text held.
+void FormatPropertyValue(const PropertyValue& value, std::string& text);
+
+}  // namespace quorvel::props

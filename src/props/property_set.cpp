@@ -1,0 +1,393 @@
+#include "props/property_set.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "platform/codepage.h"
+
+namespace quorvel::props {
+namespace {
+
+constexpr std::uint16_t kByteOrderMark = 0xFFFE;
+constexpr std::size_t kStreamHeaderSize = 28;  // byte order .. CLSID, then the section count
+constexpr std::size_t kListEntrySize = 20;     // FMTID + offset
+constexpr std::size_t kSectionHeaderSize = 8;  // size + property count
+constexpr std::size_t kTableEntrySize = 8;     // property id + offset
+constexpr std::uint32_t kSystemIdentifier = 0x00020006;  // Win32, version 6
+
+// Little-endian reads over a span; callers check the bounds first.
+std::uint16_t u16(std::span<const std::byte> b, std::size_t at) {
+    return static_cast<std::uint16_t>(std::to_integer<unsigned>(b[at]) |
+                                      std::to_integer<unsigned>(b[at + 1]) << 8);
+}
+std::uint32_t u32(std::span<const std::byte> b, std::size_t at) {
+    return static_cast<std::uint32_t>(u16(b, at)) | static_cast<std::uint32_t>(u16(b, at + 2))
+                                                        << 16;
+}
+std::uint64_t u64(std::span<const std::byte> b, std::size_t at) {
+    return static_cast<std::uint64_t>(u32(b, at)) | static_cast<std::uint64_t>(u32(b, at + 4))
+                                                        << 32;
+}
+
+void putU32(std::vector<std::byte>& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<std::byte>(value >> shift));
+    }
+}
+void setU32(std::vector<std::byte>& out, std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        out[at + i] = static_cast<std::byte>(value >> (8 * i));
+    }
+}
+void padToFour(std::vector<std::byte>& out) {
+    out.resize((out.size() + 3) / 4 * 4, std::byte{0});
+}
+
+// Bytes a value of a decoded type needs from its type word on; nullopt for types that
+// are kept without being decoded, or when even the length field is missing.
+std::optional<std::size_t> decodedSize(std::span<const std::byte> value) {
+    switch (u16(value, 0)) {
+        case VT_I2:
+        case VT_BOOL:
+            return 6;
+        case VT_I4:
+        case VT_R4:
+            return 8;
+        case VT_R8:
+        case VT_FILETIME:
+            return 12;
+        case VT_LPSTR:
+        case VT_BSTR:
+            if (value.size() < 8) {
+                return std::numeric_limits<std::size_t>::max();
+            }
+            return 8 + static_cast<std::size_t>(u32(value, 4));
+        default:
+            return std::nullopt;
+    }
+}
+
+// What is shown when a stored text does not decode: ASCII kept, the rest '?'.
+std::string asciiOrQuestionMarks(std::string_view bytes, std::size_t unitSize) {
+    std::string text;
+    for (std::size_t i = 0; i + unitSize <= bytes.size(); i += unitSize) {
+        bool ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+        for (std::size_t k = 1; k < unitSize; ++k) {
+            ascii = ascii && bytes[i + k] == '\0';
+        }
+        text.push_back(ascii ? bytes[i] : '?');
+    }
+    return text;
+}
+
+// A CodePageString's characters up to its terminator, as UTF-8 (MS-OLEPS 2.5).
+std::string decodeText(std::span<const std::byte> stored, std::uint16_t codePage) {
+    const std::size_t unitSize = codePage == CP_WINUNICODE ? 2 : 1;
+    std::string_view bytes(reinterpret_cast<const char*>(stored.data()), stored.size());
+    std::size_t end = 0;
+    while (end + unitSize <= bytes.size() &&
+           bytes.substr(end, unitSize).find_first_not_of('\0') != std::string_view::npos) {
+        end += unitSize;
+    }
+    bytes = bytes.substr(0, end);
+    std::string text;
+    if (!platform::decodeCodePage(codePage, bytes, text)) {
+        text = asciiOrQuestionMarks(bytes, unitSize);
+    }
+    return text;
+}
+
+bool sameValue(std::span<const std::byte> stored, std::span<const std::byte> fresh,
+               std::size_t meaningful) {
+    return stored.size() >= meaningful &&
+           std::equal(fresh.begin(), fresh.begin() + meaningful, stored.begin());
+}
+
+}  // namespace
+
+const Fmtid FMTID_SummaryInformation = {
+    std::byte{0xE0}, std::byte{0x85}, std::byte{0x9F}, std::byte{0xF2},
+    std::byte{0xF9}, std::byte{0x4F}, std::byte{0x68}, std::byte{0x10},
+    std::byte{0xAB}, std::byte{0x91}, std::byte{0x08}, std::byte{0x00},
+    std::byte{0x2B}, std::byte{0x27}, std::byte{0xB3}, std::byte{0xD9}};
+const Fmtid FMTID_DocSummaryInformation = {
+    std::byte{0x02}, std::byte{0xD5}, std::byte{0xCD}, std::byte{0xD5},
+    std::byte{0x9C}, std::byte{0x2E}, std::byte{0x1B}, std::byte{0x10},
+    std::byte{0x93}, std::byte{0x97}, std::byte{0x08}, std::byte{0x00},
+    std::byte{0x2B}, std::byte{0x2C}, std::byte{0xF9}, std::byte{0xAE}};
+
+SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, PropertySection& out) {
+    out = PropertySection();
+    if (bytes.size() < kSectionHeaderSize) {
+        return SetParseStatus::BadSection;
+    }
+    const std::uint32_t declaredSize = u32(bytes, 0);
+    const std::uint64_t count = u32(bytes, 4);
+    if (declaredSize < kSectionHeaderSize) {
+        return SetParseStatus::BadSection;
+    }
+    // A size beyond the stream is read as far as the stream goes, but never rewritten.
+    if (declaredSize > bytes.size()) {
+        out.m_complete = false;
+    }
+    const std::span<const std::byte> section =
+        bytes.first(std::min<std::size_t>(declaredSize, bytes.size()));
+    const std::uint64_t tableEnd = kSectionHeaderSize + count * kTableEntrySize;
+    if (tableEnd > section.size()) {
+        return SetParseStatus::BadSection;
+    }
+
+    struct TableEntry {
+        std::uint32_t id;
+        std::uint32_t offset;
+    };
+    std::vector<TableEntry> table;
+    std::vector<std::uint32_t> offsets;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = kSectionHeaderSize + i * kTableEntrySize;
+        const TableEntry entry{u32(section, at), u32(section, at + 4)};
+        const bool inBounds = entry.offset >= tableEnd && entry.offset <= section.size() - 4;
+        const bool duplicate = std::any_of(table.begin(), table.end(),
+                                           [&](const TableEntry& e) { return e.id == entry.id; });
+        if (!inBounds || duplicate) {
+            out.m_complete = false;
+            continue;
+        }
+        table.push_back(entry);
+        offsets.push_back(entry.offset);
+    }
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+
+    // Each value extends to the next value's start (offsets need not be aligned, and
+    // strings need not be padded) or to the section end.
+    for (const TableEntry& entry : table) {
+        const auto next = std::upper_bound(offsets.begin(), offsets.end(), entry.offset);
+        const std::size_t end = next == offsets.end() ? section.size() : *next;
+        const std::span<const std::byte> value = section.subspan(entry.offset, end - entry.offset);
+        const std::optional<std::size_t> needed =
+            entry.id > PID_CODEPAGE ? decodedSize(value) : std::nullopt;
+        if (needed && *needed > value.size()) {
+            out.m_complete = false;
+        }
+        out.m_properties.push_back({entry.id, std::vector<std::byte>(value.begin(), value.end())});
+    }
+
+    // The code page is a signed 16-bit value: 65001 is stored as -535.
+    const PropertyValue codePage = out.value(PID_CODEPAGE);
+    if (codePage.type == VT_I2 && codePage.integer != 0) {
+        out.m_codePage = static_cast<std::uint16_t>(codePage.integer);
+    }
+    return SetParseStatus::Ok;
+}
+
+PropertySection PropertySection::create(std::uint16_t codePage) {
+    PropertySection section;
+    std::vector<std::byte> value;
+    putU32(value, VT_I2);
+    putU32(value, codePage);
+    section.m_properties.push_back({PID_CODEPAGE, std::move(value)});
+    section.m_codePage = codePage;
+    return section;
+}
+
+const PropertySection::Property* PropertySection::find(std::uint32_t id) const {
+    const auto it = std::find_if(m_properties.begin(), m_properties.end(),
+                                 [id](const Property& p) { return p.id == id; });
+    return it == m_properties.end() ? nullptr : &*it;
+}
+
+PropertyValue PropertySection::value(std::uint32_t id) const {
+    PropertyValue value;
+    const Property* property = find(id);
+    if (property == nullptr || property->bytes.size() < 4) {
+        return value;
+    }
+    const std::span<const std::byte> b = property->bytes;
+    const std::optional<std::size_t> needed = decodedSize(b);
+    if (needed && *needed > b.size()) {
+        return value;
+    }
+    value.type = u16(b, 0);
+    switch (value.type) {
+        case VT_I2:
+        case VT_BOOL:
+            value.integer = static_cast<std::int16_t>(u16(b, 4));
+            break;
+        case VT_I4:
+            value.integer = static_cast<std::int32_t>(u32(b, 4));
+            break;
+        case VT_R4:
+            value.real = std::bit_cast<float>(u32(b, 4));
+            break;
+        case VT_R8:
+            value.real = std::bit_cast<double>(u64(b, 4));
+            break;
+        case VT_FILETIME:
+            value.fileTime = u64(b, 4);
+            break;
+        case VT_LPSTR:
+        case VT_BSTR:
+            value.text = decodeText(b.subspan(8, u32(b, 4)), m_codePage);
+            break;
+        default:
+            break;
+    }
+    return value;
+}
+
+void PropertySection::store(std::uint32_t id, std::vector<std::byte> bytes) {
+    const auto it = std::find_if(m_properties.begin(), m_properties.end(),
+                                 [id](const Property& p) { return p.id == id; });
+    if (it == m_properties.end()) {
+        m_properties.push_back({id, std::move(bytes)});
+    } else {
+        it->bytes = std::move(bytes);
+    }
+    m_changed = true;
+}
+
+bool PropertySection::setText(std::uint32_t id, std::string_view utf8) {
+    std::string encoded;
+    if (!platform::encodeCodePage(m_codePage, utf8, encoded)) {
+        return false;
+    }
+    encoded.append(m_codePage == CP_WINUNICODE ? 2 : 1, '\0');
+    std::vector<std::byte> value;
+    putU32(value, VT_LPSTR);
+    putU32(value, static_cast<std::uint32_t>(encoded.size()));
+    const auto* chars = reinterpret_cast<const std::byte*>(encoded.data());
+    value.insert(value.end(), chars, chars + encoded.size());
+    const std::size_t meaningful = value.size();
+    padToFour(value);
+    const Property* old = find(id);
+    if (old == nullptr || !sameValue(old->bytes, value, meaningful)) {
+        store(id, std::move(value));
+    }
+    return true;
+}
+
+void PropertySection::replaceFileTime(std::uint32_t id, std::uint64_t fileTime) {
+    const Property* old = find(id);
+    if (old == nullptr || value(id).type != VT_FILETIME) {
+        return;
+    }
+    std::vector<std::byte> value;
+    putU32(value, VT_FILETIME);
+    putU32(value, static_cast<std::uint32_t>(fileTime));
+    putU32(value, static_cast<std::uint32_t>(fileTime >> 32));
+    if (!sameValue(old->bytes, value, value.size())) {
+        store(id, std::move(value));
+    }
+}
+
+std::vector<std::byte> PropertySection::serialize() const {
+    std::vector<std::byte> out;
+    putU32(out, 0);
+    putU32(out, static_cast<std::uint32_t>(m_properties.size()));
+    const std::size_t tableStart = out.size();
+    out.resize(tableStart + m_properties.size() * kTableEntrySize);
+    for (std::size_t i = 0; i < m_properties.size(); ++i) {
+        setU32(out, tableStart + i * kTableEntrySize, m_properties[i].id);
+        setU32(out, tableStart + i * kTableEntrySize + 4, static_cast<std::uint32_t>(out.size()));
+        out.insert(out.end(), m_properties[i].bytes.begin(), m_properties[i].bytes.end());
+        padToFour(out);
+    }
+    setU32(out, 0, static_cast<std::uint32_t>(out.size()));
+    return out;
+}
+
+SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const Fmtid& fmtid,
+                                        PropertySetStream& out) {
+    out = PropertySetStream();
+    if (bytes.size() < kStreamHeaderSize || u16(bytes, 0) != kByteOrderMark) {
+        return SetParseStatus::BadHeader;
+    }
+    const std::uint64_t count = u32(bytes, kStreamHeaderSize - 4);
+    const std::uint64_t listEnd = kStreamHeaderSize + count * kListEntrySize;
+    if (listEnd > bytes.size()) {
+        return SetParseStatus::BadHeader;
+    }
+    out.m_header.assign(bytes.begin(), bytes.begin() + kStreamHeaderSize - 4);
+
+    std::vector<std::uint32_t> offsets(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = kStreamHeaderSize + i * kListEntrySize;
+        ListEntry entry;
+        std::memcpy(entry.fmtid.data(), bytes.data() + at, entry.fmtid.size());
+        offsets[i] = u32(bytes, at + 16);
+        out.m_list.push_back(std::move(entry));
+    }
+    std::vector<std::uint32_t> sorted = offsets;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        out.m_layoutIntact = false;
+    }
+    // Each section extends to the next section's start or the stream end.
+    auto extent = [&](std::uint32_t offset) {
+        const auto next = std::upper_bound(sorted.begin(), sorted.end(), offset);
+        const std::size_t end = next == sorted.end() ? bytes.size() : *next;
+        return bytes.subspan(offset, end - offset);
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (offsets[i] < listEnd || offsets[i] >= bytes.size()) {
+            out.m_layoutIntact = false;
+            continue;
+        }
+        const std::span<const std::byte> raw = extent(offsets[i]);
+        out.m_list[i].raw.assign(raw.begin(), raw.end());
+    }
+
+    const auto own = std::find_if(out.m_list.begin(), out.m_list.end(),
+                                  [&](const ListEntry& e) { return e.fmtid == fmtid; });
+    if (count == 0) {
+        // A stream without sections reads as an empty set; a write adds the section.
+        out.m_list.push_back({fmtid, {}});
+        out.m_own = 0;
+        out.m_section = PropertySection::create(CP_WINUNICODE);
+        return SetParseStatus::Ok;
+    }
+    if (own == out.m_list.end()) {
+        return SetParseStatus::NoSuchSection;
+    }
+    out.m_own = static_cast<std::size_t>(own - out.m_list.begin());
+    if (offsets[out.m_own] < listEnd || offsets[out.m_own] >= bytes.size()) {
+        return SetParseStatus::BadSection;
+    }
+    return PropertySection::parse(extent(offsets[out.m_own]), out.m_section);
+}
+
+PropertySetStream PropertySetStream::create(const Fmtid& fmtid, std::uint16_t codePage) {
+    PropertySetStream stream;
+    putU32(stream.m_header, kByteOrderMark);  // byte order, version 0
+    putU32(stream.m_header, kSystemIdentifier);
+    stream.m_header.resize(kStreamHeaderSize - 4, std::byte{0});  // CLSID: none
+    stream.m_list.push_back({fmtid, {}});
+    stream.m_section = PropertySection::create(codePage);
+    return stream;
+}
+
+std::vector<std::byte> PropertySetStream::serialize() const {
+    std::vector<std::byte> out = m_header;
+    putU32(out, static_cast<std::uint32_t>(m_list.size()));
+    const std::size_t listStart = out.size();
+    out.resize(listStart + m_list.size() * kListEntrySize);
+    for (std::size_t i = 0; i < m_list.size(); ++i) {
+        const std::size_t at = listStart + i * kListEntrySize;
+        std::memcpy(out.data() + at, m_list[i].fmtid.data(), m_list[i].fmtid.size());
+        setU32(out, at + 16, static_cast<std::uint32_t>(out.size()));
+        if (i == m_own) {
+            const std::vector<std::byte> section = m_section.serialize();
+            out.insert(out.end(), section.begin(), section.end());
+        } else {
+            out.insert(out.end(), m_list[i].raw.begin(), m_list[i].raw.end());
+        }
+    }
+    return out;
+}
+
+}  // namespace quorvel::props

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "props/property_value.h"
+
+namespace quorvel::props {
+
+// Format identifier of a property set, in its stored (little-endian GUID) byte order.
+using Fmtid = std::array<std::byte, 16>;
+
+extern const Fmtid FMTID_SummaryInformation;     // {F29F85E0-4FF9-1068-AB91-08002B27B3D9}
+extern const Fmtid FMTID_DocSummaryInformation;  // {D5CDD502-2E9C-101B-9397-08002B2CF9AE}
+
+inline constexpr std::uint32_t PID_CODEPAGE = 1;
+inline constexpr std::uint16_t CP_WINUNICODE = 1200;
+// The code page of a section that names none (or names 0, the system's own): the
+// users' system code page.
+inline constexpr std::uint16_t kDefaultCodePage = 932;
+
+enum class SetParseStatus : std::uint8_t {
+    Ok,
+    BadHeader,      // not a property-set stream, or its section list runs past its end
+    NoSuchSection,  // the stream holds sections, none of them of the set's format identifier
+    BadSection,     // the section's header or property list is unreadable
+};
+
+// One section of a property set (MS-OLEPS 2.21). Each property is kept as the stored
+// bytes of its value, so that what is not changed is written back as it was.
+class PropertySection {
+  public:
+    // bytes: from the section's start to the start of the next section or the stream end.
+    static SetParseStatus parse(std::span<const std::byte> bytes, PropertySection& out);
+    // A section holding only its code page.
+    static PropertySection create(std::uint16_t codePage);
+
+    std::uint16_t codePage() const { return m_codePage; }
+    // Every structure was in bounds and consistent: the section may be rewritten.
+    bool complete() const { return m_complete; }
+    // A value differs from what was parsed (or the section is new).
+    bool changed() const { return m_changed; }
+
+    // The value of a property; VT_EMPTY when absent or unreadable.
+    PropertyValue value(std::uint32_t id) const;
+    // Stores text as VT_LPSTR in the section's code page, replacing any type. False, and
+    // nothing changed, when the code page cannot hold the text.
+    bool setText(std::uint32_t id, std::string_view utf8);
+    // Replaces the time of a property that is stored as VT_FILETIME; others stay as they are.
+    void replaceFileTime(std::uint32_t id, std::uint64_t fileTime);
+
+    std::vector<std::byte> serialize() const;
+
+  private:
+    struct Property {
+        std::uint32_t id;
+        std::vector<std::byte> bytes;  // type word onward, as stored
+    };
+    const Property* find(std::uint32_t id) const;
+    void store(std::uint32_t id, std::vector<std::byte> bytes);
+
+    std::vector<Property> m_properties;  // in the order of the property list
+    std::uint16_t m_codePage = kDefaultCodePage;
+    bool m_complete = true;
+    bool m_changed = false;
+};
+
+// A property-set stream (MS-OLEPS 2.20): the header and section list, the set's own
+// section parsed, every other section (user-defined properties) kept as raw bytes.
+class PropertySetStream {
+  public:
+    static SetParseStatus parse(std::span<const std::byte> bytes, const Fmtid& fmtid,
+                                PropertySetStream& out);
+    // A new stream with one section of fmtid that holds only its code page.
+    static PropertySetStream create(const Fmtid& fmtid, std::uint16_t codePage);
+
+    PropertySection& section() { return m_section; }
+    const PropertySection& section() const { return m_section; }
+    // The stream may be rewritten without losing anything.
+    bool writable() const { return m_layoutIntact && m_section.complete(); }
+
+    std::vector<std::byte> serialize() const;
+
+  private:
+    struct ListEntry {
+        Fmtid fmtid;
+        std::vector<std::byte> raw;  // the section's stored bytes; unused for the own section
+    };
+    std::vector<std::byte> m_header;  // byte order, version, system identifier, CLSID
+    std::vector<ListEntry> m_list;    // in the order of the section list
+    std::size_t m_own = 0;            // index of the set's own section in m_list
+    PropertySection m_section;
+    bool m_layoutIntact = true;
+};
+
+}  // namespace quorvel::props
