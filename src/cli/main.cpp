@@ -1,6 +1,49 @@
-#include <cstdio>
+// quorvel-cli: reads and changes the document properties of compound documents from
+// the command line. Each subcommand lives in its own file; add it to kCommands.
+#include <array>
+#include <iostream>
+#include <string_view>
 
-int main() {
-    std::puts("quorvel-cli: not yet available");
-    return 0;
+#include "cli/command.h"
+
+namespace {
+
+using quorvel::cli::Arguments;
+
+struct Command {
+    std::string_view name;
+    std::string_view summary;
+    int (*run)(const Arguments& args, std::ostream& out, std::ostream& err);
+};
+
+constexpr std::array kCommands = {
+    Command{"read", "read [--json] FILE...    show the document properties", quorvel::cli::runRead},
+    Command{"write", "write [options] FILE...  change document properties (write --help)",
+            quorvel::cli::runWrite},
+};
+
+void printUsage(std::ostream& out) {
+    out << "usage: quorvel-cli COMMAND [arguments]\n";
+    for (const Command& command : kCommands) {
+        out << "  quorvel-cli " << command.summary << '\n';
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string_view name = argc > 1 ? argv[1] : "";
+    if (name == "--help" || name == "-h") {
+        printUsage(std::cout);
+        return quorvel::cli::kExitOk;
+    }
+    for (const Command& command : kCommands) {
+        if (command.name == name) {
+            return command.run(Arguments(argv + 2, argv + argc), std::cout, std::cerr);
+        }
+    }
+    std::cerr << (name.empty() ? "quorvel-cli: no command given\n"
+                               : "quorvel-cli: unknown command " + std::string(name) + "\n");
+    printUsage(std::cerr);
+    return quorvel::cli::kExitUsage;
 }

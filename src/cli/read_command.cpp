@@ -1,0 +1,119 @@
+#include <array>
+#include <string_view>
+
+#include "cli/cli_text.h"
+#include "cli/command.h"
+#include "props/property_access.h"
+
+namespace quorvel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: quorvel-cli read [--json] FILE...\n"
+    "  shows the document properties of each file; --json: one JSON object per line\n";
+
+// Captions of the shown rows (the dialog's labels), by catalogue index.
+std::string_view caption(std::size_t index) {
+    static constexpr std::array<std::string_view, props::kCatalogueSize> kCaptions = {
+        "Title",
+        "表題",
+        "元作成者",
+        "KeyWord",
+        "Comment",
+        "Template",
+        "最終保存者",
+        "改訂",
+        "編集日時",
+        "最終印刷日時",
+        "作成日時",
+        "最終保存日時",
+        "頁数",
+        "単語数",
+        "文字数",
+        "",
+        "APP名",
+        "",
+        "分類",
+        "",
+        "",
+        "行数",
+        "段落数",
+        "",
+        "",
+        "",
+        "",
+        "",
+        "",
+        "",
+        "",
+        "会社",
+        ""};
+    return kCaptions[index];
+}
+
+void printPlain(const std::string& path, props::MessageCode code, const props::DocProperties& props,
+                std::ostream& out) {
+    out << path << ": " << outcomeText(code) << '\n';
+    for (std::size_t index : props::kDisplayOrder) {
+        out << "  " << caption(index) << ": ";
+        if (index < props.size()) {
+            const props::PropertyEntry& entry = props[index];
+            const bool isDate = index >= props::kFirstDateIndex &&
+                                index < props::kFirstDateIndex + props::kDateCount;
+            out << (isDate ? (entry.isTime ? localTimeText(entry.time) : "") : entry.text);
+        }
+        out << '\n';
+    }
+}
+
+void printJson(const std::string& path, props::MessageCode code, const props::DocProperties& props,
+               std::ostream& out) {
+    out << R"({"path":")" << jsonEscaped(path) << R"(","code":)" << static_cast<int>(code)
+        << R"(,"message":")" << jsonEscaped(props::messageCodeText(code)) << R"(","entries":[)";
+    for (std::size_t i = 0; i < props.size(); ++i) {
+        out << (i == 0 ? "" : ",") << R"({"text":")" << jsonEscaped(props[i].text)
+            << R"(","isTime":)" << (props[i].isTime ? "true" : "false") << R"(,"time":)"
+            << props[i].time << '}';
+    }
+    out << "]}\n";
+}
+
+}  // namespace
+
+int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && args[0] == "--help") {
+        out << kUsage;
+        return kExitOk;
+    }
+    bool json = false;
+    std::vector<std::string> files;
+    bool options = true;
+    for (const std::string& arg : args) {
+        if (options && arg == "--json") {
+            json = true;
+        } else if (options && arg == "--") {
+            options = false;
+        } else if (options && arg.starts_with("--")) {
+            err << "quorvel-cli read: unknown option " << arg << '\n' << kUsage;
+            return kExitUsage;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        err << "quorvel-cli read: no file given\n" << kUsage;
+        return kExitUsage;
+    }
+    int status = kExitOk;
+    for (const std::string& path : files) {
+        props::DocProperties props;
+        const props::MessageCode code = props::ReadDocProperties(path, props);
+        (json ? printJson : printPlain)(path, code, props, out);
+        if (code != props::kSuccess) {
+            status = kExitFailed;
+        }
+    }
+    return status;
+}
+
+}  // namespace quorvel::cli

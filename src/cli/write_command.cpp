@@ -1,0 +1,146 @@
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+#include "cli/cli_text.h"
+#include "cli/command.h"
+#include "platform/local_time.h"
+#include "props/property_access.h"
+
+namespace quorvel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: quorvel-cli write [options] FILE...\n"
+    "  --title, --subject, --author, --keywords, --comments, --template, --last-author,\n"
+    "  --revision, --app-name, --category, --company TEXT   write that text field\n"
+    "  --edit-time, --last-printed, --created, --last-saved \"YYYY-MM-DD HH:MM:SS\"\n"
+    "                       replace that date (local time) where the document has one\n"
+    "  --no-doc-summary     leave DocumentSummaryInformation (category, company) alone\n"
+    "  --create-missing     create a missing property set\n";
+
+// Options that take a value, in the order of the request's text fields and dates.
+constexpr std::array<std::string_view, props::kTextFieldCount> kTextOptions = {
+    "--title",       "--subject",  "--author",   "--keywords", "--comments", "--template",
+    "--last-author", "--revision", "--app-name", "--category", "--company"};
+constexpr std::array<std::string_view, props::kDateCount> kDateOptions = {
+    "--edit-time", "--last-printed", "--created", "--last-saved"};
+
+template <std::size_t N>
+std::optional<std::size_t> indexOf(const std::array<std::string_view, N>& names,
+                                   std::string_view name) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (names[i] == name) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// "YYYY-MM-DD HH:MM:SS" in local time as a file time; nullopt when malformed or not a
+// real calendar time.
+std::optional<std::uint64_t> parseLocalDate(const std::string& text) {
+    platform::LocalDateTime local;
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &local.year, &local.month,
+                    &local.day, &local.hour, &local.minute, &local.second, &consumed) != 6 ||
+        static_cast<std::size_t>(consumed) != text.size()) {
+        return std::nullopt;
+    }
+    std::int64_t seconds = 0;
+    platform::LocalDateTime check;
+    if (local.year < 1601 || !platform::fromLocalDateTime(local, seconds) ||
+        !platform::toLocalDateTime(seconds, check) || check.year != local.year ||
+        check.month != local.month || check.day != local.day || check.hour != local.hour ||
+        check.minute != local.minute || check.second != local.second) {
+        return std::nullopt;
+    }
+    return platform::unixSecondsToFileTime(seconds);
+}
+
+struct WriteCommand {
+    props::PropertyWriteRequest request;
+    bool createMissing = false;
+    std::vector<std::string> files;
+};
+
+// Fills command from the arguments; an error message when they are wrong.
+std::string parseArguments(const Arguments& args, WriteCommand& command) {
+    std::array<std::uint64_t, props::kDateCount> dates{};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            command.files.insert(command.files.end(),
+                                 args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
+        if (!arg.starts_with("--")) {
+            command.files.push_back(arg);
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (name == "--no-doc-summary" || name == "--create-missing") {
+            if (equals != std::string::npos) {
+                return name + " takes no value";
+            }
+            if (name == "--create-missing") {
+                command.createMissing = true;
+            } else {
+                command.request.writeDocSummary = false;
+            }
+            continue;
+        }
+        const auto field = indexOf(kTextOptions, name);
+        const auto date = indexOf(kDateOptions, name);
+        if (!field && !date) {
+            return "unknown option " + arg;
+        }
+        if (equals == std::string::npos && i + 1 == args.size()) {
+            return name + " needs a value";
+        }
+        const std::string value = equals != std::string::npos ? arg.substr(equals + 1) : args[++i];
+        if (field) {
+            command.request.fields[*field] = {value, 1};
+            continue;
+        }
+        const std::optional<std::uint64_t> fileTime = parseLocalDate(value);
+        if (!fileTime) {
+            return name + ": \"" + value + "\" is not a date of the form \"YYYY-MM-DD HH:MM:SS\"";
+        }
+        dates[*date] = *fileTime;
+    }
+    if (std::any_of(dates.begin(), dates.end(), [](std::uint64_t d) { return d != 0; })) {
+        command.request.dates = dates;
+    }
+    return command.files.empty() ? "no file given" : "";
+}
+
+}  // namespace
+
+int runWrite(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && args[0] == "--help") {
+        out << kUsage;
+        return kExitOk;
+    }
+    WriteCommand command;
+    const std::string problem = parseArguments(args, command);
+    if (!problem.empty()) {
+        err << "quorvel-cli write: " << problem << '\n' << kUsage;
+        return kExitUsage;
+    }
+    props::ForceGenerationProperty = command.createMissing;
+    int status = kExitOk;
+    for (const std::string& path : command.files) {
+        const props::MessageCode code = props::WriteDocProperties(path, command.request);
+        out << path << ": " << outcomeText(code) << '\n';
+        if (code != props::kSuccess) {
+            status = kExitFailed;
+        }
+    }
+    return status;
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "../props/compound_document.h"
+#include "cli/cli_text.h"
+#include "cli/command.h"
+#include "support/temp_folder.h"
+
+namespace quorvel::cli {
+namespace {
+
+using namespace props::testing;
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("TZ", "Asia/Tokyo", 1);
+        tzset();
+    }
+    struct Result {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    static Result run(int (*command)(const Arguments&, std::ostream&, std::ostream&),
+                      Arguments args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = command(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+    // A document with a Japanese title, an edit time and a page count, in cp932.
+    std::string makeDocument(const std::string& name) {
+        const Bytes summary = summaryStream({{1, i2(932)},
+                                             {2, string("\x95\x5c\x91\xe8")},
+                                             {12, fileTime(126939892290000000)},
+                                             {14, i4(3)}});
+        const Bytes bytes = compoundFileWith({{kSummaryName, summary}});
+        const std::string path = m_folder / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    test::TempFolder m_folder;
+};
+
+TEST_F(Cli, EscapesJsonStrings) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain", "plain"},
+        {"say \"hi\" \\ bye", "say \\\"hi\\\" \\\\ bye"},
+        {"a\nb\tc\x01", "a\\u000ab\\u0009c\\u0001"},
+        {"表題 ü", "表題 ü"},
+        {"bad\xff\xc3", "bad\\ufffd\\ufffd"},
+        {"\xc0\xaf", "\\ufffd\\ufffd"},             // overlong '/'
+        {"\xed\xa0\x80", "\\ufffd\\ufffd\\ufffd"},  // surrogate
+    };
+    for (const auto& [text, escaped] : cases) {
+        EXPECT_EQ(jsonEscaped(text), escaped) << text;
+    }
+}
+
+TEST_F(Cli, ShowsOutcomesAndLocalTimes) {
+    EXPECT_EQ(outcomeText(0), "0 OK");
+    EXPECT_EQ(outcomeText(106), "106 Summary情報がありません。");
+    EXPECT_EQ(localTimeText(126939892290000000), "2003/04/05 13:07:09");
+    EXPECT_EQ(localTimeText(72000000000), "1601/01/01 11:00:00");         // a two-hour edit time
+}
+
+TEST_F(Cli, RefusesBadUsage) {
+    const Arguments cases[] = {
+        {},
+        {"--title"},
+        {"--title", "x"},
+        {"--bogus", "a.doc"},
+        {"--created", "2024-02-30 10:00:00", "a.doc"},
+        {"--created=2024-01-01", "a.doc"},
+        {"--last-saved", "1500-01-01 00:00:00", "a.doc"},
+        {"--no-doc-summary=1", "a.doc"},
+    };
+    for (const Arguments& args : cases) {
+        const Result result = run(runWrite, args);
+        EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("usage: quorvel-cli write"), std::string::npos);
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(run(runRead, {}).status, kExitUsage);
+    EXPECT_EQ(run(runRead, {"--xml", "a.doc"}).status, kExitUsage);
+    EXPECT_EQ(run(runRead, {"--help"}).status, kExitOk);
+    EXPECT_EQ(run(runWrite, {"--help"}).status, kExitOk);
+}
+
+TEST_F(Cli, ReadsAsJsonOneLinePerFile) {
+    const std::string document = makeDocument("a.doc");
+    const std::string missing = m_folder / "missing \"x\".doc";
+    const Result result = run(runRead, {"--json", document, missing});
+    EXPECT_EQ(result.status, kExitFailed);
+    std::istringstream lines(result.out);
+    std::string first;
+    std::string second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_TRUE(first.starts_with(
+        R"({"path":")" + document +
+        R"(","code":0,"message":"","entries":[{"text":"表題","isTime":false,"time":0},{"text":"","isTime":false,"time":0},)"))
+        << first;
+    EXPECT_NE(first.find(R"({"text":"01:07.09 pm, Sat 04/05/2003","isTime":true,"time":)" +
+                         std::to_string(126939892290000000) + "}"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(first.find(R"({"text":"3","isTime":false,"time":0})"), std::string::npos);
+    EXPECT_EQ(second, R"({"path":")" + jsonEscaped(missing) +
+                          R"(","code":102,"message":"ファイルが見つかりません。","entries":[]})");
+    EXPECT_EQ(run(runRead, {"--json", document}).status, kExitOk);
+}
+
+TEST_F(Cli, WritesTickedFieldsAndReadsThemBackInDisplayOrder) {
+    const std::string document = makeDocument("b.doc");
+    const Result written = run(runWrite, {"--title", "新しい表題", "--author=作者", "--created",
+                                          "2024-05-06 07:08:09", "--no-doc-summary", document});
+    EXPECT_EQ(written.status, kExitOk) << written.err;
+    EXPECT_EQ(written.out, document + ": 0 OK\n");
+
+    const Result read = run(runRead, {document});
+    EXPECT_EQ(read.status, kExitOk);
+    EXPECT_TRUE(read.out.starts_with(document +
+                                     ": 0 OK\n  Title: 新しい表題\n  表題: \n  元作成者: 作者\n"))
+        << read.out;
+    EXPECT_NE(read.out.find("\n  作成日時: 2024/05/06 07:08:09\n"), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("\n  頁数: 3\n"), std::string::npos);
+    EXPECT_NE(read.out.find("\n  会社: \n  頁数"), std::string::npos);  // no second set: empty
+
+    const Result refused = run(runWrite, {"--company", "x", document, m_folder / "none.doc"});
+    EXPECT_EQ(refused.status, kExitFailed);
+    EXPECT_EQ(refused.out, document + ": 109 ドキュメントSummary情報がありません。\n" +
+                               (m_folder / "none.doc") + ": 102 ファイルが見つかりません。\n");
+}
+
+}  // namespace
+}  // namespace quorvel::cli
