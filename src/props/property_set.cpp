@@ -101,6 +101,15 @@ std::string decodeText(std::span<const std::byte> stored, std::uint16_t codePage
     return text;
 }
 
+// Some Mac writers store the format identifier with its first three fields big-endian.
+bool sameFormat(const Fmtid& stored, const Fmtid& wanted) {
+    Fmtid inverted = wanted;
+    std::reverse(inverted.begin(), inverted.begin() + 4);
+    std::reverse(inverted.begin() + 4, inverted.begin() + 6);
+    std::reverse(inverted.begin() + 6, inverted.begin() + 8);
+    return stored == wanted || stored == inverted;
+}
+
 bool sameValue(std::span<const std::byte> stored, std::span<const std::byte> fresh,
                std::size_t meaningful) {
     return stored.size() >= meaningful &&
@@ -129,10 +138,6 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
     const std::uint64_t count = u32(bytes, 4);
     if (declaredSize < kSectionHeaderSize) {
         return SetParseStatus::BadSection;
-    }
-    // A size beyond the stream is read as far as the stream goes, but never rewritten.
-    if (declaredSize > bytes.size()) {
-        out.m_complete = false;
     }
     const std::span<const std::byte> section =
         bytes.first(std::min<std::size_t>(declaredSize, bytes.size()));
@@ -163,6 +168,14 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
     std::sort(offsets.begin(), offsets.end());
     offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
 
+    // A section whose declared size runs past the stream is read as far as the stream
+    // goes; it may be rewritten only when its last value is known to end inside it
+    // (some writers leave out the final padding).
+    if (declaredSize > bytes.size() && !offsets.empty()) {
+        const std::span<const std::byte> last = section.subspan(offsets.back());
+        const std::optional<std::size_t> needed = decodedSize(last);
+        out.m_complete = out.m_complete && needed && *needed <= last.size();
+    }
     // Each value extends to the next value's start (offsets need not be aligned, and
     // strings need not be padded) or to the section end.
     for (const TableEntry& entry : table) {
@@ -343,7 +356,7 @@ SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const 
     }
 
     const auto own = std::find_if(out.m_list.begin(), out.m_list.end(),
-                                  [&](const ListEntry& e) { return e.fmtid == fmtid; });
+                                  [&](const ListEntry& e) { return sameFormat(e.fmtid, fmtid); });
     if (count == 0) {
         // A stream without sections reads as an empty set; a write adds the section.
         out.m_list.push_back({fmtid, {}});

@@ -93,6 +93,14 @@ TEST(PropertySet, ReadsTheQuirksOfRealWriters) {
     EXPECT_EQ(empty.section().value(2).type, VT_EMPTY);
     EXPECT_FALSE(empty.section().changed());
 
+    // A Mac writer's format identifier with its first fields big-endian.
+    const Fmtid inverted = {std::byte{0xF2}, std::byte{0x9F}, std::byte{0x85}, std::byte{0xE0},
+                            std::byte{0x4F}, std::byte{0xF9}, std::byte{0x10}, std::byte{0x68},
+                            std::byte{0xAB}, std::byte{0x91}, std::byte{0x08}, std::byte{0x00},
+                            std::byte{0x2B}, std::byte{0x27}, std::byte{0xB3}, std::byte{0xD9}};
+    EXPECT_EQ(parsed(stream({{inverted, section({{2, string("mac")}})}})).section().value(2).text,
+              "mac");
+
     // The set's own section is found by its format identifier, wherever it is listed.
     const PropertySetStream second =
         parsed(stream({{kUserDefined, section({{2, i4(1)}})},
@@ -179,8 +187,8 @@ TEST(PropertySet, WritesTextInTheSectionsCodePageOrNotAtAll) {
 
 TEST(PropertySet, RefusesOrLimitsHostileStructures) {
     const Bytes good = summaryStream({{1, i2(1252)}, {2, string("title")}, {14, i4(3)}});
-    auto patched = [&](std::size_t at, std::uint32_t value) {
-        Bytes b = good;
+    const Bytes blobLast = summaryStream({{1, i2(1252)}, {14, i4(3)}, {17, scalar(VT_CF, 0, 4)}});
+    auto patched = [](Bytes b, std::size_t at, std::uint32_t value) {
         for (std::size_t i = 0; i < 4; ++i) {
             b[at + i] = static_cast<std::byte>(value >> (8 * i));
         }
@@ -194,17 +202,20 @@ TEST(PropertySet, RefusesOrLimitsHostileStructures) {
         bool writable;
     };
     const Case cases[] = {
-        {"byte order", patched(0, 0xFFFF0001), SetParseStatus::BadHeader, false},
-        {"section count", patched(24, 0x60000000), SetParseStatus::BadHeader, false},
-        {"section offset", patched(44, 0x7FFFFFF0), SetParseStatus::BadSection, false},
+        {"byte order", patched(good, 0, 0xFFFF0001), SetParseStatus::BadHeader, false},
+        {"section count", patched(good, 24, 0x60000000), SetParseStatus::BadHeader, false},
+        {"section offset", patched(good, 44, 0x7FFFFFF0), SetParseStatus::BadSection, false},
         {"other format", stream({{kUserDefined, section({})}}), SetParseStatus::NoSuchSection,
          false},
-        {"section size", patched(sectionAt, 0xFFFFFFF0), SetParseStatus::Ok, false},
-        {"tiny section size", patched(sectionAt, 4), SetParseStatus::BadSection, false},
-        {"property count", patched(sectionAt + 4, 0x88000000), SetParseStatus::BadSection, false},
-        {"property offset", patched(sectionAt + 20, 0xFFFFFFFF), SetParseStatus::Ok, false},
-        {"string length", patched(sectionAt + 44, 0x80000022), SetParseStatus::Ok, false},
-        {"duplicate id", patched(sectionAt + 8, 2), SetParseStatus::Ok, false},
+        {"section size", patched(good, sectionAt, 0xFFFFFFF0), SetParseStatus::Ok, true},
+        {"section size, last extent unknown", patched(blobLast, sectionAt, 0xFFFFFFF0),
+         SetParseStatus::Ok, false},
+        {"tiny section size", patched(good, sectionAt, 4), SetParseStatus::BadSection, false},
+        {"property count", patched(good, sectionAt + 4, 0x88000000), SetParseStatus::BadSection,
+         false},
+        {"property offset", patched(good, sectionAt + 20, 0xFFFFFFFF), SetParseStatus::Ok, false},
+        {"string length", patched(good, sectionAt + 44, 0x80000022), SetParseStatus::Ok, false},
+        {"duplicate id", patched(good, sectionAt + 8, 2), SetParseStatus::Ok, false},
     };
     for (const Case& c : cases) {
         PropertySetStream set;
