@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -110,6 +111,35 @@ bool sameFormat(const Fmtid& stored, const Fmtid& wanted) {
     return stored == wanted || stored == inverted;
 }
 
+struct TableEntry {
+    std::uint32_t id;
+    std::uint32_t offset;
+};
+
+// Keeps the first entry of each property id; true when any was dropped.
+bool dropRepeatedIds(std::vector<TableEntry>& table) {
+    std::vector<std::size_t> order(table.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return table[a].id < table[b].id; });
+    std::vector<bool> repeated(table.size(), false);
+    bool any = false;
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (table[order[k]].id == table[order[k - 1]].id) {
+            repeated[order[k]] = true;
+            any = true;
+        }
+    }
+    std::vector<TableEntry> kept;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!repeated[i]) {
+            kept.push_back(table[i]);
+        }
+    }
+    table = std::move(kept);
+    return any;
+}
+
 bool sameValue(std::span<const std::byte> stored, std::span<const std::byte> fresh,
                std::size_t meaningful) {
     return stored.size() >= meaningful &&
@@ -146,23 +176,21 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
         return SetParseStatus::BadSection;
     }
 
-    struct TableEntry {
-        std::uint32_t id;
-        std::uint32_t offset;
-    };
     std::vector<TableEntry> table;
-    std::vector<std::uint32_t> offsets;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = kSectionHeaderSize + i * kTableEntrySize;
         const TableEntry entry{u32(section, at), u32(section, at + 4)};
-        const bool inBounds = entry.offset >= tableEnd && entry.offset <= section.size() - 4;
-        const bool duplicate = std::any_of(table.begin(), table.end(),
-                                           [&](const TableEntry& e) { return e.id == entry.id; });
-        if (!inBounds || duplicate) {
+        if (entry.offset < tableEnd || entry.offset > section.size() - 4) {
             out.m_complete = false;
             continue;
         }
         table.push_back(entry);
+    }
+    if (dropRepeatedIds(table)) {
+        out.m_complete = false;
+    }
+    std::vector<std::uint32_t> offsets;
+    for (const TableEntry& entry : table) {
         offsets.push_back(entry.offset);
     }
     std::sort(offsets.begin(), offsets.end());
@@ -182,6 +210,10 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
         const auto next = std::upper_bound(offsets.begin(), offsets.end(), entry.offset);
         const std::size_t end = next == offsets.end() ? section.size() : *next;
         const std::span<const std::byte> value = section.subspan(entry.offset, end - entry.offset);
+        if (value.size() < 4) {
+            out.m_complete = false;  // not even a type word before the next value
+            continue;
+        }
         const std::optional<std::size_t> needed =
             entry.id > PID_CODEPAGE ? decodedSize(value) : std::nullopt;
         if (needed && *needed > value.size()) {
