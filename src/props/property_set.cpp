@@ -171,6 +171,7 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
     }
     const std::span<const std::byte> section =
         bytes.first(std::min<std::size_t>(declaredSize, bytes.size()));
+    out.m_stored.assign(section.begin(), section.end());
     const std::uint64_t tableEnd = kSectionHeaderSize + count * kTableEntrySize;
     if (tableEnd > section.size()) {
         return SetParseStatus::BadSection;
@@ -219,7 +220,7 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
         if (needed && *needed > value.size()) {
             out.m_complete = false;
         }
-        out.m_properties.push_back({entry.id, std::vector<std::byte>(value.begin(), value.end())});
+        out.m_properties.push_back({entry.id, entry.offset, value.size(), std::nullopt});
     }
 
     // The code page is a signed 16-bit value: 65001 is stored as -535.
@@ -235,7 +236,7 @@ PropertySection PropertySection::create(std::uint16_t codePage) {
     std::vector<std::byte> value;
     putU32(value, VT_I2);
     putU32(value, codePage);
-    section.m_properties.push_back({PID_CODEPAGE, std::move(value)});
+    section.m_properties.push_back({PID_CODEPAGE, 0, 0, std::move(value)});
     section.m_codePage = codePage;
     return section;
 }
@@ -249,10 +250,11 @@ const PropertySection::Property* PropertySection::find(std::uint32_t id) const {
 PropertyValue PropertySection::value(std::uint32_t id) const {
     PropertyValue value;
     const Property* property = find(id);
-    if (property == nullptr || property->bytes.size() < 4) {
+    const std::span<const std::byte> b =
+        property ? bytesOf(*property) : std::span<const std::byte>();
+    if (b.size() < 4) {
         return value;
     }
-    const std::span<const std::byte> b = property->bytes;
     const std::optional<std::size_t> needed = decodedSize(b);
     if (needed && *needed > b.size()) {
         return value;
@@ -285,13 +287,20 @@ PropertyValue PropertySection::value(std::uint32_t id) const {
     return value;
 }
 
+std::span<const std::byte> PropertySection::bytesOf(const Property& property) const {
+    if (property.fresh) {
+        return *property.fresh;
+    }
+    return std::span<const std::byte>(m_stored).subspan(property.offset, property.length);
+}
+
 void PropertySection::store(std::uint32_t id, std::vector<std::byte> bytes) {
     const auto it = std::find_if(m_properties.begin(), m_properties.end(),
                                  [id](const Property& p) { return p.id == id; });
     if (it == m_properties.end()) {
-        m_properties.push_back({id, std::move(bytes)});
+        m_properties.push_back({id, 0, 0, std::move(bytes)});
     } else {
-        it->bytes = std::move(bytes);
+        it->fresh = std::move(bytes);
     }
     m_changed = true;
 }
@@ -310,7 +319,7 @@ bool PropertySection::setText(std::uint32_t id, std::string_view utf8) {
     const std::size_t meaningful = value.size();
     padToFour(value);
     const Property* old = find(id);
-    if (old == nullptr || !sameValue(old->bytes, value, meaningful)) {
+    if (old == nullptr || !sameValue(bytesOf(*old), value, meaningful)) {
         store(id, std::move(value));
     }
     return true;
@@ -325,7 +334,7 @@ void PropertySection::replaceFileTime(std::uint32_t id, std::uint64_t fileTime) 
     putU32(value, VT_FILETIME);
     putU32(value, static_cast<std::uint32_t>(fileTime));
     putU32(value, static_cast<std::uint32_t>(fileTime >> 32));
-    if (!sameValue(old->bytes, value, value.size())) {
+    if (!sameValue(bytesOf(*old), value, value.size())) {
         store(id, std::move(value));
     }
 }
@@ -339,7 +348,8 @@ std::vector<std::byte> PropertySection::serialize() const {
     for (std::size_t i = 0; i < m_properties.size(); ++i) {
         setU32(out, tableStart + i * kTableEntrySize, m_properties[i].id);
         setU32(out, tableStart + i * kTableEntrySize + 4, static_cast<std::uint32_t>(out.size()));
-        out.insert(out.end(), m_properties[i].bytes.begin(), m_properties[i].bytes.end());
+        const std::span<const std::byte> value = bytesOf(m_properties[i]);
+        out.insert(out.end(), value.begin(), value.end());
         padToFour(out);
     }
     setU32(out, 0, static_cast<std::uint32_t>(out.size()));
@@ -358,6 +368,7 @@ SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const 
         return SetParseStatus::BadHeader;
     }
     out.m_header.assign(bytes.begin(), bytes.begin() + kStreamHeaderSize - 4);
+    out.m_stored.assign(bytes.begin(), bytes.end());
 
     std::vector<std::uint32_t> offsets(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -375,7 +386,8 @@ SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const 
     // Each section extends to the next section's start or the stream end.
     auto extent = [&](std::uint32_t offset) {
         const auto next = std::upper_bound(sorted.begin(), sorted.end(), offset);
-        const std::size_t end = next == sorted.end() ? bytes.size() : *next;
+        const std::size_t end =
+            next == sorted.end() ? bytes.size() : std::min<std::size_t>(*next, bytes.size());
         return bytes.subspan(offset, end - offset);
     };
     for (std::size_t i = 0; i < count; ++i) {
@@ -383,15 +395,15 @@ SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const 
             out.m_layoutIntact = false;
             continue;
         }
-        const std::span<const std::byte> raw = extent(offsets[i]);
-        out.m_list[i].raw.assign(raw.begin(), raw.end());
+        out.m_list[i].offset = offsets[i];
+        out.m_list[i].length = extent(offsets[i]).size();
     }
 
     const auto own = std::find_if(out.m_list.begin(), out.m_list.end(),
                                   [&](const ListEntry& e) { return sameFormat(e.fmtid, fmtid); });
     if (count == 0) {
         // A stream without sections reads as an empty set; a write adds the section.
-        out.m_list.push_back({fmtid, {}});
+        out.m_list.push_back({fmtid});
         out.m_own = 0;
         out.m_section = PropertySection::create(CP_WINUNICODE);
         return SetParseStatus::Ok;
@@ -411,7 +423,7 @@ PropertySetStream PropertySetStream::create(const Fmtid& fmtid, std::uint16_t co
     putU32(stream.m_header, kByteOrderMark);  // byte order, version 0
     putU32(stream.m_header, kSystemIdentifier);
     stream.m_header.resize(kStreamHeaderSize - 4, std::byte{0});  // CLSID: none
-    stream.m_list.push_back({fmtid, {}});
+    stream.m_list.push_back({fmtid});
     stream.m_section = PropertySection::create(codePage);
     return stream;
 }
@@ -429,7 +441,8 @@ std::vector<std::byte> PropertySetStream::serialize() const {
             const std::vector<std::byte> section = m_section.serialize();
             out.insert(out.end(), section.begin(), section.end());
         } else {
-            out.insert(out.end(), m_list[i].raw.begin(), m_list[i].raw.end());
+            const auto stored = m_stored.begin() + static_cast<std::ptrdiff_t>(m_list[i].offset);
+            out.insert(out.end(), stored, stored + static_cast<std::ptrdiff_t>(m_list[i].length));
         }
     }
     return out;

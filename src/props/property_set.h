@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -56,13 +57,18 @@ class PropertySection {
     std::vector<std::byte> serialize() const;
 
   private:
+    // A value: a range of the stored section, or new bytes once replaced or added.
     struct Property {
         std::uint32_t id;
-        std::vector<std::byte> bytes;  // type word onward, as stored
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::optional<std::vector<std::byte>> fresh;
     };
     const Property* find(std::uint32_t id) const;
+    std::span<const std::byte> bytesOf(const Property& property) const;
     void store(std::uint32_t id, std::vector<std::byte> bytes);
 
+    std::vector<std::byte> m_stored;     // the section as read
     std::vector<Property> m_properties;  // in the order of the property list
     std::uint16_t m_codePage = kDefaultCodePage;
     bool m_complete = true;
@@ -88,8 +94,10 @@ class PropertySetStream {
   private:
     struct ListEntry {
         Fmtid fmtid;
-        std::vector<std::byte> raw;  // the section's stored bytes; unused for the own section
+        std::size_t offset = 0;  // the section's stored bytes in m_stored
+        std::size_t length = 0;
     };
+    std::vector<std::byte> m_stored;  // the stream as read
     std::vector<std::byte> m_header;  // byte order, version, system identifier, CLSID
     std::vector<ListEntry> m_list;    // in the order of the section list
     std::size_t m_own = 0;            // index of the set's own section in m_list
