@@ -1,0 +1,245 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "filelist/file_list_ctrl.h"
+#include "platform/local_time.h"
+#include "props/property_access.h"
+#include "support/dialog_fixture.h"
+#include "support/time_zone_scope.h"
+#include "ui/picker_time.h"
+
+namespace quorvel::test {
+namespace {
+
+using ui::PromptAnswer;
+
+constexpr int kDatePickers[] = {1080, 1081, 1082, 1057};
+constexpr int kDateBoxes[] = {1083, 1084, 1085, 1072};
+constexpr int kDateLabels[] = {1093, 1094, 1095, 1096};
+
+const QString kUsableTip =
+    QStringLiteral("内容を変更したい時、右側のチェックボックスをチェックしてください");
+const QString kUnusableTip = QStringLiteral("無効な日時の為、表示/変更とも不可");
+
+class PropertyDisplay : public DialogFixture {
+  protected:
+    // A private copy of a sample document, so that its bits and times can be changed.
+    QString copyOf(const char* sample) {
+        const QString source = QStringLiteral(QUORVEL_CORPUS_DIR "/") + QString::fromUtf8(sample);
+        const QString target = m_dir.filePath(QFileInfo(source).fileName());
+        EXPECT_TRUE(QFile::copy(source, target)) << sample;
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        return target;
+    }
+
+    void show(const QString& path) {
+        CFileListCtrl& list = dialog->fileList();
+        int row = list.AddFile(path);
+        if (row < 0) {
+            for (row = 0; list.RowPath(row) != path; ++row) {
+            }
+        }
+        list.clearSelection();
+        list.topLevelItem(row)->setSelected(true);
+        dialog->control<QPushButton>(1)->click();
+    }
+
+    static props::DocProperties read(const QString& path) {
+        props::DocProperties record;
+        EXPECT_EQ(props::ReadDocProperties(path.toStdString(), record), 0);
+        return record;
+    }
+
+    QString text(int id) { return dialog->control<QLineEdit>(id)->text(); }
+    QCheckBox* box(int id) { return dialog->control<QCheckBox>(id); }
+
+    QTemporaryDir m_dir;
+};
+
+// Every field shows the record entry of its place in the display order.
+TEST_F(PropertyDisplay, FieldsShowTheirPropertiesInDisplayOrder) {
+    const TimeZoneScope tz("Asia/Tokyo");
+    openDialog();
+    const QString path = copyOf("word/libscan_japanese.doc");
+    const props::DocProperties record = read(path);
+    ASSERT_EQ(record.size(), props::kCatalogueSize);
+    show(path);
+    EXPECT_TRUE(prompts.shown.empty());
+    int textId = 1037;
+    int date = 0;
+    for (std::size_t index : props::kDisplayOrder) {
+        if (index >= props::kFirstDateIndex && index < props::kFirstDateIndex + props::kDateCount) {
+            auto* picker = dialog->control<QDateTimeEdit>(kDatePickers[date]);
+            EXPECT_EQ(picker->isEnabled(), record[index].isTime) << index;
+            if (record[index].isTime) {
+                QDateTimeEdit expected;
+                ui::setUpPicker(expected, picker->displayFormat());
+                ui::setPickerSeconds(expected, platform::fileTimeToUnixSeconds(record[index].time));
+                EXPECT_EQ(picker->dateTime(), expected.dateTime()) << index;
+            }
+            ++date;
+        } else {
+            EXPECT_EQ(text(textId), QString::fromStdString(record[index].text)) << index;
+            EXPECT_TRUE(dialog->control<QLineEdit>(textId)->isEnabled());
+            ++textId;
+        }
+    }
+    EXPECT_EQ(dialog->control<QDateTimeEdit>(1080)->text(), QStringLiteral("1601/01/01 10:04:00"))
+        << "an edit time of 64 minutes shows as a moment in 1601, local time";
+    EXPECT_TRUE(dialog->fileList().hasFocus() || !dialog->isActiveWindow());
+}
+
+TEST_F(PropertyDisplay, MissingDocumentSummaryDisablesItsFourFields) {
+    openDialog();
+    const QString summaryOnly = copyOf("excel/poi_WORKBOOK_in_capitals.xls");
+    const QString both = copyOf("word/libscan_japanese.doc");
+    ASSERT_EQ(read(summaryOnly).size(), props::kSummaryBlockSize);
+    for (int id : {1061, 1069, 1070, 1071}) {
+        box(id)->setChecked(true);
+    }
+    show(summaryOnly);
+    for (int id : {1046, 1047, 1051, 1052}) {
+        EXPECT_TRUE(text(id).isEmpty()) << id;
+        EXPECT_FALSE(dialog->control<QLineEdit>(id)->isEnabled()) << id;
+    }
+    for (int id : {1070, 1071}) {
+        EXPECT_FALSE(box(id)->isEnabled()) << id;
+        EXPECT_FALSE(box(id)->isChecked()) << id;
+    }
+    EXPECT_TRUE(box(1061)->isChecked()) << "ticks of usable fields survive";
+    EXPECT_TRUE(box(1069)->isChecked());
+    EXPECT_TRUE(dialog->control<QLineEdit>(1048)->isEnabled());
+
+    show(both);
+    for (int id : {1046, 1047, 1051, 1052}) {
+        EXPECT_TRUE(dialog->control<QLineEdit>(id)->isEnabled()) << id;
+    }
+    for (int id : {1070, 1071}) {
+        EXPECT_TRUE(box(id)->isEnabled()) << id;
+        EXPECT_FALSE(box(id)->isChecked()) << id;
+    }
+}
+
+TEST_F(PropertyDisplay, UnusableDatesAreDisabledWithTheirReason) {
+    openDialog();
+    const QString allDates = copyOf("word/libscan_japanese.doc");
+    const QString noLastPrinted = copyOf("word/fmtcorpus_lorem-ipsum.doc");
+    const props::DocProperties record = read(noLastPrinted);
+    ASSERT_FALSE(record[props::kFirstDateIndex + 1].isTime);
+    ASSERT_TRUE(record[props::kFirstDateIndex].isTime &&
+                record[props::kFirstDateIndex + 2].isTime &&
+                record[props::kFirstDateIndex + 3].isTime);
+
+    show(allDates);
+    const QDateTime lastPrinted = dialog->control<QDateTimeEdit>(1081)->dateTime();
+    for (int box : kDateBoxes) {
+        dialog->control<QCheckBox>(box)->setChecked(true);
+    }
+    show(noLastPrinted);
+    for (int d = 0; d < 4; ++d) {
+        const bool usable = d != 1;
+        EXPECT_EQ(dialog->control<QDateTimeEdit>(kDatePickers[d])->isEnabled(), usable) << d;
+        EXPECT_EQ(box(kDateBoxes[d])->isEnabled(), usable) << d;
+        EXPECT_EQ(box(kDateBoxes[d])->isChecked(), usable) << d;
+        EXPECT_EQ(dialog->control<QLineEdit>(kDateLabels[d])->toolTip(),
+                  usable ? kUsableTip : kUnusableTip)
+            << d;
+    }
+    EXPECT_EQ(dialog->control<QDateTimeEdit>(1081)->dateTime(), lastPrinted) << "kept";
+
+    show(allDates);
+    EXPECT_TRUE(box(1084)->isEnabled());
+    EXPECT_FALSE(box(1084)->isChecked());
+    EXPECT_EQ(dialog->control<QLineEdit>(1094)->toolTip(), kUsableTip);
+}
+
+TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
+    openDialog();
+    const QString path = copyOf("word/libscan_japanese.doc");
+    show(path);
+    const QString title = text(1037);
+    const QString missing = m_dir.filePath(QStringLiteral("消えた.doc"));
+    show(missing);
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(prompts.shown[0].text,
+              missing + QStringLiteral("のプロパティの処理中に、次のエラーが発生しました。\n"
+                                       "ファイルが見つかりません。"));
+    EXPECT_EQ(prompts.shown[0].caption, QCoreApplication::applicationName());
+    EXPECT_EQ(prompts.shown[0].icon, ui::PromptIcon::None);
+    EXPECT_EQ(text(1037), title);
+
+    const QString notCompound = m_dir.filePath(QStringLiteral("text.doc"));
+    QFile file(notCompound);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("plain text, not a compound file");
+    file.close();
+    show(notCompound);
+    ASSERT_EQ(prompts.shown.size(), 2U);
+    EXPECT_TRUE(prompts.shown[1].text.endsWith(QStringLiteral("合成ファイルが見つかりません。")));
+    EXPECT_EQ(text(1037), title);
+}
+
+TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
+    openDialog();
+    const QString writable = copyOf("word/libscan_japanese.doc");
+    const QString readOnly = copyOf("excel/poi_WORKBOOK_in_capitals.xls");
+    show(writable);
+    const QString title = text(1037);
+    ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
+    const timespec times[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, readOnly.toLocal8Bit().constData(), times, 0), 0);
+
+    prompts.messageAnswers.push_back(PromptAnswer::No);
+    show(readOnly);
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(text(1037), title) << "the display stops";
+    std::int64_t modified = 0;
+    ASSERT_TRUE(ui::pickerSeconds(*dialog->control<QDateTimeEdit>(1079), modified));
+    EXPECT_EQ(modified, 1'100'000'000);
+
+    prompts.messageAnswers.push_back(PromptAnswer::Yes);
+    show(readOnly);
+    EXPECT_EQ(prompts.shown.size(), 2U);
+    EXPECT_FALSE(dialog->control<QLineEdit>(1046)->isEnabled()) << "now shown";
+}
+
+TEST_F(PropertyDisplay, FirstSelectedRowIsShownAndMarkLinkedDisplayFollowsTheSelection) {
+    openDialog();
+    const QString first = copyOf("excel/poi_WORKBOOK_in_capitals.xls");
+    const QString second = copyOf("word/libscan_japanese.doc");
+    CFileListCtrl& list = dialog->fileList();
+    list.AddFile(first);
+    list.AddFile(second);
+    list.topLevelItem(1)->setSelected(true);
+    list.topLevelItem(0)->setSelected(true);
+    dialog->control<QPushButton>(1)->click();
+    EXPECT_FALSE(dialog->control<QLineEdit>(1046)->isEnabled()) << "row 0 shown";
+
+    dialog->control<QCheckBox>(1060)->click();
+    list.clearSelection();
+    list.setFocus();
+    list.setCurrentItem(list.topLevelItem(0));
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_TRUE(dialog->control<QLineEdit>(1046)->isEnabled()) << "row 1 shown";
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_FALSE(dialog->control<QLineEdit>(1046)->isEnabled()) << "row 0 shown";
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(PropertyDisplay, NoSelectionChangesNothing) {
+    openDialog();
+    dialog->fileList().AddFile(copyOf("word/libscan_japanese.doc"));
+    dialog->control<QLineEdit>(1037)->setText(QStringLiteral("kept"));
+    dialog->control<QPushButton>(1)->click();
+    EXPECT_EQ(text(1037), QStringLiteral("kept"));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+}  // namespace
+}  // namespace quorvel::test
