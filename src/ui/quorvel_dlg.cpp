@@ -353,6 +353,7 @@ void CQuorvelDlg::ConnectHandlers() {
     connect(control<QAction>(32783), &QAction::triggered, this, &CQuorvelDlg::OnForceGeneration);
     connect(control<QAction>(32776), &QAction::triggered, this, &CQuorvelDlg::OnHelp);
     connect(control<QAction>(32772), &QAction::triggered, this, &CQuorvelDlg::OnVersion);
+    connect(control<QAction>(32778), &QAction::triggered, this, &CQuorvelDlg::OnOutputToFile);
 
     connect(m_fileList, &CFileListCtrl::rowChanged, this, &CQuorvelDlg::OnFileListRowChanged);
     connect(m_fileList, &CFileListCtrl::rowDoubleClicked, this,

@@ -133,6 +133,8 @@ class CQuorvelDlg : public QDialog {
     void ShowBatchSummary(const quorvel::ui::BatchCounts& counts);
     void OnDateIncrementSetting();
 
+    void OnOutputToFile();
+
     void ShowFileError(const QString& text);
 
     void OnFolderInfoChange();

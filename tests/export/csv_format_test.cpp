@@ -3,18 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/system_error.h"
+#include "support/time_zone_scope.h"
 
 namespace quorvel::csv {
 namespace {
 
 namespace fs = std::filesystem;
+using test::TimeZoneScope;
 
 // The header in code page 932, as the users' spreadsheets expect it.
 const std::string kHeaderBytes =
@@ -33,23 +32,6 @@ constexpr std::uint64_t kFileTime20060305140705Jst = 127860088250000000;
 constexpr std::int64_t kUnix20060305140705Jst = 1141535225;
 constexpr std::int64_t kUnix20231225085959Jst = 1703462399;
 constexpr std::int64_t kUnix20240102120405Jst = 1704164645;
-
-class TimeZoneScope {
-  public:
-    explicit TimeZoneScope(const char* zone) {
-        const char* old = std::getenv("TZ");
-        m_old = old != nullptr ? old : "";
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~TimeZoneScope() {
-        ::setenv("TZ", m_old.c_str(), 1);
-        ::tzset();
-    }
-
-  private:
-    std::string m_old;
-};
 
 props::PropertyEntry dateEntry(std::uint64_t fileTime) {
     // The display text of a date plays no part in the export.

@@ -1,0 +1,220 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+#include "export/csv_format.h"
+#include "export/output_file_dlg.h"
+#include "filelist/file_list_ctrl.h"
+#include "platform/file_status.h"
+#include "props/property_access.h"
+#include "res/string_table.h"
+#include "support/dialog_fixture.h"
+#include "support/temp_folder.h"
+#include "support/time_zone_scope.h"
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::ErrorPromptResult;
+using ui::PromptAnswer;
+using ui::PromptIcon;
+
+const std::string kCorpus = QUORVEL_CORPUS_DIR;
+
+std::string contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The main dialog with files in its list; the export menu command; the CSV it writes.
+class OutputToFileTest : public DialogFixture {
+  protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        COutputFileDlg::lastOutputFileName.clear();
+        openDialog();
+    }
+
+    // A copy of a corpus document (SummaryInformation and DocumentSummaryInformation, or
+    // SummaryInformation alone), or a file that is no compound document at all.
+    std::string bothSets(const std::string& name) {
+        return copy(kCorpus + "/word/poi_TestShiftJIS.doc", name);
+    }
+    std::string summaryOnly(const std::string& name) {
+        return copy(kCorpus + "/excel/poi_WORKBOOK_in_capitals.xls", name);
+    }
+    std::string notCompound(const std::string& name) {
+        std::ofstream(m_folder / name) << "plain text";
+        return m_folder / name;
+    }
+    std::string copy(const std::string& source, const std::string& name) {
+        fs::copy_file(source, m_folder / name);
+        return m_folder / name;
+    }
+
+    void list(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) {
+            dialog->fileList().AddFile(QString::fromStdString(path));
+        }
+    }
+    // Answers the export dialog by saving to the output file, without opening it.
+    void saveWhenAsked() {
+        prompts.dialogScripts.push_back([this](QDialog& dlg) {
+            dlg.findChild<QLineEdit*>(QStringLiteral("1107"))
+                ->setText(QString::fromStdString(output()));
+            dlg.findChild<QCheckBox*>(QStringLiteral("1110"))->setChecked(false);
+            QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1109")), Qt::LeftButton);
+            return dlg.result();
+        });
+    }
+    void runExport() { dialog->control<QAction>(32778)->trigger(); }
+
+    std::string output() const { return m_folder / "出力.csv"; }
+    QStringList shownKinds() const {
+        QStringList kinds;
+        for (const ShownPrompt& prompt : prompts.shown) {
+            kinds << prompt.kind;
+        }
+        return kinds;
+    }
+    // The CSV the listed documents give when read directly, in this order.
+    static std::string csvOf(const std::vector<std::string>& paths) {
+        std::vector<csv::ExportRecord> records;
+        for (const std::string& path : paths) {
+            csv::ExportRecord record{path, {}, {}};
+            platform::FileStatus status;
+            EXPECT_TRUE(platform::queryFileStatus(path, status));
+            record.times = status.times;
+            EXPECT_EQ(props::ReadDocProperties(path, record.properties), props::kSuccess) << path;
+            records.push_back(std::move(record));
+        }
+        return csv::formatCsv(records);
+    }
+    static QString errorText(const std::string& path, props::MessageCode code) {
+        return res::formatString(128, {QString::fromStdString(path), res::loadString(code)});
+    }
+
+    TimeZoneScope m_tokyo{"Asia/Tokyo"};
+    TempFolder m_folder;
+};
+
+TEST_F(OutputToFileTest, RefusedWhileTheFolderPaneIsOn) {
+    list({bothSets("a.doc")});
+    dialog->control<QCheckBox>(1113)->setChecked(true);
+    runExport();
+    ASSERT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(prompts.shown[0].text,
+              QStringLiteral("フォルダのタイムスタンプ情報をファイルに出力することができません。"));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("メッセージ"));
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
+}
+
+TEST_F(OutputToFileTest, EveryRowMarkedOrNotInListOrder) {
+    const std::vector<std::string> files = {bothSets("b 文書.doc"), summaryOnly("a.xls"),
+                                            bothSets("c.doc")};
+    list(files);
+    dialog->fileList().ToggleRowMark(1);
+    saveWhenAsked();
+    runExport();
+    EXPECT_EQ(shownKinds(), (QStringList{"dialog", "message"}));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("ファイルに出力"));
+    EXPECT_EQ(contents(output()), csvOf(files));
+}
+
+TEST_F(OutputToFileTest, UnreadableFilesAreAskedAbout) {
+    const std::string good1 = bothSets("1.doc");
+    const std::string bad1 = notCompound("2.doc");
+    const std::string good2 = summaryOnly("3.xls");
+    const std::string bad2 = notCompound("4.doc");
+    const std::string good3 = bothSets("5.doc");
+    const struct {
+        const char* name;
+        std::vector<ErrorPromptResult> answers;
+        int promptsShown;
+        bool exported;
+    } cases[] = {
+        {"yes each time", {ErrorPromptResult::Yes, ErrorPromptResult::Yes}, 2, true},
+        {"yes to all", {ErrorPromptResult::YesToAll}, 1, true},
+        {"no", {ErrorPromptResult::No}, 1, false},
+        {"yes, then no", {ErrorPromptResult::Yes, ErrorPromptResult::No}, 2, false},
+    };
+    list({good1, bad1, good2, bad2, good3});
+    for (const auto& c : cases) {
+        fs::remove(output());
+        prompts.shown.clear();
+        prompts.errorAnswers.assign(c.answers.begin(), c.answers.end());
+        prompts.dialogScripts.clear();
+        saveWhenAsked();
+        runExport();
+
+        QStringList expected(c.promptsShown, QStringLiteral("errorPrompt"));
+        if (c.exported) {
+            expected << "dialog"
+                     << "message";
+        }
+        EXPECT_EQ(shownKinds(), expected) << c.name;
+        EXPECT_EQ(prompts.shown[0].text, errorText(bad1, props::kNotCompoundFile)) << c.name;
+        if (c.promptsShown == 2) {
+            EXPECT_EQ(prompts.shown[1].text, errorText(bad2, props::kNotCompoundFile)) << c.name;
+        }
+        // Numbered by exported file, not by list row.
+        EXPECT_EQ(contents(output()), c.exported ? csvOf({good1, good2, good3}) : "") << c.name;
+    }
+}
+
+TEST_F(OutputToFileTest, NothingReadableGivesAMessage) {
+    const struct {
+        const char* name;
+        std::vector<std::string> files;
+        int promptsShown;
+    } cases[] = {
+        {"empty list", {}, 0},
+        {"nothing readable", {notCompound("x.doc"), m_folder / "missing.doc"}, 1},
+    };
+    for (const auto& c : cases) {
+        dialog->fileList().ClearAllRows();
+        list(c.files);
+        prompts.shown.clear();
+        prompts.errorAnswers = {ErrorPromptResult::YesToAll};
+        runExport();
+        QStringList expected(c.promptsShown, QStringLiteral("errorPrompt"));
+        expected << "message";
+        ASSERT_EQ(shownKinds(), expected) << c.name;
+        EXPECT_EQ(prompts.shown.back().text, QStringLiteral("参照可能なファイルがありません。"));
+        EXPECT_EQ(prompts.shown.back().caption, QStringLiteral("エラーメッセージ"));
+        EXPECT_EQ(prompts.shown.back().icon, PromptIcon::Exclamation);
+    }
+}
+
+TEST_F(OutputToFileTest, AReadOnlyFileIsExportedOnlyWithConsent) {
+    const std::string readOnly = bothSets("ro.doc");
+    const std::string other = summaryOnly("rw.xls");
+    fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
+    list({readOnly, other});
+
+    prompts.messageAnswers = {PromptAnswer::No};
+    saveWhenAsked();
+    runExport();
+    EXPECT_EQ(shownKinds(), (QStringList{"message", "dialog", "message"}));
+    EXPECT_EQ(prompts.shown[0].text, res::formatString(113, {QString::fromStdString(readOnly)}));
+    EXPECT_EQ(contents(output()), csvOf({other}));
+
+    prompts.shown.clear();
+    prompts.messageAnswers = {PromptAnswer::Yes};
+    saveWhenAsked();
+    runExport();
+    EXPECT_EQ(shownKinds(), (QStringList{"message", "dialog", "message"}));
+    EXPECT_EQ(contents(output()), csvOf({readOnly, other}));
+    EXPECT_NE(fs::status(readOnly).permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+}  // namespace
+}  // namespace quorvel::test
