@@ -2,8 +2,10 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "export/csv_format.h"
 #include "export/output_file_dlg.h"
@@ -57,7 +59,20 @@ class OutputToFileTest : public DialogFixture {
     }
     std::string copy(const std::string& source, const std::string& name) {
         fs::copy_file(source, m_folder / name);
+        // The corpus is read-only; the copies are ordinary, writable documents.
+        fs::permissions(m_folder / name, fs::perms::owner_write, fs::perm_options::add);
         return m_folder / name;
+    }
+
+    // Reading a document moves its access time. Each export starts from fixed times, which the
+    // expected CSV takes over.
+    void settleTimes(const std::string& path) {
+        const std::int64_t now = std::time(nullptr);
+        platform::SystemError error;
+        ASSERT_TRUE(platform::setAccessAndModifyTimes(path, now - 3600, now - 7200, error));
+        platform::FileStatus status;
+        ASSERT_TRUE(platform::queryFileStatus(path, status));
+        m_timesBeforeExport[path] = status.times;
     }
 
     void list(const std::vector<std::string>& paths) {
@@ -75,7 +90,16 @@ class OutputToFileTest : public DialogFixture {
             return dlg.result();
         });
     }
-    void runExport() { dialog->control<QAction>(32778)->trigger(); }
+    void runExport() {
+        CFileListCtrl& files = dialog->fileList();
+        for (int row = 0; row < files.topLevelItemCount(); ++row) {
+            const std::string path = files.RowPath(row).toStdString();
+            if (fs::exists(path)) {
+                settleTimes(path);
+            }
+        }
+        dialog->control<QAction>(32778)->trigger();
+    }
 
     std::string output() const { return m_folder / "出力.csv"; }
     QStringList shownKinds() const {
@@ -86,13 +110,10 @@ class OutputToFileTest : public DialogFixture {
         return kinds;
     }
     // The CSV the listed documents give when read directly, in this order.
-    static std::string csvOf(const std::vector<std::string>& paths) {
+    std::string csvOf(const std::vector<std::string>& paths) {
         std::vector<csv::ExportRecord> records;
         for (const std::string& path : paths) {
-            csv::ExportRecord record{path, {}, {}};
-            platform::FileStatus status;
-            EXPECT_TRUE(platform::queryFileStatus(path, status));
-            record.times = status.times;
+            csv::ExportRecord record{path, {}, m_timesBeforeExport[path]};
             EXPECT_EQ(props::ReadDocProperties(path, record.properties), props::kSuccess) << path;
             records.push_back(std::move(record));
         }
@@ -104,6 +125,7 @@ class OutputToFileTest : public DialogFixture {
 
     TimeZoneScope m_tokyo{"Asia/Tokyo"};
     TempFolder m_folder;
+    std::map<std::string, platform::FileTimes> m_timesBeforeExport;
 };
 
 TEST_F(OutputToFileTest, RefusedWhileTheFolderPaneIsOn) {
