@@ -17,5 +17,6 @@ using Arguments = std::vector<std::string>;
 // Each command prints its results to out and its usage errors to err.
 int runRead(const Arguments& args, std::ostream& out, std::ostream& err);
 int runWrite(const Arguments& args, std::ostream& out, std::ostream& err);
+int runExport(const Arguments& args, std::ostream& out, std::ostream& err);
 
 }  // namespace quorvel::cli

@@ -20,6 +20,8 @@ constexpr std::array kCommands = {
     Command{"read", "read [--json] FILE...    show the document properties", quorvel::cli::runRead},
     Command{"write", "write [options] FILE...  change document properties (write --help)",
             quorvel::cli::runWrite},
+    Command{"export", "export --out FILE.csv FILE...  save the properties as CSV (export --help)",
+            quorvel::cli::runExport},
 };
 
 void printUsage(std::ostream& out) {

@@ -17,13 +17,9 @@
 
 #include "app/settings.h"
 #include "platform/system_error.h"
+#include "support/qstring_printer.h"
 #include "support/scripted_prompts.h"
 #include "support/xdg_sandbox.h"
-
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << text.toStdString();
-}
 
 namespace quorvel::test {
 namespace {

@@ -2,24 +2,19 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "export/csv_format.h"
 #include "export/output_file_dlg.h"
+#include "export_documents.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/file_status.h"
 #include "props/property_access.h"
 #include "res/string_table.h"
 #include "support/dialog_fixture.h"
-#include "support/temp_folder.h"
+#include "support/qstring_printer.h"
 #include "support/time_zone_scope.h"
-
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << text.toStdString();
-}
 
 namespace quorvel::test {
 namespace {
@@ -29,12 +24,7 @@ using ui::ErrorPromptResult;
 using ui::PromptAnswer;
 using ui::PromptIcon;
 
-const std::string kCorpus = QUORVEL_CORPUS_DIR;
-
-std::string contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using Docs = ExportDocuments;
 
 // The main dialog with files in its list; the export menu command; the CSV it writes.
 class OutputToFileTest : public DialogFixture {
@@ -43,36 +33,6 @@ class OutputToFileTest : public DialogFixture {
         DialogFixture::SetUp();
         COutputFileDlg::lastOutputFileName.clear();
         openDialog();
-    }
-
-    // A copy of a corpus document (SummaryInformation and DocumentSummaryInformation, or
-    // SummaryInformation alone), or a file that is no compound document at all.
-    std::string bothSets(const std::string& name) {
-        return copy(kCorpus + "/word/poi_TestShiftJIS.doc", name);
-    }
-    std::string summaryOnly(const std::string& name) {
-        return copy(kCorpus + "/excel/poi_WORKBOOK_in_capitals.xls", name);
-    }
-    std::string notCompound(const std::string& name) {
-        std::ofstream(m_folder / name) << "plain text";
-        return m_folder / name;
-    }
-    std::string copy(const std::string& source, const std::string& name) {
-        fs::copy_file(source, m_folder / name);
-        // The corpus is read-only; the copies are ordinary, writable documents.
-        fs::permissions(m_folder / name, fs::perms::owner_write, fs::perm_options::add);
-        return m_folder / name;
-    }
-
-    // Reading a document moves its access time. Each export starts from fixed times, which the
-    // expected CSV takes over.
-    void settleTimes(const std::string& path) {
-        const std::int64_t now = std::time(nullptr);
-        platform::SystemError error;
-        ASSERT_TRUE(platform::setAccessAndModifyTimes(path, now - 3600, now - 7200, error));
-        platform::FileStatus status;
-        ASSERT_TRUE(platform::queryFileStatus(path, status));
-        m_timesBeforeExport[path] = status.times;
     }
 
     void list(const std::vector<std::string>& paths) {
@@ -95,13 +55,13 @@ class OutputToFileTest : public DialogFixture {
         for (int row = 0; row < files.topLevelItemCount(); ++row) {
             const std::string path = files.RowPath(row).toStdString();
             if (fs::exists(path)) {
-                settleTimes(path);
+                m_timesBeforeExport[path] = ExportDocuments::settleTimes(path);
             }
         }
         dialog->control<QAction>(32778)->trigger();
     }
 
-    std::string output() const { return m_folder / "出力.csv"; }
+    std::string output() const { return documents / "出力.csv"; }
     QStringList shownKinds() const {
         QStringList kinds;
         for (const ShownPrompt& prompt : prompts.shown) {
@@ -124,12 +84,12 @@ class OutputToFileTest : public DialogFixture {
     }
 
     TimeZoneScope m_tokyo{"Asia/Tokyo"};
-    TempFolder m_folder;
+    ExportDocuments documents;
     std::map<std::string, platform::FileTimes> m_timesBeforeExport;
 };
 
 TEST_F(OutputToFileTest, RefusedWhileTheFolderPaneIsOn) {
-    list({bothSets("a.doc")});
+    list({documents.bothSets("a.doc")});
     dialog->control<QCheckBox>(1113)->setChecked(true);
     runExport();
     ASSERT_EQ(prompts.shown.size(), 1U);
@@ -140,23 +100,24 @@ TEST_F(OutputToFileTest, RefusedWhileTheFolderPaneIsOn) {
 }
 
 TEST_F(OutputToFileTest, EveryRowMarkedOrNotInListOrder) {
-    const std::vector<std::string> files = {bothSets("b 文書.doc"), summaryOnly("a.xls"),
-                                            bothSets("c.doc")};
+    const std::vector<std::string> files = {documents.bothSets("b 文書.doc"),
+                                            documents.summaryOnly("a.xls"),
+                                            documents.bothSets("c.doc")};
     list(files);
     dialog->fileList().ToggleRowMark(1);
     saveWhenAsked();
     runExport();
     EXPECT_EQ(shownKinds(), (QStringList{"dialog", "message"}));
     EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("ファイルに出力"));
-    EXPECT_EQ(contents(output()), csvOf(files));
+    EXPECT_EQ(Docs::contents(output()), csvOf(files));
 }
 
 TEST_F(OutputToFileTest, UnreadableFilesAreAskedAbout) {
-    const std::string good1 = bothSets("1.doc");
-    const std::string bad1 = notCompound("2.doc");
-    const std::string good2 = summaryOnly("3.xls");
-    const std::string bad2 = notCompound("4.doc");
-    const std::string good3 = bothSets("5.doc");
+    const std::string good1 = documents.bothSets("1.doc");
+    const std::string bad1 = documents.notCompound("2.doc");
+    const std::string good2 = documents.summaryOnly("3.xls");
+    const std::string bad2 = documents.notCompound("4.doc");
+    const std::string good3 = documents.bothSets("5.doc");
     const struct {
         const char* name;
         std::vector<ErrorPromptResult> answers;
@@ -188,7 +149,8 @@ TEST_F(OutputToFileTest, UnreadableFilesAreAskedAbout) {
             EXPECT_EQ(prompts.shown[1].text, errorText(bad2, props::kNotCompoundFile)) << c.name;
         }
         // Numbered by exported file, not by list row.
-        EXPECT_EQ(contents(output()), c.exported ? csvOf({good1, good2, good3}) : "") << c.name;
+        EXPECT_EQ(Docs::contents(output()), c.exported ? csvOf({good1, good2, good3}) : "")
+            << c.name;
     }
 }
 
@@ -199,7 +161,7 @@ TEST_F(OutputToFileTest, NothingReadableGivesAMessage) {
         int promptsShown;
     } cases[] = {
         {"empty list", {}, 0},
-        {"nothing readable", {notCompound("x.doc"), m_folder / "missing.doc"}, 1},
+        {"nothing readable", {documents.notCompound("x.doc"), documents / "missing.doc"}, 1},
     };
     for (const auto& c : cases) {
         dialog->fileList().ClearAllRows();
@@ -217,8 +179,8 @@ TEST_F(OutputToFileTest, NothingReadableGivesAMessage) {
 }
 
 TEST_F(OutputToFileTest, AReadOnlyFileIsExportedOnlyWithConsent) {
-    const std::string readOnly = bothSets("ro.doc");
-    const std::string other = summaryOnly("rw.xls");
+    const std::string readOnly = documents.bothSets("ro.doc");
+    const std::string other = documents.summaryOnly("rw.xls");
     fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
     list({readOnly, other});
 
@@ -227,14 +189,14 @@ TEST_F(OutputToFileTest, AReadOnlyFileIsExportedOnlyWithConsent) {
     runExport();
     EXPECT_EQ(shownKinds(), (QStringList{"message", "dialog", "message"}));
     EXPECT_EQ(prompts.shown[0].text, res::formatString(113, {QString::fromStdString(readOnly)}));
-    EXPECT_EQ(contents(output()), csvOf({other}));
+    EXPECT_EQ(Docs::contents(output()), csvOf({other}));
 
     prompts.shown.clear();
     prompts.messageAnswers = {PromptAnswer::Yes};
     saveWhenAsked();
     runExport();
     EXPECT_EQ(shownKinds(), (QStringList{"message", "dialog", "message"}));
-    EXPECT_EQ(contents(output()), csvOf({readOnly, other}));
+    EXPECT_EQ(Docs::contents(output()), csvOf({readOnly, other}));
     EXPECT_NE(fs::status(readOnly).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 

@@ -1,0 +1,99 @@
+#include <string_view>
+
+#include "cli/cli_text.h"
+#include "cli/command.h"
+#include "export/csv_format.h"
+#include "platform/file_status.h"
+#include "props/property_access.h"
+
+namespace quorvel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: quorvel-cli export --out FILE.csv FILE...\n"
+    "  writes the properties and time stamps of the files as one CSV file in code page 932,\n"
+    "  the layout of the program's own export; files that cannot be read are reported and\n"
+    "  left out\n";
+
+struct ExportOptions {
+    std::string output;
+    std::vector<std::string> files;
+};
+
+// Reads the command line; false after reporting what is wrong with it.
+bool parseOptions(const Arguments& args, ExportOptions& options, std::ostream& err) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !arg.starts_with("--")) {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--out" && i + 1 < args.size() && options.output.empty()) {
+            options.output = args[++i];
+        } else {
+            err << "quorvel-cli export: unexpected " << arg << '\n' << kUsage;
+            return false;
+        }
+    }
+    if (options.output.empty() || options.files.empty()) {
+        err << "quorvel-cli export: " << (options.output.empty() ? "no --out file" : "no file")
+            << " given\n"
+            << kUsage;
+        return false;
+    }
+    return true;
+}
+
+// One file's record: its times as they are before the read, then its properties.
+props::MessageCode readRecord(const std::string& path, csv::ExportRecord& record) {
+    record.path = path;
+    platform::FileStatus status;
+    if (platform::queryFileStatus(path, status)) {
+        record.times = status.times;
+    }
+    return props::ReadDocProperties(path, record.properties);
+}
+
+}  // namespace
+
+int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && args[0] == "--help") {
+        out << kUsage;
+        return kExitOk;
+    }
+    ExportOptions options;
+    if (!parseOptions(args, options, err)) {
+        return kExitUsage;
+    }
+    int status = kExitOk;
+    std::vector<csv::ExportRecord> records;
+    for (const std::string& path : options.files) {
+        csv::ExportRecord record;
+        const props::MessageCode code = readRecord(path, record);
+        if (code != props::kSuccess) {
+            err << "quorvel-cli export: " << path << ": " << outcomeText(code) << '\n';
+            status = kExitFailed;
+            continue;
+        }
+        records.push_back(std::move(record));
+    }
+    if (records.empty()) {
+        err << "quorvel-cli export: no file could be read; " << options.output
+            << " was not written\n";
+        return kExitFailed;
+    }
+    if (csv::isExportedFile(options.output, records)) {
+        err << "quorvel-cli export: " << options.output
+            << " is one of the files to export; it was not overwritten\n";
+        return kExitFailed;
+    }
+    std::string error;
+    if (!csv::writeCsvFile(options.output, records, error)) {
+        err << "quorvel-cli export: " << options.output << ": " << error << '\n';
+        return kExitFailed;
+    }
+    return status;
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sstream>
+
+#include "cli/command.h"
+#include "export/csv_format.h"
+#include "export_documents.h"
+#include "platform/system_error.h"
+#include "props/property_access.h"
+#include "support/time_zone_scope.h"
+
+namespace quorvel::cli {
+namespace {
+
+using test::ExportDocuments;
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Result runExportCommand(const Arguments& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runExport(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// The CSV of documents read directly, with the times they had before the export.
+std::string csvOf(const std::vector<std::pair<std::string, platform::FileTimes>>& files) {
+    std::vector<csv::ExportRecord> records;
+    for (const auto& [path, times] : files) {
+        csv::ExportRecord record{path, {}, times};
+        EXPECT_EQ(props::ReadDocProperties(path, record.properties), props::kSuccess) << path;
+        records.push_back(std::move(record));
+    }
+    return csv::formatCsv(records);
+}
+
+class ExportCommand : public ::testing::Test {
+  protected:
+    test::TimeZoneScope m_tokyo{"Asia/Tokyo"};
+    ExportDocuments documents;
+};
+
+TEST_F(ExportCommand, UnreadableFilesAreReportedAndLeftOut) {
+    const std::string both = documents.bothSets("報告 書.doc");
+    const std::string text = documents.notCompound("memo.doc");
+    const std::string summary = documents.summaryOnly("--表.xls");
+    const std::string output = documents / "出力 一覧.csv";
+    const platform::FileTimes bothTimes = ExportDocuments::settleTimes(both);
+    const platform::FileTimes summaryTimes = ExportDocuments::settleTimes(summary);
+
+    const Result result =
+        runExportCommand({"--out", output, both, text, documents / "gone.doc", "--", summary});
+    EXPECT_EQ(result.status, kExitFailed);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "quorvel-cli export: " + text + ": 103 合成ファイルが見つかりません。\n" +
+                              "quorvel-cli export: " + documents / "gone.doc" +
+                              ": 102 ファイルが見つかりません。\n");
+    EXPECT_EQ(ExportDocuments::contents(output),
+              csvOf({{both, bothTimes}, {summary, summaryTimes}}));
+
+    const platform::FileTimes again = ExportDocuments::settleTimes(both);
+    EXPECT_EQ(runExportCommand({"--out", output, both}).status, kExitOk);
+    EXPECT_EQ(ExportDocuments::contents(output), csvOf({{both, again}}));
+}
+
+TEST_F(ExportCommand, NothingIsWrittenWhenItCannotBeDoneSafely) {
+    const std::string document = documents.bothSets("a.doc");
+    const std::string before = ExportDocuments::contents(document);
+    const std::string output = documents / "out.csv";
+    const struct {
+        Arguments args;
+        int status;
+        std::string errorEnd;
+    } cases[] = {
+        {{}, kExitUsage, "left out\n"},
+        {{"--out"}, kExitUsage, "left out\n"},
+        {{document}, kExitUsage, "left out\n"},
+        {{"--out", output}, kExitUsage, "left out\n"},
+        {{"--out", output, "--out", output, document}, kExitUsage, "left out\n"},
+        {{"--out", output, "--bogus", document}, kExitUsage, "left out\n"},
+        {{"--out", output, documents.notCompound("x.doc")}, kExitFailed, "was not written\n"},
+        {{"--out", document, document}, kExitFailed, "it was not overwritten\n"},
+        {{"--out", "/dev/full", document},
+         kExitFailed,
+         "/dev/full: " + platform::systemError(ENOSPC).text + "\n"},
+    };
+    for (const auto& c : cases) {
+        const Result result = runExportCommand(c.args);
+        EXPECT_EQ(result.status, c.status) << ::testing::PrintToString(c.args);
+        EXPECT_TRUE(result.err.ends_with(c.errorEnd)) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(output)) << ::testing::PrintToString(c.args);
+    }
+    EXPECT_EQ(ExportDocuments::contents(document), before);
+
+    const Result help = runExportCommand({"--help"});
+    EXPECT_EQ(help.status, kExitOk);
+    EXPECT_TRUE(help.out.starts_with("usage: quorvel-cli export --out FILE.csv FILE...\n"));
+}
+
+}  // namespace
+}  // namespace quorvel::cli

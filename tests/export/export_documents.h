@@ -1,0 +1,60 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/file_status.h"
+#include "support/temp_folder.h"
+
+namespace quorvel::test {
+
+// Documents for export tests: writable copies of corpus files in a scratch folder.
+class ExportDocuments {
+  public:
+    // SummaryInformation and DocumentSummaryInformation, or SummaryInformation alone.
+    std::string bothSets(const std::string& name) const {
+        return copy("word/poi_TestShiftJIS.doc", name);
+    }
+    std::string summaryOnly(const std::string& name) const {
+        return copy("excel/poi_WORKBOOK_in_capitals.xls", name);
+    }
+    std::string notCompound(const std::string& name) const {
+        std::ofstream(m_folder / name) << "plain text";
+        return m_folder / name;
+    }
+    std::string operator/(const std::string& name) const { return m_folder / name; }
+
+    // Reading a document moves its access time. This puts fixed times on the file before an
+    // export and returns them as the export will find them.
+    static platform::FileTimes settleTimes(const std::string& path) {
+        const std::int64_t now = std::time(nullptr);
+        platform::SystemError error;
+        EXPECT_TRUE(platform::setAccessAndModifyTimes(path, now - 3600, now - 7200, error));
+        platform::FileStatus status;
+        EXPECT_TRUE(platform::queryFileStatus(path, status));
+        return status.times;
+    }
+
+    static std::string contents(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+  private:
+    std::string copy(const std::string& corpusFile, const std::string& name) const {
+        const std::string target = m_folder / name;
+        std::filesystem::copy_file(std::string(QUORVEL_CORPUS_DIR) + "/" + corpusFile, target);
+        // The corpus is read-only; the copies are ordinary, writable documents.
+        std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        return target;
+    }
+
+    TempFolder m_folder;
+};
+
+}  // namespace quorvel::test
