@@ -13,6 +13,7 @@ for sample in word/libscan_japanese.doc word/poi_TestShiftJIS.doc excel/poi_3054
     cp "$corpus/$sample" "$work/"
 done
 chmod u+w "$work"/*
-xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/ui/quorvel_screenshot docs/screenshot.png \
+# As a user in Japan sees it.
+TZ=Asia/Tokyo LANG=ja_JP.UTF-8 xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/ui/quorvel_screenshot docs/screenshot.png \
     "$work"/*.doc "$work"/*.xls
 echo "Saved docs/screenshot.png"
