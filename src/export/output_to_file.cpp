@@ -45,7 +45,6 @@ std::optional<std::vector<ExportRecord>> collectExportRecords(CQuorvelDlg& dlg) 
         if (lastAnswer == ErrorPromptResult::YesToAll) {
             continue;
         }
-        const quorvel::ui::NormalCursorWhilePrompting normalCursor;
         lastAnswer = dlg.prompts().errorPrompt(
             &dlg,
             quorvel::res::formatString(kContinueAfterErrorMessage,
