@@ -32,10 +32,10 @@ std::string sampleDocument(std::int64_t bulkBytes) {
         { std::ofstream create(path); }
         std::unique_ptr<FileDevice> device;
         FileDevice::open(path, device);
-        test::TestFileSpec spec;
-        spec.streams = {{u"\u0005SummaryInformation", test::patternBytes(400, 1)},
+        test::TestFilePlan plan;
+        plan.streams = {{u"\u0005SummaryInformation", test::patternBytes(400, 1)},
                         {u"WordDocument", {}, static_cast<std::uint64_t>(bulkBytes)}};
-        test::buildCompoundFile(spec, *device);
+        test::buildCompoundFile(plan, *device);
         samples.paths.push_back(path);
     }
     return path;

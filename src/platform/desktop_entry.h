@@ -7,8 +7,8 @@
 
 namespace quorvel::platform {
 
-// The keys of a desktop entry that starting its application needs (freedesktop.org
-// Desktop Entry Specification), with the general escapes (\s \n \t \r \\) resolved.
+// The keys of a desktop entry that starting its application needs (the freedesktop.org
+// desktop entry format), with the general escapes (\s \n \t \r \\) resolved.
 struct DesktopEntry {
     std::string exec;
     std::string name;

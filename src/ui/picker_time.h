@@ -12,7 +12,7 @@ inline constexpr char kFileTimeFormat[] = "yy/MM/dd HH:mm:ss";        // 1079, 1
 inline constexpr char kPropertyTimeFormat[] = "yyyy/MM/dd HH:mm:ss";  // 1080, 1081, 1082, 1057
 
 // Gives a picker its display format and the range 1601..9999. The picker holds local
-// calendar fields with time spec UTC, so Qt's own time-zone rules never shift or refuse a
+// calendar fields as Qt::UTC values, so Qt's own time-zone rules never shift or refuse a
 // value (daylight-saving gaps, 1601 edit times); the conversions below own the time zone.
 void setUpPicker(QDateTimeEdit& picker, const QString& displayFormat);
 

@@ -59,15 +59,15 @@ std::vector<std::byte> patternBytes(std::size_t size, unsigned seed) {
     return out;
 }
 
-TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out) {
-    const std::uint32_t sectorSize = 1U << spec.sectorShift;
+TestFileLayout buildCompoundFile(const TestFilePlan& plan, BlockDevice& out) {
+    const std::uint32_t sectorSize = 1U << plan.sectorShift;
     const std::uint32_t perFat = sectorSize / 4;
-    const std::size_t n = spec.streams.size();
+    const std::size_t n = plan.streams.size();
     auto sizeOf = [](const TestStream& s) { return s.holeSize ? s.holeSize : s.data.size(); };
 
     std::uint64_t miniSectors = 0;
     std::uint64_t bigSectors = 0;
-    for (const TestStream& s : spec.streams) {
+    for (const TestStream& s : plan.streams) {
         if (sizeOf(s) < 4096) {
             miniSectors += ceilDiv(sizeOf(s), 64);
         } else {
@@ -78,7 +78,7 @@ TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out) {
     const std::uint64_t miniFatSectors = ceilDiv(miniSectors, perFat);
     const std::uint64_t miniStreamSectors = ceilDiv(miniSectors * 64, sectorSize);
     const std::uint64_t content =
-        dirSectors + miniFatSectors + miniStreamSectors + bigSectors + spec.freeSectors;
+        dirSectors + miniFatSectors + miniStreamSectors + bigSectors + plan.freeSectors;
     std::uint64_t fatSectors = 1;
     std::uint64_t difatSectors = 0;
     for (;;) {
@@ -135,7 +135,7 @@ TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out) {
     std::vector<std::byte> miniStream(miniStreamSectors * sectorSize, std::byte{0});
     std::uint32_t nextMini = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const TestStream& s = spec.streams[i];
+        const TestStream& s = plan.streams[i];
         const std::size_t entry = i + 1;
         setName(entry, s.name, 2);
         put(dir, entry * 128 + 120, sizeOf(s), 8);
@@ -161,7 +161,7 @@ TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out) {
         order[i] = i + 1;
     }
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return cfb::compareEntryNames(spec.streams[a - 1].name, spec.streams[b - 1].name) < 0;
+        return cfb::compareEntryNames(plan.streams[a - 1].name, plan.streams[b - 1].name) < 0;
     });
     std::function<std::uint32_t(std::size_t, std::size_t)> tree = [&](std::size_t from,
                                                                       std::size_t to) {
@@ -182,11 +182,11 @@ TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out) {
         header[i] = std::byte{signature[i]};
     }
     put(header, 24, 0x3E, 2);
-    put(header, 26, spec.majorVersion, 2);
+    put(header, 26, plan.majorVersion, 2);
     put(header, 28, 0xFFFE, 2);
-    put(header, 30, spec.sectorShift, 2);
+    put(header, 30, plan.sectorShift, 2);
     put(header, 32, 6, 2);
-    put(header, 40, spec.majorVersion == 4 ? dirSectors : 0, 4);
+    put(header, 40, plan.majorVersion == 4 ? dirSectors : 0, 4);
     put(header, 44, fatSectors, 4);
     put(header, 48, firstDir, 4);
     put(header, 56, 4096, 4);
@@ -240,9 +240,9 @@ TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out) {
     return layout;
 }
 
-std::vector<std::byte> buildCompoundFile(const TestFileSpec& spec) {
+std::vector<std::byte> buildCompoundFile(const TestFilePlan& plan) {
     MemoryDevice device;
-    buildCompoundFile(spec, device);
+    buildCompoundFile(plan, device);
     return device.bytes();
 }
 

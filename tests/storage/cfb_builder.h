@@ -17,7 +17,7 @@ struct TestStream {
     std::uint64_t holeSize = 0;
 };
 
-struct TestFileSpec {
+struct TestFilePlan {
     std::vector<TestStream> streams;
     unsigned sectorShift = 9;
     std::uint16_t majorVersion = 3;
@@ -42,8 +42,8 @@ struct TestFileLayout {
 
 // Writes a valid compound file: FAT (and DIFAT) first, then the directory (root
 // children in a balanced tree, all black), MiniFAT, mini stream and big streams.
-TestFileLayout buildCompoundFile(const TestFileSpec& spec, BlockDevice& out);
-std::vector<std::byte> buildCompoundFile(const TestFileSpec& spec);
+TestFileLayout buildCompoundFile(const TestFilePlan& plan, BlockDevice& out);
+std::vector<std::byte> buildCompoundFile(const TestFilePlan& plan);
 
 std::vector<std::byte> bytesOf(std::string_view text);
 std::vector<std::byte> patternBytes(std::size_t size, unsigned seed);

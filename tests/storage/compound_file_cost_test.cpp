@@ -27,11 +27,11 @@ Cost costOfSmallStreams(std::uint64_t bulk) {
     { std::ofstream create(path); }
     std::unique_ptr<FileDevice> disk;
     EXPECT_EQ(FileDevice::open(path, disk), Status::Ok);
-    TestFileSpec spec;
-    spec.streams = {{u"\u0005SummaryInformation", patternBytes(400, 1)},
+    TestFilePlan plan;
+    plan.streams = {{u"\u0005SummaryInformation", patternBytes(400, 1)},
                     {u"WordDocument", {}, bulk},
                     {u"\u0005DocumentSummaryInformation", patternBytes(300, 2)}};
-    buildCompoundFile(spec, *disk);
+    buildCompoundFile(plan, *disk);
 
     CountingDevice device(*disk);
     std::unique_ptr<CompoundFile> file;
@@ -39,9 +39,9 @@ Cost costOfSmallStreams(std::uint64_t bulk) {
     EXPECT_EQ(CompoundFile::open(device, file), Status::Ok);
     std::vector<std::byte> data;
     EXPECT_EQ(readNamed(*file, u"\u0005SummaryInformation", data), Status::Ok);
-    EXPECT_EQ(data, spec.streams[0].data);
+    EXPECT_EQ(data, plan.streams[0].data);
     EXPECT_EQ(readNamed(*file, u"\u0005DocumentSummaryInformation", data), Status::Ok);
-    EXPECT_EQ(data, spec.streams[2].data);
+    EXPECT_EQ(data, plan.streams[2].data);
     cost.read = device.bytesRead();
     EntryId id = 0;
     EXPECT_EQ(file->createStream(kRootEntry, u"\u0005SummaryInformation", patternBytes(900, 3), id),

@@ -11,38 +11,38 @@
 namespace quorvel::storage::test {
 namespace {
 
-TestFileSpec sampleSpec(unsigned sectorShift, std::uint16_t version) {
-    TestFileSpec spec;
-    spec.sectorShift = sectorShift;
-    spec.majorVersion = version;
-    spec.streams = {{u"\u0005SummaryInformation", patternBytes(300, 1)},
+TestFilePlan samplePlan(unsigned sectorShift, std::uint16_t version) {
+    TestFilePlan plan;
+    plan.sectorShift = sectorShift;
+    plan.majorVersion = version;
+    plan.streams = {{u"\u0005SummaryInformation", patternBytes(300, 1)},
                     {u"WordDocument", patternBytes(9000, 2)},
                     {u"Empty", {}},
                     {u"Edge4095", patternBytes(4095, 3)},
                     {u"Edge4096", patternBytes(4096, 4)},
                     {u"1Table", patternBytes(64, 5)},
                     {u"Tail", patternBytes(5000, 6)}};
-    return spec;
+    return plan;
 }
 
 TEST(CompoundFileRead, ReadsEveryStreamOfBothVersionsAndSectorSizes) {
     for (const auto& [shift, version] : {std::pair{9U, 3}, {9U, 4}, {12U, 4}, {12U, 3}, {10U, 3}}) {
         SCOPED_TRACE(testing::Message() << "shift " << shift << " version " << version);
-        const TestFileSpec spec = sampleSpec(shift, static_cast<std::uint16_t>(version));
-        MemoryDevice device(buildCompoundFile(spec));
+        const TestFilePlan plan = samplePlan(shift, static_cast<std::uint16_t>(version));
+        MemoryDevice device(buildCompoundFile(plan));
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         std::map<std::u16string, std::vector<std::byte>> streams;
         ASSERT_EQ(readAllStreams(*file, streams), Status::Ok);
-        ASSERT_EQ(streams.size(), spec.streams.size());
-        for (const TestStream& s : spec.streams) {
+        ASSERT_EQ(streams.size(), plan.streams.size());
+        for (const TestStream& s : plan.streams) {
             EXPECT_EQ(streams[s.name], s.data);
         }
     }
 }
 
 TEST(CompoundFileRead, FindsNamesTheFormatsWayAndListsInItsOrder) {
-    MemoryDevice device(buildCompoundFile(sampleSpec(9, 3)));
+    MemoryDevice device(buildCompoundFile(samplePlan(9, 3)));
     std::unique_ptr<CompoundFile> file;
     ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
     EntryId id = 0;
@@ -100,7 +100,7 @@ TEST(CompoundFileRead, RefusesBrokenHeaders) {
         {"directory at end of chain", [](auto& b) { putU32(b, 48, 0xFFFFFFFE); }, Status::Damaged},
         {"header only", [](auto& b) { b.resize(512); }, Status::Damaged},
     };
-    const std::vector<std::byte> good = buildCompoundFile(sampleSpec(9, 3));
+    const std::vector<std::byte> good = buildCompoundFile(samplePlan(9, 3));
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<std::byte> bytes = good;
@@ -120,9 +120,9 @@ struct StreamCase {
 // Entries: 1 summary (mini), 2 WordDocument (big), 3 Empty, 4 Edge4095, 5 Edge4096, 6 1Table,
 // 7 Tail (big, last in the file).
 TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
-    const TestFileSpec spec = sampleSpec(9, 3);
+    const TestFilePlan plan = samplePlan(9, 3);
     MemoryDevice built;
-    const TestFileLayout layout = buildCompoundFile(spec, built);
+    const TestFileLayout layout = buildCompoundFile(plan, built);
     auto fatEntry = [&](std::uint32_t sector) { return layout.offsetOf(0) + 4ULL * sector; };
     auto startOf = [&](const std::vector<std::byte>& b, std::uint32_t entry) {
         const std::uint64_t at = layout.entryOffset(entry) + 116;
@@ -182,9 +182,9 @@ TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
 }
 
 TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
-    const TestFileSpec spec = sampleSpec(9, 3);
+    const TestFilePlan plan = samplePlan(9, 3);
     MemoryDevice built;
-    const TestFileLayout layout = buildCompoundFile(spec, built);
+    const TestFileLayout layout = buildCompoundFile(plan, built);
     const std::vector<std::function<void(std::vector<std::byte>&)>> harmless = {
         // Version 3: junk in the high half of a stream size.
         [&](auto& b) { putU32(b, layout.entryOffset(2) + 124, 0xDEADBEEF); },
@@ -208,7 +208,7 @@ TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
         MemoryDevice device(bytes);
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
-        for (const TestStream& s : spec.streams) {
+        for (const TestStream& s : plan.streams) {
             std::vector<std::byte> data;
             ASSERT_EQ(readNamed(*file, s.name, data), Status::Ok);
             EXPECT_EQ(data, s.data);
@@ -219,7 +219,7 @@ TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
 // Every prefix of a file, at the end of an exact-size buffer: reading never goes
 // past the end and never fails other than cleanly.
 TEST(CompoundFileRead, SurvivesEveryTruncation) {
-    const std::vector<std::byte> whole = buildCompoundFile(sampleSpec(9, 3));
+    const std::vector<std::byte> whole = buildCompoundFile(samplePlan(9, 3));
     for (std::size_t length = 0; length < whole.size(); length += 7) {
         MemoryDevice device(std::vector<std::byte>(whole.begin(), whole.begin() + length));
         std::unique_ptr<CompoundFile> file;

@@ -13,9 +13,9 @@ namespace {
 
 using Streams = std::map<std::u16string, std::vector<std::byte>>;
 
-Streams streamsOf(const TestFileSpec& spec) {
+Streams streamsOf(const TestFilePlan& plan) {
     Streams out;
-    for (const TestStream& s : spec.streams) {
+    for (const TestStream& s : plan.streams) {
         out[s.name] = s.data;
     }
     return out;
@@ -53,7 +53,7 @@ std::uint64_t fatReach(const std::vector<std::byte>& bytes) {
 
 struct WriteCase {
     const char* what;
-    TestFileSpec spec;
+    TestFilePlan plan;
     std::u16string stream;
     std::vector<std::byte> data;
     bool growsFat = false;
@@ -67,23 +67,23 @@ std::vector<WriteCase> writeCases() {
     const std::vector<TestStream> common = {named(u"Fill1", 4000, 11), named(u"Fill2", 3990, 12),
                                             named(u"Small", 100, 13), named(u"Big", 9000, 14)};
     auto with = [&](std::vector<TestStream> extra, unsigned shift = 9) {
-        TestFileSpec spec;
-        spec.sectorShift = shift;
-        spec.majorVersion = shift == 12 ? 4 : 3;
-        spec.streams = common;
-        spec.streams.insert(spec.streams.end(), extra.begin(), extra.end());
-        return spec;
+        TestFilePlan plan;
+        plan.sectorShift = shift;
+        plan.majorVersion = shift == 12 ? 4 : 3;
+        plan.streams = common;
+        plan.streams.insert(plan.streams.end(), extra.begin(), extra.end());
+        return plan;
     };
     // 109 FAT sectors, all named in the header: one more needs a DIFAT sector.
-    TestFileSpec fullHeaderDifat = with({named(u"Huge", (109 * 128 - 160) * 512, 5)});
-    TestFileSpec fullDirectory4096;
+    TestFilePlan fullHeaderDifat = with({named(u"Huge", (109 * 128 - 160) * 512, 5)});
+    TestFilePlan fullDirectory4096;
     fullDirectory4096.sectorShift = 12;
     fullDirectory4096.majorVersion = 4;
     for (unsigned i = 0; i < 31; ++i) {
         const std::u16string name = u"S" + std::u16string(1, static_cast<char16_t>(u'A' + i));
         fullDirectory4096.streams.push_back({name, patternBytes(10 + i, i)});
     }
-    TestFileSpec fewEntries;
+    TestFilePlan fewEntries;
     fewEntries.streams = {named(u"A", 100, 1), named(u"B", 5000, 2), named(u"C", 10, 3)};
     return {
         {"mini stream grows (new mini stream and MiniFAT sectors)", with({named(u"T", 200, 1)}),
@@ -112,7 +112,7 @@ std::vector<WriteCase> writeCases() {
 TEST(CompoundFileWrite, GrowsTheFatIntoADifatSector) {
     const WriteCase c = writeCases()[8];
     MemoryDevice device;
-    ASSERT_EQ(buildCompoundFile(c.spec, device).fatSectors, 109U);
+    ASSERT_EQ(buildCompoundFile(c.plan, device).fatSectors, 109U);
     std::unique_ptr<CompoundFile> file;
     ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
     ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
@@ -121,9 +121,9 @@ TEST(CompoundFileWrite, GrowsTheFatIntoADifatSector) {
 }
 
 TEST(CompoundFileWrite, RefusesToAppendWhenSectorsLieBeyondTheFat) {
-    TestFileSpec spec;
-    spec.streams = {named(u"A", 5000, 1)};
-    std::vector<std::byte> bytes = buildCompoundFile(spec);
+    TestFilePlan plan;
+    plan.streams = {named(u"A", 5000, 1)};
+    std::vector<std::byte> bytes = buildCompoundFile(plan);
     bytes.resize(bytes.size() + 200 * 512, std::byte{0x77});
     MemoryDevice device(bytes);
     std::unique_ptr<CompoundFile> file;
@@ -132,17 +132,17 @@ TEST(CompoundFileWrite, RefusesToAppendWhenSectorsLieBeyondTheFat) {
     EXPECT_EQ(device.bytes(), bytes);
     std::vector<std::byte> data;
     ASSERT_EQ(readNamed(*file, u"A", data), Status::Ok);
-    EXPECT_EQ(data, spec.streams[0].data);
+    EXPECT_EQ(data, plan.streams[0].data);
 }
 
 TEST(CompoundFileWrite, ReplacesAndCreatesKeepingEveryOtherStream) {
     for (const WriteCase& c : writeCases()) {
         SCOPED_TRACE(c.what);
-        MemoryDevice device(buildCompoundFile(c.spec));
+        MemoryDevice device(buildCompoundFile(c.plan));
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
-        Streams expected = streamsOf(c.spec);
+        Streams expected = streamsOf(c.plan);
         expected[c.stream] = c.data;
         Streams again;
         ASSERT_EQ(readAllStreams(*file, again), Status::Ok);
@@ -158,8 +158,8 @@ TEST(CompoundFileWrite, ReplacesAndCreatesKeepingEveryOtherStream) {
 TEST(CompoundFileWrite, AnInterruptedWriteLeavesOldOrNewContent) {
     for (const WriteCase& c : writeCases()) {
         SCOPED_TRACE(c.what);
-        const std::vector<std::byte> original = buildCompoundFile(c.spec);
-        const Streams before = streamsOf(c.spec);
+        const std::vector<std::byte> original = buildCompoundFile(c.plan);
+        const Streams before = streamsOf(c.plan);
         Streams after = before;
         after[c.stream] = c.data;
         int sawNew = 0;
