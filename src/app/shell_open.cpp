@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include "platform/shell_open.h"
+
 namespace quorvel::app {
 
 void openWithDefaultApplication(const QString& target) {
@@ -15,7 +17,8 @@ QString helpFilePath() {
 }
 
 void openHelpFile() {
-    openWithDefaultApplication(helpFilePath());
+    // The same association lookup as the export's opening; a failure shows nothing.
+    platform::openWithAssociatedApplication(helpFilePath().toStdString());
 }
 
 }  // namespace quorvel::app

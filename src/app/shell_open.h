@@ -11,7 +11,7 @@ void openWithDefaultApplication(const QString& target);
 // "Quorvel.chm" in the folder of the running program.
 QString helpFilePath();
 
-// Opens the help file with its default application.
+// Opens the help file with the application associated with its type.
 void openHelpFile();
 
 }  // namespace quorvel::app
