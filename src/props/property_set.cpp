@@ -231,14 +231,25 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
     return SetParseStatus::Ok;
 }
 
-PropertySection PropertySection::create(std::uint16_t codePage) {
-    PropertySection section;
+std::vector<std::byte> PropertySection::codePageValue(std::uint16_t codePage) {
     std::vector<std::byte> value;
     putU32(value, VT_I2);
     putU32(value, codePage);
-    section.m_properties.push_back({PID_CODEPAGE, 0, 0, std::move(value)});
+    return value;
+}
+
+PropertySection PropertySection::create(std::uint16_t codePage) {
+    PropertySection section;
+    section.m_properties.push_back({PID_CODEPAGE, 0, 0, codePageValue(codePage)});
     section.m_codePage = codePage;
     return section;
+}
+
+void PropertySection::declareCodePage() {
+    const PropertyValue declared = value(PID_CODEPAGE);
+    if (declared.type != VT_I2 || declared.integer == 0) {
+        store(PID_CODEPAGE, codePageValue(m_codePage));
+    }
 }
 
 const PropertySection::Property* PropertySection::find(std::uint32_t id) const {
@@ -321,6 +332,7 @@ bool PropertySection::setText(std::uint32_t id, std::string_view utf8) {
     const Property* old = find(id);
     if (old == nullptr || !sameValue(bytesOf(*old), value, meaningful)) {
         store(id, std::move(value));
+        declareCodePage();
     }
     return true;
 }

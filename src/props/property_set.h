@@ -64,6 +64,10 @@ class PropertySection {
         std::size_t length = 0;
         std::optional<std::vector<std::byte>> fresh;
     };
+    static std::vector<std::byte> codePageValue(std::uint16_t codePage);
+    // Readers disagree on a section that names no code page; once text is written into
+    // it, the code page it was written in is declared, so that every reader decodes alike.
+    void declareCodePage();
     const Property* find(std::uint32_t id) const;
     std::span<const std::byte> bytesOf(const Property& property) const;
     void store(std::uint32_t id, std::vector<std::byte> bytes);

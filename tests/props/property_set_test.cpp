@@ -176,6 +176,14 @@ TEST(PropertySet, WritesTextInTheSectionsCodePageOrNotAtAll) {
     EXPECT_EQ(reread.section().value(4).type, VT_LPSTR);
     EXPECT_EQ(reread.section().value(4).text, "");
 
+    // A section naming no code page is written in the system code page, and then names it.
+    PropertySetStream unnamed = parsed(summaryStream({{2, string("t")}}));
+    ASSERT_TRUE(unnamed.section().setText(2, "日本"));
+    const PropertySetStream declared = parsed(unnamed.serialize());
+    EXPECT_EQ(declared.section().value(1).type, VT_I2);
+    EXPECT_EQ(declared.section().value(1).integer, 932);
+    EXPECT_EQ(declared.section().value(2).text, "日本");
+
     PropertySetStream created = PropertySetStream::create(FMTID_SummaryInformation, CP_WINUNICODE);
     ASSERT_TRUE(created.section().setText(2, "表"));
     const Bytes fresh = created.serialize();
