@@ -2,13 +2,13 @@
 // file added to the file list and the caption and column refreshed, as a drop does it.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
-#include <QApplication>
 
 #include <filesystem>
 #include <fstream>
 
 #include "filelist/file_collection.h"
 #include "filelist/file_list_ctrl.h"
+#include "support/gui_benchmark_main.h"
 
 namespace {
 
@@ -69,13 +69,5 @@ BENCHMARK(BM_DropFolderOnList)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    std::error_code ignored;
-    fs::remove_all(tree(), ignored);
-    return 0;
+    return quorvel::bench::runGuiBenchmarks(argc, argv, tree());
 }

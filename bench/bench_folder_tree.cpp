@@ -3,7 +3,6 @@
 // times of 1,000 folders.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
-#include <QApplication>
 #include <QFile>
 
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "folders/folder_time_stamps.h"
 #include "folders/folder_tree_ctrl.h"
+#include "support/gui_benchmark_main.h"
 #include "ui/prompts.h"
 
 namespace {
@@ -127,13 +127,5 @@ BENCHMARK(BM_ChangeThousandFolders)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    std::error_code ignored;
-    fs::remove_all(tree(), ignored);
-    return 0;
+    return quorvel::bench::runGuiBenchmarks(argc, argv, tree());
 }
