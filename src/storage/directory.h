@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "storage/cfb_format.h"
@@ -78,6 +79,8 @@ class Directory {
     Status sectorOf(EntryId id, Sector*& out);
     Status patchEntry(EntryId id, std::size_t offset, std::span<const std::byte> bytes);
     Status storageChild(EntryId storage, EntryId& out);
+    // Reads a node of a sibling tree; a node met twice (a cycle) or unused is damage.
+    Status enterTreeNode(EntryId node, std::unordered_set<EntryId>& visited, DirEntry& out);
 
     SectorFile& m_file;
     Fat& m_fat;

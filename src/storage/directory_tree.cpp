@@ -21,6 +21,16 @@ Status Directory::storageChild(EntryId storage, EntryId& out) {
     return Status::Ok;
 }
 
+Status Directory::enterTreeNode(EntryId node, std::unordered_set<EntryId>& visited, DirEntry& out) {
+    if (!visited.insert(node).second) {
+        return Status::Damaged;
+    }
+    if (const Status s = entry(node, out); s != Status::Ok) {
+        return s;
+    }
+    return out.type == EntryType::Unused ? Status::Damaged : Status::Ok;
+}
+
 Status Directory::findChild(EntryId storage, std::u16string_view name, EntryId& out) {
     EntryId node = kNoStream;
     if (const Status s = storageChild(storage, node); s != Status::Ok) {
@@ -29,14 +39,8 @@ Status Directory::findChild(EntryId storage, std::u16string_view name, EntryId& 
     std::unordered_set<EntryId> visited = {kRootEntry, storage};
     while (node != kNoStream) {
         DirEntry current;
-        if (!visited.insert(node).second) {
-            return Status::Damaged;
-        }
-        if (const Status s = entry(node, current); s != Status::Ok) {
+        if (const Status s = enterTreeNode(node, visited, current); s != Status::Ok) {
             return s;
-        }
-        if (current.type == EntryType::Unused) {
-            return Status::Damaged;
         }
         const int order = compareEntryNames(name, current.name);
         if (order == 0) {
@@ -74,14 +78,8 @@ Status Directory::listChildren(EntryId storage, std::vector<EntryId>& out) {
     while (node != kNoStream || !pending.empty()) {
         while (node != kNoStream) {
             DirEntry current;
-            if (!visited.insert(node).second) {
-                return Status::Damaged;
-            }
-            if (const Status s = entry(node, current); s != Status::Ok) {
+            if (const Status s = enterTreeNode(node, visited, current); s != Status::Ok) {
                 return s;
-            }
-            if (current.type == EntryType::Unused) {
-                return Status::Damaged;
             }
             pending.emplace_back(node, current.right);
             node = current.left;
