@@ -1,3 +1,4 @@
+#include <optional>
 #include <string_view>
 
 #include "cli/cli_text.h"
@@ -10,13 +11,14 @@ namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: quorvel-cli export --out FILE.csv FILE...\n"
-    "  writes the properties and time stamps of the files as one CSV file in code page 932,\n"
-    "  the layout of the program's own export; files that cannot be read are reported and\n"
-    "  left out\n";
+    "usage: quorvel-cli export [--encoding cp932|utf-8] --out FILE.csv FILE...\n"
+    "  writes the properties and time stamps of the files as one CSV file in code page 932\n"
+    "  (or UTF-8 with a byte-order mark), the layout of the program's own export; files that\n"
+    "  cannot be read are reported and left out\n";
 
 struct ExportOptions {
     std::string output;
+    std::optional<csv::CsvEncoding> encoding;
     std::vector<std::string> files;
 };
 
@@ -31,6 +33,12 @@ bool parseOptions(const Arguments& args, ExportOptions& options, std::ostream& e
             optionsEnded = true;
         } else if (arg == "--out" && i + 1 < args.size() && options.output.empty()) {
             options.output = args[++i];
+        } else if (arg == "--encoding" && i + 1 < args.size() && !options.encoding) {
+            options.encoding = csv::csvEncodingNamed(args[++i]);
+            if (!options.encoding) {
+                err << "quorvel-cli export: unknown encoding " << args[i] << '\n' << kUsage;
+                return false;
+            }
         } else {
             err << "quorvel-cli export: unexpected " << arg << '\n' << kUsage;
             return false;
@@ -89,7 +97,8 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
         return kExitFailed;
     }
     std::string error;
-    if (!csv::writeCsvFile(options.output, records, error)) {
+    if (!csv::writeCsvFile(options.output, records, error,
+                           options.encoding.value_or(csv::CsvEncoding::Cp932))) {
         err << "quorvel-cli export: " << options.output << ": " << error << '\n';
         return kExitFailed;
     }

@@ -16,6 +16,8 @@ namespace quorvel::csv {
 namespace {
 
 constexpr std::uint32_t kCsvCodePage = 932;
+// Lets spreadsheets tell a UTF-8 file from one in the local code page.
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // "2006/03/05 14:07:05" in local time, or nothing when the moment has no local time.
 std::optional<std::string> formatLocalTime(std::int64_t unixSeconds) {
@@ -49,13 +51,30 @@ std::string propertyField(const props::DocProperties& properties, std::size_t ro
     return formatLocalTime(platform::fileTimeToUnixSeconds(entry.time)).value_or("");
 }
 
+// RFC 4180: a field holding a separator, a quote or a line break is enclosed in quotes, each
+// quote inside doubled; any other field is written as it is.
+void appendField(std::string& csv, std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        csv += field;
+        return;
+    }
+    csv += '"';
+    for (const char c : field) {
+        csv += c;
+        if (c == '"') {
+            csv += '"';
+        }
+    }
+    csv += '"';
+}
+
 void appendLine(std::string& csv, std::size_t number, const ExportRecord& record) {
     csv += std::to_string(number);
     csv += ',';
-    csv += record.path;
+    appendField(csv, record.path);
     for (const std::size_t row : props::kDisplayOrder) {
         csv += ',';
-        csv += propertyField(record.properties, row);
+        appendField(csv, propertyField(record.properties, row));
     }
     const platform::FileTimes& times = record.times;
     csv += ',';
@@ -93,11 +112,24 @@ const std::string_view kCsvHeader =
     "編集日時,最終印刷日時,作成日時,最終保存日時,会社,頁数,単語数,文字数,行数,段落数,"
     "ファイル作成日時,ファイルアクセス日時,ファイル変更日時";
 
-std::string formatCsv(const std::vector<ExportRecord>& records) {
+std::optional<CsvEncoding> csvEncodingNamed(std::string_view name) {
+    if (name == "cp932") {
+        return CsvEncoding::Cp932;
+    }
+    if (name == "utf-8") {
+        return CsvEncoding::Utf8;
+    }
+    return std::nullopt;
+}
+
+std::string formatCsv(const std::vector<ExportRecord>& records, CsvEncoding encoding) {
     std::string csv(kCsvHeader);
     csv += '\n';
     for (std::size_t i = 0; i < records.size(); ++i) {
         appendLine(csv, i + 1, records[i]);
+    }
+    if (encoding == CsvEncoding::Utf8) {
+        return std::string(kUtf8ByteOrderMark) + csv;
     }
     return platform::encodeCodePageLossy(kCsvCodePage, csv);
 }
@@ -113,8 +145,8 @@ bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& re
 }
 
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,
-                  std::string& error) {
-    const std::string bytes = formatCsv(records);
+                  std::string& error, CsvEncoding encoding) {
+    const std::string bytes = formatCsv(records, encoding);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = platform::systemError(errno).text;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,10 +20,18 @@ struct ExportRecord {
 // The first line of every export file (UTF-8, without its line feed).
 extern const std::string_view kCsvHeader;
 
+// The character encoding of an export file. The window always writes code page 932, with '?'
+// for any character it cannot hold; UTF-8 files start with a byte-order mark.
+enum class CsvEncoding { Cp932, Utf8 };
+
+// The encoding a command line names ("cp932", "utf-8"); nullopt for any other name.
+std::optional<CsvEncoding> csvEncodingNamed(std::string_view name);
+
 // The whole export file: the header and one line per record, numbered from 1, each ended by a
-// line feed; 25 fields written raw (never quoted), in code page 932 with '?' for any character
-// it cannot hold.
-std::string formatCsv(const std::vector<ExportRecord>& records);
+// line feed; 25 fields, a field holding a comma, a double quote or a line break enclosed in
+// double quotes with its quotes doubled (RFC 4180), every other field as it is.
+std::string formatCsv(const std::vector<ExportRecord>& records,
+                      CsvEncoding encoding = CsvEncoding::Cp932);
 
 // True when path names one of the records' own files (also through another name): writing
 // the CSV there would destroy that document.
@@ -31,6 +40,6 @@ bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& re
 // Creates or empties the file at path and writes the records' CSV into it. False with the
 // platform's text for the failure when it cannot be created or written; it is closed either way.
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,
-                  std::string& error);
+                  std::string& error, CsvEncoding encoding = CsvEncoding::Cp932);
 
 }  // namespace quorvel::csv

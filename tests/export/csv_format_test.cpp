@@ -57,19 +57,20 @@ ExportRecord record(std::string path, props::DocProperties properties) {
             {kUnix20060305140705Jst, kUnix20240102120405Jst, kUnix20231225085959Jst, true}};
 }
 
+// The tail of a line of fullProperties() with the times of record(), in Tokyo time.
+const std::string kFullProperties =
+    ",r0,r1,r2,r3,r4,r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 14:07:05,"
+    "2006/03/05 14:07:06,r31,r12,r13,r14,r21,r22";
+const std::string kFileTimes = ",2006/03/05 14:07:05,2024/01/02 12:04:05,2023/12/25 08:59:59\n";
+
 TEST(CsvFormat, HeaderAndFieldsByteForByte) {
     TimeZoneScope tokyo("Asia/Tokyo");
-    const std::string kFileTimes = ",2006/03/05 14:07:05,2024/01/02 12:04:05,2023/12/25 08:59:59\n";
-    const std::string kFullProperties =
-        ",r0,r1,r2,r3,r4,r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 14:07:05,"
-        "2006/03/05 14:07:06,r31,r12,r13,r14,r21,r22";
 
     props::DocProperties summaryOnly = fullProperties();
     summaryOnly.resize(props::kSummaryBlockSize);
     props::DocProperties japanese = fullProperties();
-    japanese[0].text = "表計算, 第2版";  // 表 ends in byte 0x5C; the comma stays unquoted
-    japanese[1].text = "①～€😀";          // CP932 has no euro sign and no emoji
-    japanese[2].text = "a\"b\nc";        // quotes and line breaks are written raw
+    japanese[0].text = "表計算 第2版";  // 表 ends in byte 0x5C, which needs no quotes
+    japanese[1].text = "①～€😀";         // CP932 has no euro sign and no emoji
     ExportRecord noBirthTime = record("/d/n.doc", fullProperties());
     noBirthTime.times.createdRecorded = false;
 
@@ -86,8 +87,8 @@ TEST(CsvFormat, HeaderAndFieldsByteForByte) {
              kFileTimes.substr(1)},
         {"nothing read", record("/d/c.ppt", {}), "1,/d/c.ppt" + std::string(20, ',') + kFileTimes},
         {"Japanese path and values", record("/データ/報告 書.doc", japanese),
-         "1,/\x83\x66\x81[\x83^/\x95\xf1\x8d\x90 \x8f\x91.doc,\x95\x5c\x8cv\x8eZ, \x91\xe6\x32\x94"
-         "\xc5,\x87@\x81`??,a\"b\nc,r3,r4,r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 "
+         "1,/\x83\x66\x81[\x83^/\x95\xf1\x8d\x90 \x8f\x91.doc,\x95\x5c\x8cv\x8eZ \x91\xe6\x32\x94"
+         "\xc5,\x87@\x81`??,r2,r3,r4,r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 "
          "14:07:05,"
          "2006/03/05 14:07:06,r31,r12,r13,r14,r21,r22" +
              kFileTimes},
@@ -97,6 +98,51 @@ TEST(CsvFormat, HeaderAndFieldsByteForByte) {
     for (const auto& c : cases) {
         EXPECT_EQ(formatCsv({c.record}), kHeaderBytes + c.line) << c.name;
     }
+}
+
+TEST(CsvFormat, FieldsWithSeparatorsQuotesOrLineBreaksAreQuoted) {
+    TimeZoneScope tokyo("Asia/Tokyo");
+    const struct {
+        std::string value;
+        std::string field;
+    } cases[] = {
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"\"", "\"\"\"\""},
+        {"line 1\nline 2", "\"line 1\nline 2\""},
+        {"cr\rhere", "\"cr\rhere\""},
+        {"表, 第2版", "\"\x95\x5c, \x91\xe6\x32\x94\xc5\""},  // quoted, then code page 932
+        {"plain 'single'; tab\t", "plain 'single'; tab\t"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        // The path, the title, the comment and the company carry the value.
+        props::DocProperties properties = fullProperties();
+        properties[0].text = properties[4].text = properties[31].text = c.value;
+        const std::string& f = c.field;
+        EXPECT_EQ(formatCsv({record(c.value, properties)}),
+                  kHeaderBytes + "1," + f + "," + f + ",r1,r2,r3," + f +
+                      ",r5,r6,r7,r16,r18,1601/01/01 11:00:00,,2006/03/05 14:07:05,"
+                      "2006/03/05 14:07:06," +
+                      f + ",r12,r13,r14,r21,r22" + kFileTimes)
+            << c.value;
+    }
+}
+
+TEST(CsvFormat, Utf8FilesStartWithAByteOrderMarkAndKeepEveryCharacter) {
+    TimeZoneScope tokyo("Asia/Tokyo");
+    props::DocProperties properties = fullProperties();
+    properties[0].text = "€😀, ①";
+    const std::vector<ExportRecord> records{record("/データ/€.doc", properties)};
+    const std::string utf8 = formatCsv(records, CsvEncoding::Utf8);
+    EXPECT_EQ(utf8, "\xEF\xBB\xBF" + std::string(kCsvHeader) + "\n1,/データ/€.doc,\"€😀, ①\"" +
+                        kFullProperties.substr(3) + kFileTimes);
+    EXPECT_EQ(formatCsv(records, CsvEncoding::Cp932), formatCsv(records));
+
+    EXPECT_EQ(csvEncodingNamed("cp932"), CsvEncoding::Cp932);
+    EXPECT_EQ(csvEncodingNamed("utf-8"), CsvEncoding::Utf8);
+    EXPECT_EQ(csvEncodingNamed("UTF-16"), std::nullopt);
+    EXPECT_EQ(csvEncodingNamed(""), std::nullopt);
 }
 
 TEST(CsvFormat, LinesAreNumberedFromOneInListOrder) {

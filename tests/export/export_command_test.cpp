@@ -29,14 +29,15 @@ Result runExportCommand(const Arguments& args) {
 }
 
 // The CSV of documents read directly, with the times they had before the export.
-std::string csvOf(const std::vector<std::pair<std::string, platform::FileTimes>>& files) {
+std::string csvOf(const std::vector<std::pair<std::string, platform::FileTimes>>& files,
+                  csv::CsvEncoding encoding = csv::CsvEncoding::Cp932) {
     std::vector<csv::ExportRecord> records;
     for (const auto& [path, times] : files) {
         csv::ExportRecord record{path, {}, times};
         EXPECT_EQ(props::ReadDocProperties(path, record.properties), props::kSuccess) << path;
         records.push_back(std::move(record));
     }
-    return csv::formatCsv(records);
+    return csv::formatCsv(records, encoding);
 }
 
 class ExportCommand : public ::testing::Test {
@@ -83,6 +84,11 @@ TEST_F(ExportCommand, NothingIsWrittenWhenItCannotBeDoneSafely) {
         {{"--out", output}, kExitUsage, "left out\n"},
         {{"--out", output, "--out", output, document}, kExitUsage, "left out\n"},
         {{"--out", output, "--bogus", document}, kExitUsage, "left out\n"},
+        {{"--out", output, "--encoding", "latin1", document}, kExitUsage, "left out\n"},
+        {{"--out", output, document, "--encoding"}, kExitUsage, "left out\n"},
+        {{"--encoding", "utf-8", "--encoding", "cp932", "--out", output, document},
+         kExitUsage,
+         "left out\n"},
         {{"--out", output, documents.notCompound("x.doc")}, kExitFailed, "was not written\n"},
         {{"--out", document, document}, kExitFailed, "it was not overwritten\n"},
         {{"--out", "/dev/full", document},
@@ -99,7 +105,31 @@ TEST_F(ExportCommand, NothingIsWrittenWhenItCannotBeDoneSafely) {
 
     const Result help = runExportCommand({"--help"});
     EXPECT_EQ(help.status, kExitOk);
-    EXPECT_TRUE(help.out.starts_with("usage: quorvel-cli export --out FILE.csv FILE...\n"));
+    EXPECT_TRUE(help.out.starts_with(
+        "usage: quorvel-cli export [--encoding cp932|utf-8] --out FILE.csv FILE...\n"));
+}
+
+TEST_F(ExportCommand, EncodingChoosesTheBytesOfTheFile) {
+    const std::string document = documents.bothSets("€ 報告.doc");  // no euro sign in CP932
+    const std::string output = documents / "out.csv";
+    const struct {
+        Arguments encodingArgs;
+        csv::CsvEncoding encoding;
+    } cases[] = {
+        {{}, csv::CsvEncoding::Cp932},
+        {{"--encoding", "cp932"}, csv::CsvEncoding::Cp932},
+        {{"--encoding", "utf-8"}, csv::CsvEncoding::Utf8},
+    };
+    for (const auto& c : cases) {
+        Arguments args = c.encodingArgs;
+        args.insert(args.end(), {"--out", output, document});
+        const platform::FileTimes times = ExportDocuments::settleTimes(document);
+        EXPECT_EQ(runExportCommand(args).status, kExitOk);
+        EXPECT_EQ(ExportDocuments::contents(output), csvOf({{document, times}}, c.encoding))
+            << ::testing::PrintToString(args);
+    }
+    EXPECT_TRUE(ExportDocuments::contents(output).starts_with("\xEF\xBB\xBFNo,ファイル名,"));
+    EXPECT_NE(ExportDocuments::contents(output).find("/€ 報告.doc,"), std::string::npos);
 }
 
 }  // namespace
