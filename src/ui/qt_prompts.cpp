@@ -53,12 +53,34 @@ PromptAnswer fromQtButton(int button) {
     }
 }
 
+// A name filter without its pattern list: "WORD File(*.doc) (*.doc)" shows as "WORD File(*.doc)".
+QString withoutPatterns(const QString& filter) {
+    const qsizetype patterns = filter.lastIndexOf(u'(');
+    return patterns < 0 ? filter : filter.left(patterns).simplified();
+}
+
+// The entry of filters that the dialog had selected. With HideNameFilterDetails, Qt's own
+// dialog reports the entry as it shows it, without its patterns.
+QString selectedEntry(const QFileDialog& dialog, const QStringList& filters) {
+    const QString selected = dialog.selectedNameFilter();
+    for (const QString& filter : filters) {
+        if (filter == selected || withoutPatterns(filter) == selected) {
+            return filter;
+        }
+    }
+    return selected;
+}
+
 }  // namespace
 
 PromptAnswer QtPrompts::message(QWidget* owner, const QString& text, const QString& caption,
                                 PromptButtons buttons, PromptIcon icon) {
     const NormalCursorWhilePrompting normalCursor;
     QMessageBox box(toQtIcon(icon), caption, text, toQtButtons(buttons), owner);
+    if (buttons == PromptButtons::AbortRetryIgnore) {
+        // Escape and the close box retry; Qt would take Abort, the only reject-role button.
+        box.setEscapeButton(QMessageBox::Retry);
+    }
     return fromQtButton(box.exec());
 }
 
@@ -79,7 +101,7 @@ FileDialogResult QtPrompts::openFiles(QWidget* owner, const QString& title, cons
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    return {dialog.selectedFiles(), dialog.selectedNameFilter()};
+    return {dialog.selectedFiles(), selectedEntry(dialog, filters)};
 }
 
 FileDialogResult QtPrompts::saveFile(QWidget* owner, const QString& title, const QString& path,
