@@ -1,7 +1,5 @@
 #include "ui/picker_time.h"
 
-#include <QDateTimeEdit>
-
 #include "platform/local_time.h"
 
 namespace quorvel::ui {
@@ -10,7 +8,29 @@ namespace {
 const QDate kFirstDate(1601, 1, 1);
 const QDate kLastDate(9999, 12, 31);
 
+bool showsTwoDigitYear(const QString& displayFormat) {
+    return displayFormat.contains(QStringLiteral("yy")) &&
+           !displayFormat.contains(QStringLiteral("yyy"));
+}
+
+int windowedYear(int twoDigits) {
+    return twoDigits >= 50 ? 1900 + twoDigits : 2000 + twoDigits;
+}
+
 }  // namespace
+
+QDateTime DateTimePicker::dateTimeFromText(const QString& text) const {
+    const QDateTime parsed = QDateTimeEdit::dateTimeFromText(text);
+    if (!parsed.isValid() || !showsTwoDigitYear(displayFormat())) {
+        return parsed;
+    }
+    // Qt keeps the century of the value shown; unchanged digits keep the year shown.
+    const int shownYear = dateTime().date().year();
+    const int digits = parsed.date().year() % 100;
+    const int year = digits == shownYear % 100 ? shownYear : windowedYear(digits);
+    const QDate date(year, parsed.date().month(), parsed.date().day());
+    return date.isValid() ? QDateTime(date, parsed.time(), parsed.timeSpec()) : parsed;
+}
 
 void setUpPicker(QDateTimeEdit& picker, const QString& displayFormat) {
     picker.setTimeSpec(Qt::UTC);

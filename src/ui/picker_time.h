@@ -1,15 +1,25 @@
 #pragma once
 
+#include <QDateTimeEdit>
 #include <QString>
 #include <cstdint>
-
-class QDateTimeEdit;
 
 namespace quorvel::ui {
 
 // Display formats of the date-time pickers.
 inline constexpr char kFileTimeFormat[] = "yy/MM/dd HH:mm:ss";        // 1079, 1086, 1090
 inline constexpr char kPropertyTimeFormat[] = "yyyy/MM/dd HH:mm:ss";  // 1080, 1081, 1082, 1057
+
+// A date-time picker that reads a typed two-digit year within a window, as the desktop's
+// pickers do: 50..99 is 1950..1999 and 00..49 is 2000..2049. Years shown with four digits,
+// and years reached with the arrow keys (anywhere in 1601..9999), stay as they are.
+class DateTimePicker final : public QDateTimeEdit {
+  public:
+    using QDateTimeEdit::QDateTimeEdit;
+
+  protected:
+    QDateTime dateTimeFromText(const QString& text) const override;
+};
 
 // Gives a picker its display format and the range 1601..9999. The picker holds local
 // calendar fields as Qt::UTC values, so Qt's own time-zone rules never shift or refuse a

@@ -145,7 +145,7 @@ QCheckBox* changeBox(int id) {
 }
 
 QDateTimeEdit* picker(int id, const char* format, const char* accessibleName) {
-    auto* edit = named(new QDateTimeEdit, id);
+    auto* edit = named(new quorvel::ui::DateTimePicker, id);
     quorvel::ui::setUpPicker(*edit, text(format));
     edit->setAccessibleName(text(accessibleName));
     return edit;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <QDateTimeEdit>
+#include <QTest>
 
+#include "support/dialog_fixture.h"
 #include "support/time_zone_scope.h"
 
 namespace quorvel::ui {
@@ -52,6 +54,66 @@ TEST(PickerTime, MomentsThePickerCannotHoldLeaveItAlone) {
     ASSERT_TRUE(setPickerSeconds(picker, 0));
     EXPECT_FALSE(setPickerSeconds(picker, 253402300800));  // year 10000
     EXPECT_EQ(picker.text(), QStringLiteral("1970/01/01 09:00:00"));
+}
+
+using PickerTyping = test::DialogFixture;
+
+std::string isoDate(const QDateTimeEdit& picker) {
+    return picker.date().toString(Qt::ISODate).toStdString();
+}
+std::string isoDate(int yearOn28February) {
+    return QDate(yearOn28February, 2, 28).toString(Qt::ISODate).toStdString();
+}
+
+TEST_F(PickerTyping, TwoDigitYearsAreReadWithinAWindowAndArrowsCrossIt) {
+    struct Case {
+        int startYear;
+        std::function<void(QDateTimeEdit&)> keys;
+        int year;
+    };
+    const auto type = [](const char* digits) {
+        return [digits](QDateTimeEdit& picker) { QTest::keyClicks(&picker, digits); };
+    };
+    const auto press = [](Qt::Key key, int times) {
+        return [key, times](QDateTimeEdit& picker) {
+            for (int i = 0; i < times; ++i) {
+                QTest::keyClick(&picker, key);
+            }
+        };
+    };
+    const Case cases[] = {
+        {2026, type("99"), 1999},
+        {2026, type("50"), 1950},
+        {2026, type("49"), 2049},
+        {2026, type("00"), 2000},
+        {2026, type("26"), 2026},
+        {1999, type("05"), 2005},
+        {1980, type("7"), 2007},
+        {2049, press(Qt::Key_Up, 1), 2050},
+        {2000, press(Qt::Key_Down, 1), 1999},
+        {2098, press(Qt::Key_Up, 3), 2101},
+        {1602, press(Qt::Key_Down, 3), 1601},
+        {9998, press(Qt::Key_Up, 3), 9999},
+    };
+    openDialog();
+    for (const int id : {1086, 1090, 1079}) {
+        auto* picker = dialog->control<QDateTimeEdit>(id);
+        for (const Case& c : cases) {
+            picker->setFocus();
+            picker->setDateTime(QDateTime(QDate(c.startYear, 2, 28), QTime(12, 0), Qt::UTC));
+            picker->setSelectedSection(QDateTimeEdit::YearSection);
+            c.keys(*picker);
+            QTest::keyClick(picker, Qt::Key_Return);  // the typed text is read once more
+            EXPECT_EQ(isoDate(*picker), isoDate(c.year)) << id << " from " << c.startYear;
+        }
+    }
+    // Four-digit years are taken as typed.
+    auto* propertyDate = dialog->control<QDateTimeEdit>(1080);
+    propertyDate->setDateTime(QDateTime(QDate(2026, 2, 28), QTime(12, 0), Qt::UTC));
+    propertyDate->setSelectedSection(QDateTimeEdit::YearSection);
+    QTest::keyClicks(propertyDate, "2099");
+    QTest::keyClick(propertyDate, Qt::Key_Return);
+    EXPECT_EQ(isoDate(*propertyDate), isoDate(2099));
 }
 
 }  // namespace
