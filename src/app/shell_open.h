@@ -1,12 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <vector>
+
+#include "platform/shell_open.h"
 
 namespace quorvel::app {
 
 // Opens a file or address with the desktop's default application, without waiting.
 // Failures are the desktop's to report; nothing is shown here.
 void openWithDefaultApplication(const QString& target);
+
+// The MIME types of a file, most specific first: its type by name (by content only when the
+// name tells nothing), then the types it is a kind of (text/csv, then text/plain).
+std::vector<std::string> mimeTypeCandidates(const QString& path);
+
+// Opens a file with the default application of the first of its types that has one.
+platform::ShellOpenResult openWithAssociatedApplication(const QString& path);
 
 // "Quorvel.chm" in the folder of the running program.
 QString helpFilePath();

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/settings.h"
-#include "platform/shell_open.h"
+#include "app/shell_open.h"
 #include "res/string_table.h"
 #include "ui/prompts.h"
 
@@ -139,7 +139,7 @@ bool COutputFileDlg::WriteCsv() {
 void COutputFileDlg::OpenWithAssociatedApplication(const QString& path) {
     using quorvel::platform::ShellOpenStatus;
     const quorvel::platform::ShellOpenResult opened =
-        quorvel::platform::openWithAssociatedApplication(QFile::encodeName(path).toStdString());
+        quorvel::app::openWithAssociatedApplication(path);
     if (opened.status == ShellOpenStatus::NoApplication) {
         ShowError(quorvel::res::loadString(kNoApplicationMessage));
     } else if (opened.status == ShellOpenStatus::StartFailed) {

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -160,13 +161,11 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
 }
 
-// The argument vector of the file's default application, or nullopt when it has none.
-std::optional<std::vector<std::string>> defaultApplicationFor(const std::string& file) {
-    const auto mimeType = queryLine({"xdg-mime", "query", "filetype", file});
-    if (!mimeType) {
-        return std::nullopt;
-    }
-    const auto desktopId = queryLine({"xdg-mime", "query", "default", *mimeType});
+// The argument vector that opens the file with the default application of one type, or
+// nullopt when the type has none.
+std::optional<std::vector<std::string>> defaultApplicationOf(const std::string& mimeType,
+                                                             const std::string& file) {
+    const auto desktopId = queryLine({"xdg-mime", "query", "default", mimeType});
     if (!desktopId) {
         return std::nullopt;
     }
@@ -181,12 +180,30 @@ std::optional<std::vector<std::string>> defaultApplicationFor(const std::string&
     return execArguments(*entry, file);
 }
 
+// The argument vector of the file's default application, or nullopt when it has none. Without
+// a desktop name xdg-mime finds the type with file(1), which calls many CSV files text/plain:
+// the caller's types come first.
+std::optional<std::vector<std::string>> defaultApplicationFor(
+    const std::string& file, const std::vector<std::string>& mimeTypes) {
+    for (const std::string& mimeType : mimeTypes) {
+        if (auto arguments = defaultApplicationOf(mimeType, file)) {
+            return arguments;
+        }
+    }
+    const auto mimeType = queryLine({"xdg-mime", "query", "filetype", file});
+    if (!mimeType || std::find(mimeTypes.begin(), mimeTypes.end(), *mimeType) != mimeTypes.end()) {
+        return std::nullopt;
+    }
+    return defaultApplicationOf(*mimeType, file);
+}
+
 }  // namespace
 
-ShellOpenResult openWithAssociatedApplication(const std::string& path) {
+ShellOpenResult openWithAssociatedApplication(const std::string& path,
+                                              const std::vector<std::string>& mimeTypes) {
     std::error_code error;
     const std::string file = std::filesystem::absolute(path, error).string();
-    const auto arguments = defaultApplicationFor(error ? path : file);
+    const auto arguments = defaultApplicationFor(error ? path : file, mimeTypes);
     if (!arguments) {
         return {ShellOpenStatus::NoApplication, {}};
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quorvel::platform {
 
@@ -12,8 +13,11 @@ struct ShellOpenResult {
     std::string application;
 };
 
-// Opens a file with the desktop's default application for its type (xdg-mime), passing the
-// path as one argument. Returns once the application has started; never waits for it.
-ShellOpenResult openWithAssociatedApplication(const std::string& path);
+// Opens a file with the desktop's default application (xdg-mime), passing the path as one
+// argument: the default of the first of mimeTypes that has one (the caller's reading of the
+// file's type, most specific first), else of the type xdg-mime itself finds for the file.
+// Returns once the application has started; never waits for it.
+ShellOpenResult openWithAssociatedApplication(const std::string& path,
+                                              const std::vector<std::string>& mimeTypes = {});
 
 }  // namespace quorvel::platform

@@ -90,5 +90,40 @@ TEST_F(XdgSandbox, ReportsAMissingAssociationApartFromAFailedStart) {
     EXPECT_EQ(result.application, broken.string());
 }
 
+TEST_F(XdgSandbox, TheCallersTypesComeBeforeTheTypeXdgMimeFinds) {
+    const fs::path received = m_root / "received.txt";
+    const fs::path recorder = recordingApplication(received);
+    write(m_root / "data/applications/recorder.desktop",
+          "[Desktop Entry]\nType=Application\nName=R\nExec=" + recorder.string() + " %f\n");
+    write(m_root / "data/applications/gone.desktop",
+          "[Desktop Entry]\nType=Application\nName=G\nExec=quorvel-no-such-program %f\n");
+    // Too short for file(1) to call it text/csv: xdg-mime alone finds text/plain.
+    const fs::path document = m_root / "一覧.csv";
+    write(document, "No,x\n1,y\n");
+    const std::vector<std::string> csvTypes{"text/csv", "text/plain"};
+    const struct {
+        const char* defaults;
+        std::vector<std::string> types;
+        ShellOpenStatus status;
+    } cases[] = {
+        {"text/csv=recorder.desktop", {}, ShellOpenStatus::NoApplication},
+        {"text/csv=recorder.desktop", csvTypes, ShellOpenStatus::Started},
+        {"text/plain=recorder.desktop", csvTypes, ShellOpenStatus::Started},
+        {"text/plain=recorder.desktop", {"application/x-quorvel-none"}, ShellOpenStatus::Started},
+        {"text/csv=gone.desktop\ntext/plain=recorder.desktop", csvTypes, ShellOpenStatus::Started},
+        {"application/vnd.ms-excel=recorder.desktop", csvTypes, ShellOpenStatus::NoApplication},
+    };
+    for (const auto& c : cases) {
+        write(m_root / "config/mimeapps.list",
+              std::string("[Default Applications]\n") + c.defaults);
+        fs::remove(received);
+        const ShellOpenResult result = openWithAssociatedApplication(document.string(), c.types);
+        EXPECT_EQ(result.status, c.status) << c.defaults << " " << c.types.size();
+        if (c.status == ShellOpenStatus::Started) {
+            EXPECT_EQ(awaitContents(received), "1|" + document.string()) << c.defaults;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorvel::platform
