@@ -153,8 +153,7 @@ void writeSparseDocument(const std::string& path, std::uint64_t dataBytes) {
 }
 
 void BM_ReadPropertiesOf1000Documents(benchmark::State& state) {
-    const std::string source =
-        std::string(QUORVEL_CORPUS_DIR) + "/word/openmcdf_Office365BlankSample_v2507.doc";
+    const std::string source = std::string(QUORVEL_TEST_DATA_DIR) + "/libscan_japanese.doc";
     std::vector<std::string> paths;
     for (int i = 0; i < 1000; ++i) {
         paths.push_back(benchFolder() + "/read" + std::to_string(i) + ".doc");

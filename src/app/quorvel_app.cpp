@@ -1,6 +1,7 @@
 #include "app/quorvel_app.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -33,10 +34,23 @@ void CQuorvelApp::SetUpApplication() {
     SetUpFont();
 }
 
+QStringList CQuorvelApp::CommandLinePaths(const QStringList& arguments) {
+    QStringList paths;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        paths.append(QFileInfo(arguments[i]).absoluteFilePath());
+    }
+    return paths;
+}
+
 int CQuorvelApp::Run() {
     SetUpApplication();
     quorvel::ui::QtPrompts prompts;
     CQuorvelDlg dialog(prompts);
+    // "Open with" from a file manager: the named files enter the list as a drop would.
+    const QStringList paths = CommandLinePaths(QCoreApplication::arguments());
+    if (!paths.isEmpty()) {
+        dialog.DropOnFileList(paths);
+    }
     dialog.exec();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
 
@@ -11,6 +12,17 @@ namespace quorvel::app {
 void openWithDefaultApplication(const QString& target) {
     QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
+
+namespace {
+
+// Whether folder is the build tree's root or lies below it.
+bool inBuildTree(const QString& folder) {
+    const QString buildTree = QDir::cleanPath(QStringLiteral(QUORVEL_BUILD_DIR));
+    const QString cleaned = QDir::cleanPath(folder);
+    return cleaned == buildTree || cleaned.startsWith(buildTree + QLatin1Char('/'));
+}
+
+}  // namespace
 
 std::vector<std::string> mimeTypeCandidates(const QString& path) {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
@@ -32,13 +44,23 @@ platform::ShellOpenResult openWithAssociatedApplication(const QString& path) {
                                                    mimeTypeCandidates(path));
 }
 
-QString helpFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Quorvel.chm"));
+QString helpFilePath(const QString& programFolder) {
+    const QDir folder(programFolder);
+    const QString installed =
+        QDir::cleanPath(folder.filePath(QStringLiteral(QUORVEL_MANUAL_FROM_BINDIR "/index.html")));
+    if (QFileInfo::exists(installed)) {
+        return installed;
+    }
+    const QString project = QStringLiteral(QUORVEL_SOURCE_MANUAL "/index.html");
+    if (inBuildTree(programFolder) && QFileInfo::exists(project)) {
+        return project;
+    }
+    return folder.filePath(QStringLiteral("Quorvel.chm"));
 }
 
 void openHelpFile() {
     // The same association lookup as the export's opening; a failure shows nothing.
-    openWithAssociatedApplication(helpFilePath());
+    openWithAssociatedApplication(helpFilePath(QCoreApplication::applicationDirPath()));
 }
 
 }  // namespace quorvel::app

@@ -19,10 +19,12 @@ std::vector<std::string> mimeTypeCandidates(const QString& path);
 // Opens a file with the default application of the first of its types that has one.
 platform::ShellOpenResult openWithAssociatedApplication(const QString& path);
 
-// "Quorvel.chm" in the folder of the running program.
-QString helpFilePath();
+// The user's manual for a program in programFolder: the installed copy (share/doc/quorvel/
+// manual beside the program's bin folder); for a program of the build tree, the project's
+// copy; where neither exists, "Quorvel.chm" in the program's folder.
+QString helpFilePath(const QString& programFolder);
 
-// Opens the help file with the application associated with its type.
+// Opens the manual of the running program with the application associated with its type.
 void openHelpFile();
 
 }  // namespace quorvel::app

@@ -71,13 +71,17 @@ void CQuorvelDlg::OnFileSetting() {
 
 void CQuorvelDlg::OnDropFiles(const QStringList& paths, const QPoint& dialogPoint) {
     if (hits(*this, *m_fileList, dialogPoint)) {
-        const bool walkFolders = control<QCheckBox>(1007)->isChecked();
-        const QString kinds = walkFolders ? control<QComboBox>(1019)->currentText() : QString();
-        m_fileList->AddDroppedItems(paths, kinds, walkFolders);
-        RefreshFileListCaption();
+        DropOnFileList(paths);
         return;
     }
     DropFolderOnTree(paths, dialogPoint);
+}
+
+void CQuorvelDlg::DropOnFileList(const QStringList& paths) {
+    const bool walkFolders = control<QCheckBox>(1007)->isChecked();
+    const QString kinds = walkFolders ? control<QComboBox>(1019)->currentText() : QString();
+    m_fileList->AddDroppedItems(paths, kinds, walkFolders);
+    RefreshFileListCaption();
 }
 
 void CQuorvelDlg::RefreshFileListCaption() {

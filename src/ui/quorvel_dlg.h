@@ -76,6 +76,8 @@ class CQuorvelDlg : public QDialog {
     void BuildFileDialogFilter();
     // Files and folders dropped at a point of the dialog (its own coordinates).
     void OnDropFiles(const QStringList& paths, const QPoint& dialogPoint);
+    // Adds files and folders to the file list as a drop on the list does.
+    void DropOnFileList(const QStringList& paths);
 
     // Folder pane (1113 on): folder tree, marks, folder time stamps.
     void EnableFolderPane(bool on);

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include "app/shell_open.h"
 
@@ -19,10 +23,30 @@ TEST(QuorvelApp, JapaneseUsersGetJapaneseButtonsAndAJapaneseFont) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(QuorvelApp, HelpFileLiesBesideTheProgram) {
-    const QString path = quorvel::app::helpFilePath();
-    EXPECT_EQ(path, QCoreApplication::applicationDirPath() + QStringLiteral("/Quorvel.chm"));
-    EXPECT_FALSE(path.contains(QStringLiteral("//")));
+// Installed: the manual beside the program's bin folder. In the build tree: the project's
+// copy. Elsewhere, or with no manual installed: "Quorvel.chm" beside the program.
+TEST(QuorvelApp, HelpOpensTheManualOfWhereTheProgramRuns) {
+    const QString project = QStringLiteral(QUORVEL_SOURCE_MANUAL "/index.html");
+    ASSERT_TRUE(QFileInfo::exists(project)) << project.toStdString();
+    const QString buildTree = QCoreApplication::applicationDirPath();
+
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QDir root(prefix.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("bin")));
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    EXPECT_EQ(quorvel::app::helpFilePath(bin), bin + QStringLiteral("/Quorvel.chm"))
+        << "no manual installed";
+    EXPECT_EQ(quorvel::app::helpFilePath(bin + QStringLiteral("/")),
+              bin + QStringLiteral("/Quorvel.chm"))
+        << "no doubled separator";
+
+    const QString installed = root.filePath(QStringLiteral("share/doc/quorvel/manual/index.html"));
+    ASSERT_TRUE(root.mkpath(QFileInfo(installed).path()));
+    QFile(installed).open(QIODevice::WriteOnly);
+    EXPECT_EQ(quorvel::app::helpFilePath(bin), installed);
+    EXPECT_EQ(quorvel::app::helpFilePath(buildTree), project);
+    EXPECT_EQ(quorvel::app::helpFilePath(QDir::rootPath()), QStringLiteral("/Quorvel.chm"));
 }
 
 }  // namespace

@@ -9,18 +9,19 @@
 
 #include "platform/file_status.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 
 namespace quorvel::test {
 
-// Documents for export tests: writable copies of corpus files in a scratch folder.
+// Documents for export tests: writable copies of sample documents in a scratch folder.
 class ExportDocuments {
   public:
     // SummaryInformation and DocumentSummaryInformation, or SummaryInformation alone.
     std::string bothSets(const std::string& name) const {
-        return copy("word/poi_TestShiftJIS.doc", name);
+        return copyOfSampleDocument("poi_TestShiftJIS.doc", m_folder / name);
     }
     std::string summaryOnly(const std::string& name) const {
-        return copy("excel/poi_WORKBOOK_in_capitals.xls", name);
+        return copyOfSampleDocument("poi_WORKBOOK_in_capitals.xls", m_folder / name);
     }
     std::string notCompound(const std::string& name) const {
         std::ofstream(m_folder / name) << "plain text";
@@ -45,15 +46,6 @@ class ExportDocuments {
     }
 
   private:
-    std::string copy(const std::string& corpusFile, const std::string& name) const {
-        const std::string target = m_folder / name;
-        std::filesystem::copy_file(std::string(QUORVEL_CORPUS_DIR) + "/" + corpusFile, target);
-        // The corpus is read-only; the copies are ordinary, writable documents.
-        std::filesystem::permissions(target, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-        return target;
-    }
-
     TempFolder m_folder;
 };
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "app/quorvel_app.h"
 #include "app/settings.h"
 #include "filelist/file_kind_filters.h"
 #include "filelist/file_list_ctrl.h"
@@ -101,6 +102,38 @@ TEST_F(FileCollectionHandlers, DroppedFilesAlwaysCountAndFoldersOnlyWhenWalked) 
         EXPECT_EQ(rows(), qt(expected)) << c.kinds;
         EXPECT_TRUE(dialog->fileList().isVisible());
     }
+}
+
+// "quorvel a.doc folder/": the same rows as a drop of those paths on the list; names are
+// taken against the working directory of the start, and missing ones skipped silently.
+TEST_F(FileCollectionHandlers, FilesNamedOnTheCommandLineEnterAsADropOnTheList) {
+    m_folder.makeFile("a.doc");
+    m_folder.makeFile("notes.txt");
+    m_folder.makeFolder("A/B");
+    m_folder.makeFile("A/a1.doc");
+    m_folder.makeFile("A/a2.xls");
+    m_folder.makeFile("A/B/b1.doc");
+    const std::vector<std::string> named = {"a.doc", "A", "missing.doc", "notes.txt", "A/a1.doc"};
+    for (const bool walk : {false, true}) {
+        setWalk(walk, QStringLiteral("*.doc"));
+        dialog->control<QPushButton>(1010)->click();
+        std::vector<std::string> absolute;
+        for (const std::string& name : named) {
+            absolute.push_back(m_folder / name);
+        }
+        dropOn(dialog->fileList(), absolute);
+        const QStringList dropped = rows();
+
+        dialog->control<QPushButton>(1010)->click();
+        ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(m_folder.path())));
+        QStringList arguments = {QStringLiteral("quorvel")};
+        arguments.append(qt(named));
+        dialog->DropOnFileList(CQuorvelApp::CommandLinePaths(arguments));
+        EXPECT_EQ(rows(), dropped) << walk;
+        EXPECT_EQ(rows().size(), walk ? 4 : 3) << walk;
+        EXPECT_TRUE(prompts.shown.empty());
+    }
+    EXPECT_TRUE(CQuorvelApp::CommandLinePaths({QStringLiteral("quorvel")}).isEmpty());
 }
 
 TEST_F(FileCollectionHandlers, DropsElsewhereAreIgnoredAndTheFrameCounts) {

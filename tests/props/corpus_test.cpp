@@ -9,6 +9,7 @@
 #include "props/property_access.h"
 #include "storage/block_device.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 
 namespace quorvel::props {
 namespace {
@@ -32,8 +33,8 @@ std::uint32_t codePageColumn(const std::string& column) {
                : static_cast<std::uint32_t>(std::stoul(column));
 }
 
-std::vector<CorpusFile> corpusFiles() {
-    std::ifstream manifest(std::string(QUORVEL_CORPUS_DIR) + "/MANIFEST.tsv");
+std::vector<CorpusFile> corpusFiles(const std::filesystem::path& corpus) {
+    std::ifstream manifest(corpus / "MANIFEST.tsv");
     std::vector<CorpusFile> files;
     std::string line;
     std::getline(manifest, line);  // header
@@ -52,9 +53,10 @@ std::vector<CorpusFile> corpusFiles() {
     return files;
 }
 
-std::string copyIntoFolder(const test::TempFolder& folder, const CorpusFile& file) {
+std::string copyIntoFolder(const std::filesystem::path& corpus, const test::TempFolder& folder,
+                           const CorpusFile& file) {
     const std::string copy = folder / std::filesystem::path(file.path).filename().string();
-    std::filesystem::copy_file(std::string(QUORVEL_CORPUS_DIR) + "/" + file.path, copy,
+    std::filesystem::copy_file(corpus / file.path, copy,
                                std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
@@ -85,13 +87,15 @@ std::size_t catalogueRow(std::size_t field) {
     return (field < kSummaryTextFieldCount ? 0 : kSummaryBlockSize) + TextFieldSlots[field];
 }
 
-TEST(Corpus, EveryFileReadsWithTheExpectedOutcome) {
-    const std::vector<CorpusFile> files = corpusFiles();
+using Corpus = test::CorpusSweep;
+
+TEST_F(Corpus, EveryFileReadsWithTheExpectedOutcome) {
+    const std::vector<CorpusFile> files = corpusFiles(corpus());
     ASSERT_GT(files.size(), 100u);
     test::TempFolder folder;
     for (const CorpusFile& file : files) {
         DocProperties props;
-        const MessageCode code = ReadDocProperties(copyIntoFolder(folder, file), props);
+        const MessageCode code = ReadDocProperties(copyIntoFolder(corpus(), folder, file), props);
         if (file.broken()) {
             EXPECT_TRUE(code == kSuccess ||
                         (code >= kNotCompoundFile && code <= kSummaryReadFailed))
@@ -110,7 +114,7 @@ TEST(Corpus, EveryFileReadsWithTheExpectedOutcome) {
     }
 }
 
-TEST(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
+TEST_F(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
     ForceGenerationProperty = true;
     PropertyWriteRequest request;
     for (std::size_t i = 0; i < kTextFieldCount; ++i) {
@@ -119,8 +123,8 @@ TEST(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
     request.dates = {
         {0x01DA000000000000, 0x01DA100000000000, 0x01DA200000000000, 0x01DA300000000000}};
     test::TempFolder folder;
-    for (const CorpusFile& file : corpusFiles()) {
-        const std::string path = copyIntoFolder(folder, file);
+    for (const CorpusFile& file : corpusFiles(corpus())) {
+        const std::string path = copyIntoFolder(corpus(), folder, file);
         DocProperties before;
         if (ReadDocProperties(path, before) != kSuccess &&
             !(file.compound && !file.hasSummary && !file.broken())) {

@@ -80,7 +80,7 @@ std::vector<WriteCase> writeCases() {
     fullDirectory4096.sectorShift = 12;
     fullDirectory4096.majorVersion = 4;
     for (unsigned i = 0; i < 31; ++i) {
-        const std::u16string name = u"S" + std::u16string(1, static_cast<char16_t>(u'A' + i));
+        const std::u16string name = {u'S', static_cast<char16_t>(u'A' + i)};
         fullDirectory4096.streams.push_back({name, patternBytes(10 + i, i)});
     }
     TestFilePlan fewEntries;

@@ -9,6 +9,7 @@
 #include "storage/compound_file.h"
 #include "storage/memory_device.h"
 #include "storage_test_util.h"
+#include "support/test_data.h"
 
 namespace quorvel::storage::test {
 namespace {
@@ -24,9 +25,9 @@ std::vector<std::byte> readFile(const fs::path& path) {
     return bytes;
 }
 
-std::vector<fs::path> corpusFiles(bool broken) {
+std::vector<fs::path> corpusFiles(const fs::path& corpus, bool broken) {
     std::vector<fs::path> out;
-    for (const auto& item : fs::recursive_directory_iterator(QUORVEL_CORPUS_DIR)) {
+    for (const auto& item : fs::recursive_directory_iterator(corpus)) {
         const fs::path& path = item.path();
         if (!item.is_regular_file() || path.extension() == ".tsv" || path.extension() == ".md") {
             continue;
@@ -46,8 +47,10 @@ bool notCompound(const fs::path& path) {
            name == "poi_word2.doc" || name == "tika_testWORDML_tableInsideParagraph.doc";
 }
 
-TEST(Corpus, EveryDocumentOpensAndEveryStreamReads) {
-    const std::vector<fs::path> files = corpusFiles(false);
+using Corpus = quorvel::test::CorpusSweep;
+
+TEST_F(Corpus, EveryDocumentOpensAndEveryStreamReads) {
+    const std::vector<fs::path> files = corpusFiles(corpus(), false);
     ASSERT_GT(files.size(), 100U);
     for (const fs::path& path : files) {
         SCOPED_TRACE(path.string());
@@ -78,13 +81,13 @@ Status reopenAndRead(const std::vector<std::byte>& bytes,
 // Rewrites the summary stream through the cutoff and back, then adds a stream, all
 // through one open file; after each step the file reopens with every other stream
 // byte-identical.
-TEST(Corpus, RewritesKeepEveryOtherStreamByteIdentical) {
+TEST_F(Corpus, RewritesKeepEveryOtherStreamByteIdentical) {
     const std::vector<std::pair<std::u16string, std::size_t>> steps = {
         {u"\u0005SummaryInformation", 700},
         {u"\u0005SummaryInformation", 5000},
         {u"\u0005SummaryInformation", 300},
         {u"QuorvelCheck", 100}};
-    for (const fs::path& path : corpusFiles(false)) {
+    for (const fs::path& path : corpusFiles(corpus(), false)) {
         if (notCompound(path)) {
             continue;
         }
@@ -108,7 +111,7 @@ TEST(Corpus, RewritesKeepEveryOtherStreamByteIdentical) {
 
 // Damaged files fail with a clean status at open or at some read. A few are sound
 // containers whose property sets are damaged; they must read.
-TEST(Corpus, DamagedDocumentsFailCleanly) {
+TEST_F(Corpus, DamagedDocumentsFailCleanly) {
     const std::map<std::string, Status> expected = {
         {"cfiles_invalid_magic.dat", Status::NotCompound},
         {"cfiles_invalid_sector_size.dat", Status::Damaged},
@@ -124,7 +127,7 @@ TEST(Corpus, DamagedDocumentsFailCleanly) {
         "poi_clusterfuzz-testcase-minimized-POIHWPFFuzzer-5050208641482752.doc",
         // The DIFAT loop lies beyond the 109 FAT sectors the header names.
         "cfiles_invalid_master_loop.dat"};
-    for (const fs::path& path : corpusFiles(true)) {
+    for (const fs::path& path : corpusFiles(corpus(), true)) {
         const std::string name = path.filename().string();
         SCOPED_TRACE(name);
         MemoryDevice device(readFile(path));

@@ -16,6 +16,7 @@
 #include "props/property_access.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 #include "support/time_zone_scope.h"
 #include "ui/date_increment.h"
 #include "ui/picker_time.h"
@@ -58,20 +59,14 @@ class BatchChange : public DialogFixture {
   protected:
     void SetUp() override {
         DialogFixture::SetUp();
+        requireSampleDocuments({"libscan_japanese.doc"});
         openDialog();
     }
 
-    std::string copyOfCorpus(const std::string& relative, const std::string& name) const {
-        const std::string target = m_folder / name;
-        std::filesystem::copy_file(std::string(QUORVEL_CORPUS_DIR) + "/" + relative, target);
-        std::filesystem::permissions(target, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-        return target;
-    }
     std::string plainFile(const std::string& name) const { return m_folder.makeFile(name); }
     // A writable copy of a real document with both property sets, code page 932.
     std::string sampleDocument(const std::string& name) const {
-        return copyOfCorpus("word/libscan_japanese.doc", name);
+        return copyOfSampleDocument("libscan_japanese.doc", m_folder / name);
     }
 
     void listAndMark(const std::vector<std::string>& paths) const {

@@ -11,6 +11,7 @@
 #include "platform/local_time.h"
 #include "props/property_access.h"
 #include "support/dialog_fixture.h"
+#include "support/test_data.h"
 #include "support/time_zone_scope.h"
 #include "ui/picker_time.h"
 
@@ -29,11 +30,16 @@ const QString kUnusableTip = QStringLiteral("無効な日時の為、表示/変�
 
 class PropertyDisplay : public DialogFixture {
   protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        requireSampleDocuments(
+            {"libscan_japanese.doc", "poi_WORKBOOK_in_capitals.xls", "fmtcorpus_lorem-ipsum.doc"});
+    }
+
     // A private copy of a sample document, so that its bits and times can be changed.
     QString copyOf(const char* sample) {
-        const QString source = QStringLiteral(QUORVEL_CORPUS_DIR "/") + QString::fromUtf8(sample);
-        const QString target = m_dir.filePath(QFileInfo(source).fileName());
-        EXPECT_TRUE(QFile::copy(source, target)) << sample;
+        const QString target = m_dir.filePath(QString::fromUtf8(sample));
+        copyOfSampleDocument(sample, target.toStdString());
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         return target;
     }
@@ -66,7 +72,7 @@ class PropertyDisplay : public DialogFixture {
 TEST_F(PropertyDisplay, FieldsShowTheirPropertiesInDisplayOrder) {
     const TimeZoneScope tz("Asia/Tokyo");
     openDialog();
-    const QString path = copyOf("word/libscan_japanese.doc");
+    const QString path = copyOf("libscan_japanese.doc");
     const props::DocProperties record = read(path);
     ASSERT_EQ(record.size(), props::kCatalogueSize);
     show(path);
@@ -97,8 +103,8 @@ TEST_F(PropertyDisplay, FieldsShowTheirPropertiesInDisplayOrder) {
 
 TEST_F(PropertyDisplay, MissingDocumentSummaryDisablesItsFourFields) {
     openDialog();
-    const QString summaryOnly = copyOf("excel/poi_WORKBOOK_in_capitals.xls");
-    const QString both = copyOf("word/libscan_japanese.doc");
+    const QString summaryOnly = copyOf("poi_WORKBOOK_in_capitals.xls");
+    const QString both = copyOf("libscan_japanese.doc");
     ASSERT_EQ(read(summaryOnly).size(), props::kSummaryBlockSize);
     for (int id : {1061, 1069, 1070, 1071}) {
         box(id)->setChecked(true);
@@ -128,8 +134,8 @@ TEST_F(PropertyDisplay, MissingDocumentSummaryDisablesItsFourFields) {
 
 TEST_F(PropertyDisplay, UnusableDatesAreDisabledWithTheirReason) {
     openDialog();
-    const QString allDates = copyOf("word/libscan_japanese.doc");
-    const QString noLastPrinted = copyOf("word/fmtcorpus_lorem-ipsum.doc");
+    const QString allDates = copyOf("libscan_japanese.doc");
+    const QString noLastPrinted = copyOf("fmtcorpus_lorem-ipsum.doc");
     const props::DocProperties record = read(noLastPrinted);
     ASSERT_FALSE(record[props::kFirstDateIndex + 1].isTime);
     ASSERT_TRUE(record[props::kFirstDateIndex].isTime &&
@@ -161,7 +167,7 @@ TEST_F(PropertyDisplay, UnusableDatesAreDisabledWithTheirReason) {
 
 TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
     openDialog();
-    const QString path = copyOf("word/libscan_japanese.doc");
+    const QString path = copyOf("libscan_japanese.doc");
     show(path);
     const QString title = text(1037);
     const QString missing = m_dir.filePath(QStringLiteral("消えた.doc"));
@@ -187,8 +193,8 @@ TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
 
 TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
     openDialog();
-    const QString writable = copyOf("word/libscan_japanese.doc");
-    const QString readOnly = copyOf("excel/poi_WORKBOOK_in_capitals.xls");
+    const QString writable = copyOf("libscan_japanese.doc");
+    const QString readOnly = copyOf("poi_WORKBOOK_in_capitals.xls");
     show(writable);
     const QString title = text(1037);
     ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
@@ -211,8 +217,8 @@ TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
 
 TEST_F(PropertyDisplay, FirstSelectedRowIsShownAndMarkLinkedDisplayFollowsTheSelection) {
     openDialog();
-    const QString first = copyOf("excel/poi_WORKBOOK_in_capitals.xls");
-    const QString second = copyOf("word/libscan_japanese.doc");
+    const QString first = copyOf("poi_WORKBOOK_in_capitals.xls");
+    const QString second = copyOf("libscan_japanese.doc");
     CFileListCtrl& list = dialog->fileList();
     list.AddFile(first);
     list.AddFile(second);
@@ -234,7 +240,7 @@ TEST_F(PropertyDisplay, FirstSelectedRowIsShownAndMarkLinkedDisplayFollowsTheSel
 
 TEST_F(PropertyDisplay, NoSelectionChangesNothing) {
     openDialog();
-    dialog->fileList().AddFile(copyOf("word/libscan_japanese.doc"));
+    dialog->fileList().AddFile(copyOf("libscan_japanese.doc"));
     dialog->control<QLineEdit>(1037)->setText(QStringLiteral("kept"));
     dialog->control<QPushButton>(1)->click();
     EXPECT_EQ(text(1037), QStringLiteral("kept"));
