@@ -43,13 +43,13 @@ class StringSink : public PackageSink {
 };
 
 // Passes a number of appends and syncs on, then fails every later one, as a crash or a full
-// disk would.
+// disk would. Counts the calls into calls.
 class StoppingSink : public PackageSink {
   public:
-    StoppingSink(PackageSink& inner, int callsAllowed) : m_inner(inner), m_left(callsAllowed) {}
+    StoppingSink(PackageSink& inner, int callsAllowed, int& calls)
+        : m_inner(inner), m_left(callsAllowed), m_calls(calls) {}
     bool append(std::span<const std::byte> data) override { return pass() && m_inner.append(data); }
     bool sync() override { return pass() && m_inner.sync(); }
-    int calls() const { return m_calls; }
 
   private:
     bool pass() {
@@ -58,7 +58,7 @@ class StoppingSink : public PackageSink {
     }
     PackageSink& m_inner;
     int m_left;
-    int m_calls = 0;
+    int& m_calls;
 };
 
 inline std::string readFile(const std::string& path) {
