@@ -442,13 +442,15 @@ class OoxmlParts final : public PropertyEditor {
 
     static props::PropertyEntry entryOf(const Place& place, std::string text) {
         switch (place.kind) {
-            case Kind::Date:
-                return timeOrTextEntry(w3cdtfMoment(text), std::move(text));
+            case Kind::Date: {
+                const std::optional<FileTime> moment = w3cdtfMoment(text);
+                return timeOrTextEntry(moment, std::move(text));
+            }
             case Kind::Minutes: {
                 const auto minutes = parseMinutes(text);
-                return timeOrTextEntry(
-                    minutes ? std::optional<FileTime>(*minutes * kUnitsPerMinute) : std::nullopt,
-                    std::move(text));
+                const auto duration =
+                    minutes ? std::optional<FileTime>(*minutes * kUnitsPerMinute) : std::nullopt;
+                return timeOrTextEntry(duration, std::move(text));
             }
             default:
                 return textEntry(std::move(text));
