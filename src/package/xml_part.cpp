@@ -69,9 +69,12 @@ bool isPlainReference(std::string_view text, std::size_t at) {
     if (name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos") {
         return true;
     }
+    if (!name.starts_with('#')) {
+        return false;
+    }
     const bool hex = name.starts_with("#x");
     const std::string_view digits = name.substr(hex ? 2 : 1);
-    if (!name.starts_with('#') || digits.empty() || digits.size() > 8) {
+    if (digits.empty() || digits.size() > 8) {
         return false;
     }
     std::uint32_t value = 0;

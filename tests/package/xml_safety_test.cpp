@@ -32,6 +32,7 @@ const struct {
     {"external entity", "<!DOCTYPE x SYSTEM \"file:///etc/passwd\">" + kCoreOpen + kCoreClose},
     {"undeclared entity", kCoreOpen + "<dc:title>&e;</dc:title>" + kCoreClose},
     {"bare ampersand", kCoreOpen + "<dc:title>a & b</dc:title>" + kCoreClose},
+    {"empty reference", kCoreOpen + "<dc:title>&;</dc:title>" + kCoreClose},
     {"invalid UTF-8", kCoreOpen + "<dc:title>\xC3\x28</dc:title>" + kCoreClose},
     {"overlong UTF-8", kCoreOpen + "<dc:title>\xC0\xAF</dc:title>" + kCoreClose},
     {"encoded surrogate", kCoreOpen + "<dc:title>\xED\xA0\x80</dc:title>" + kCoreClose},
