@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -18,9 +17,8 @@
 namespace quorvel::package::testing {
 
 inline std::vector<std::byte> toBytes(const std::string& text) {
-    std::vector<std::byte> bytes(text.size());
-    std::memcpy(bytes.data(), text.data(), text.size());
-    return bytes;
+    const auto* begin = reinterpret_cast<const std::byte*>(text.data());
+    return {begin, begin + text.size()};
 }
 
 // A ZIP held in memory with its package opened over it.
