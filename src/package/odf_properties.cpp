@@ -30,6 +30,7 @@ constexpr std::string_view kNewMetaHead =
     "xmlns:meta=\"urn:oasis:names:tc:opendocument:xmlns:meta:1.0\" office:version=\"";
 constexpr std::string_view kNewMetaTail = "\"><office:meta/></office:document-meta>";
 constexpr std::string_view kDefaultVersion = "1.2";
+constexpr std::string_view kImportedCategory = "OOXMLCorePropertyCategory";
 
 enum class Kind { Text, Date, Duration, Keywords, TemplateTitle, Statistic, UserDefined };
 
@@ -255,7 +256,7 @@ class OdfMeta final : public PropertyEditor {
         return found;
     }
 
-    pugi::xml_node userDefined(std::string_view name) const {
+    pugi::xml_node userDefinedNamed(std::string_view name) const {
         for (const pugi::xml_node child : m_office.children()) {
             if (hasName(child, kMetaNs, "user-defined") &&
                 name == findAttribute(child, kMetaNs, "name").value()) {
@@ -263,6 +264,12 @@ class OdfMeta final : public PropertyEditor {
             }
         }
         return {};
+    }
+
+    // LibreOffice keeps the category of an imported OOXML document under its own name.
+    pugi::xml_node userDefined(std::string_view name) const {
+        const pugi::xml_node found = userDefinedNamed(name);
+        return found || name != "Category" ? found : userDefinedNamed(kImportedCategory);
     }
 
     pugi::xml_node officeMeta() {
