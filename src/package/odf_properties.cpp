@@ -75,20 +75,12 @@ const Place& placeOf(std::size_t row) {
     return kPlaces.front();  // every editable row has a place
 }
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 // "a, b ,c" -> {"a", "b", "c"}; empty pieces dropped.
 std::vector<std::string> splitKeywords(std::string_view text) {
     std::vector<std::string> keywords;
     while (true) {
         const std::size_t comma = text.find(',');
-        const std::string_view piece = trimmed(text.substr(0, comma));
+        const std::string_view piece = trimXmlSpace(text.substr(0, comma));
         if (!piece.empty()) {
             keywords.emplace_back(piece);
         }
@@ -100,7 +92,7 @@ std::vector<std::string> splitKeywords(std::string_view text) {
 }
 
 std::optional<FileTime> odfMoment(std::string_view text) {
-    const std::optional<DateTimeText> parsed = parseDateTime(trimmed(text));
+    const std::optional<DateTimeText> parsed = parseDateTime(trimXmlSpace(text));
     return parsed ? momentOf(*parsed, ZonelessAs::LocalTime) : std::nullopt;
 }
 
@@ -176,11 +168,11 @@ class OdfMeta final : public PropertyEditor {
         const std::string current = textOf(element);
         std::optional<std::string> text;
         if (place.kind == Kind::Duration) {
-            const auto units = parseDuration(trimmed(current));
+            const auto units = parseDuration(trimXmlSpace(current));
             if (units && *units != time) {
                 text = durationText(time);
             }
-        } else if (const auto parsed = parseDateTime(trimmed(current))) {
+        } else if (const auto parsed = parseDateTime(trimXmlSpace(current))) {
             const auto moment = momentOf(*parsed, ZonelessAs::LocalTime);
             if (moment && *moment != time) {
                 text = dateTimeTextLike(time, *parsed);
@@ -189,19 +181,6 @@ class OdfMeta final : public PropertyEditor {
         if (text) {
             m_meta.changed |= replaceText(element, *text);
         }
-    }
-
-    // Whether every date that replaces one can be written (four-digit years).
-    static bool storableDates(const props::PropertyWriteRequest& request) {
-        if (!request.dates) {
-            return true;
-        }
-        for (const FileTime time : *request.dates) {
-            if (time != 0 && !dateTimeTextLike(time, DateTimeText{})) {
-                return false;
-            }
-        }
-        return true;
     }
 
     void collectChanges(PackageChanges& changes) const {
@@ -242,7 +221,7 @@ class OdfMeta final : public PropertyEditor {
             return textEntry(std::move(text));
         }
         const std::optional<FileTime> time =
-            place.kind == Kind::Duration ? parseDuration(trimmed(text)) : odfMoment(text);
+            place.kind == Kind::Duration ? parseDuration(trimXmlSpace(text)) : odfMoment(text);
         return timeOrTextEntry(time, std::move(text));
     }
 
@@ -414,7 +393,8 @@ MessageCode planOdfWrite(const PackageReader& package, const props::PropertyWrit
             return props::kSummaryReadFailed;
     }
     const FieldRange first = summaryFields(request);
-    if (!storableFields(request, first) || !OdfMeta::storableDates(request)) {
+    if (!storableFields(request, first) ||
+        !storableDates(request, [](FileTime time) { return dateTimeTextLike(time, {}); })) {
         return props::kSummaryWriteFailed;
     }
     applyFields(request, first, meta);

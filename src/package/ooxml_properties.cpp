@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 
 #include "package/property_edit.h"
@@ -116,17 +117,9 @@ const Place* placeOf(std::size_t row) {
 
 constexpr std::uint64_t kUnitsPerMinute = 600'000'000;
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 // A whole number of minutes, small enough to be held as a duration in file-time units.
 std::optional<std::uint64_t> parseMinutes(std::string_view text) {
-    text = trimmed(text);
+    text = trimXmlSpace(text);
     if (text.empty() || text.size() > 12) {
         return std::nullopt;
     }
@@ -137,11 +130,13 @@ std::optional<std::uint64_t> parseMinutes(std::string_view text) {
         }
         minutes = minutes * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    return minutes;
+    return minutes <= std::numeric_limits<std::uint64_t>::max() / kUnitsPerMinute
+               ? std::optional(minutes)
+               : std::nullopt;
 }
 
 std::optional<FileTime> w3cdtfMoment(std::string_view text) {
-    const std::optional<DateTimeText> parsed = parseDateTime(trimmed(text));
+    const std::optional<DateTimeText> parsed = parseDateTime(trimXmlSpace(text));
     // A date without a zone breaks W3CDTF's rule; Office writes UTC, so read it as UTC.
     return parsed ? momentOf(*parsed, ZonelessAs::Utc) : std::nullopt;
 }
@@ -179,7 +174,10 @@ std::string resolveTarget(std::string_view target) {
     }
     std::string name;
     for (const std::string_view segment : segments) {
-        name += (name.empty() ? "" : "/") + std::string(segment);
+        if (!name.empty()) {
+            name += '/';
+        }
+        name += segment;
     }
     return name;
 }
@@ -325,19 +323,6 @@ class OoxmlParts final : public PropertyEditor {
         }
     }
 
-    // Whether a date can be written where the part holds one (four-digit years only).
-    static bool storableDates(const props::PropertyWriteRequest& request) {
-        if (!request.dates) {
-            return true;
-        }
-        for (const FileTime time : *request.dates) {
-            if (time != 0 && !w3cdtfText(time)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
     void collectChanges(PackageChanges& changes) const {
         for (const XmlPart* part : {&m_core.xml, &m_app.xml, &m_contentTypes, &m_rels}) {
             if (part->changed) {
@@ -385,7 +370,8 @@ class OoxmlParts final : public PropertyEditor {
              !hasName(m_contentTypes.doc.document_element(), kContentTypesNs, "Types"))) {
             return false;
         }
-        const std::string partName = "/" + std::string(name);
+        std::string partName = "/";
+        partName += name;
         const pugi::xml_node types = m_contentTypes.doc.document_element();
         pugi::xml_node override;
         for (const pugi::xml_node child : types.children()) {
@@ -530,7 +516,7 @@ MessageCode planOoxmlWrite(const PackageReader& package, const props::PropertyWr
             return props::kSummaryReadFailed;
     }
     const FieldRange first = summaryFields(request);
-    if (!storableFields(request, first) || !OoxmlParts::storableDates(request)) {
+    if (!storableFields(request, first) || !storableDates(request, w3cdtfText)) {
         return props::kSummaryWriteFailed;
     }
     // Template, application name and edit time of the first set live in the app part; it

@@ -305,6 +305,14 @@ pugi::xml_attribute findAttribute(pugi::xml_node element, std::string_view ns,
     return {};
 }
 
+std::string_view trimXmlSpace(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
 std::string textOf(pugi::xml_node element) {
     std::string text;
     for (const pugi::xml_node child : element.children()) {

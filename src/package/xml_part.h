@@ -43,6 +43,8 @@ bool hasName(pugi::xml_node element, std::string_view ns, std::string_view local
 pugi::xml_node findChild(pugi::xml_node parent, std::string_view ns, std::string_view local);
 pugi::xml_attribute findAttribute(pugi::xml_node element, std::string_view ns,
                                   std::string_view local);
+// text without the XML white space around it.
+std::string_view trimXmlSpace(std::string_view text);
 // The character data of an element's direct children (text and CDATA), joined.
 std::string textOf(pugi::xml_node element);
 // Makes text the only content of element; false when it already was.

@@ -399,6 +399,13 @@ TEST(PackageProperties, DatesMissingOrUnreadableAreNotCreated) {
     EXPECT_EQ(props[9].text, "soon");
     EXPECT_FALSE(props[8].isTime);  // no app part: no edit time
 
+    // An edit time too long to be held as a file time is shown as its text.
+    std::string app = kOfficeApp;
+    app.replace(app.find("<TotalTime>125<"), 15, "<TotalTime>999999999999<");
+    const DocProperties longEdit = read(ooxmlPackage(kOfficeCore, app));
+    EXPECT_FALSE(longEdit.at(8).isTime);
+    EXPECT_EQ(longEdit.at(8).text, "999999999999");
+
     PropertyWriteRequest request;
     request.writeDocSummary = false;
     request.dates = std::array<std::uint64_t, props::kDateCount>{

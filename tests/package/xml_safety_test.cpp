@@ -160,6 +160,8 @@ TEST(PackageXmlTime, DateTimesAndDurationsParseOrAreRefused) {
         {"-PT1H", std::nullopt, nullptr},
         {"PT1H2S3M", std::nullopt, nullptr},
         {"PT9999999999999H", std::nullopt, nullptr},
+        {"P999999999999D", std::nullopt, nullptr},  // more than 2^64 units
+        {"P21350398D", 21350398ULL * 86400, "P21350398D"},
     };
     for (const auto& d : durations) {
         SCOPED_TRACE(d.text);
