@@ -227,18 +227,16 @@ class OdfMeta final : public PropertyEditor {
 
     std::vector<std::string> keywords() const {
         std::vector<std::string> found;
-        for (const pugi::xml_node child : m_office.children()) {
-            if (hasName(child, kMetaNs, "keyword")) {
-                found.push_back(textOf(child));
-            }
+        for (const pugi::xml_node child : childrenNamed(m_office, kMetaNs, "keyword")) {
+            found.push_back(textOf(child));
         }
         return found;
     }
 
     pugi::xml_node userDefinedNamed(std::string_view name) const {
-        for (const pugi::xml_node child : m_office.children()) {
-            if (hasName(child, kMetaNs, "user-defined") &&
-                name == findAttribute(child, kMetaNs, "name").value()) {
+        const NamespaceScope scope(m_office);
+        for (const pugi::xml_node child : childrenNamed(m_office, kMetaNs, "user-defined")) {
+            if (name == findAttribute(child, kMetaNs, "name", scope).value()) {
                 return child;
             }
         }
@@ -290,17 +288,11 @@ class OdfMeta final : public PropertyEditor {
         if (wanted == keywords()) {
             return;
         }
-        pugi::xml_node first;
-        for (pugi::xml_node child = m_office.first_child(); child;) {
-            const pugi::xml_node next = child.next_sibling();
-            if (hasName(child, kMetaNs, "keyword")) {
-                if (!first) {
-                    first = child;
-                } else {
-                    m_office.remove_child(child);
-                }
-            }
-            child = next;
+        // The new keywords take the place of the first old one.
+        const std::vector<pugi::xml_node> old = childrenNamed(m_office, kMetaNs, "keyword");
+        const pugi::xml_node first = old.empty() ? pugi::xml_node{} : old.front();
+        for (std::size_t i = 1; i < old.size(); ++i) {
+            m_office.remove_child(old[i]);
         }
         for (const std::string& keyword : wanted) {
             pugi::xml_node element = append(kMetaNs, "keyword", "meta");
@@ -340,10 +332,10 @@ class OdfMeta final : public PropertyEditor {
 
     void listInManifest(XmlPart& manifest) {
         const pugi::xml_node root = manifest.doc.document_element();
-        for (const pugi::xml_node entry : root.children()) {
-            if (hasName(entry, kManifestNs, "file-entry") &&
-                std::string_view(findAttribute(entry, kManifestNs, "full-path").value()) ==
-                    kMetaName) {
+        const NamespaceScope scope(root);
+        for (const pugi::xml_node entry : childrenNamed(root, kManifestNs, "file-entry")) {
+            if (std::string_view(findAttribute(entry, kManifestNs, "full-path", scope).value()) ==
+                kMetaName) {
                 return;
             }
         }

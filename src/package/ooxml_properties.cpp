@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <set>
 
 #include "package/property_edit.h"
 #include "package/xml_part.h"
@@ -203,10 +204,10 @@ PartLocation locate(const PackageReader& package, const XmlPart& rels,
                     const std::array<std::string_view, N>& types, std::string_view defaultName) {
     PartLocation location;
     const pugi::xml_node root = rels.doc.document_element();
-    for (const pugi::xml_node relationship : root.children()) {
+    for (const pugi::xml_node relationship :
+         childrenNamed(root, kRelationshipsNs, "Relationship")) {
         const std::string_view type = relationship.attribute("Type").value();
-        if (!hasName(relationship, kRelationshipsNs, "Relationship") ||
-            std::string_view(relationship.attribute("TargetMode").value()) == "External" ||
+        if (std::string_view(relationship.attribute("TargetMode").value()) == "External" ||
             std::find(types.begin(), types.end(), type) == types.end()) {
             continue;
         }
@@ -258,7 +259,6 @@ class OoxmlParts final : public PropertyEditor {
         const PartLoad loaded = load(m_app, kAppNs, "Properties");
         return loaded != PartLoad::Unreadable ? loaded : load(m_app, kStrictAppNs, "Properties");
     }
-    bool hasApp() const { return m_app.loaded; }
 
     bool createCore() {
         return create(m_core, std::string(kNewCore), kCoreRelationship, kCoreContentType);
@@ -374,9 +374,8 @@ class OoxmlParts final : public PropertyEditor {
         partName += name;
         const pugi::xml_node types = m_contentTypes.doc.document_element();
         pugi::xml_node override;
-        for (const pugi::xml_node child : types.children()) {
-            if (hasName(child, kContentTypesNs, "Override") &&
-                sameName(child.attribute("PartName").value(), partName)) {
+        for (const pugi::xml_node child : childrenNamed(types, kContentTypesNs, "Override")) {
+            if (sameName(child.attribute("PartName").value(), partName)) {
                 override = child;
             }
         }
@@ -394,15 +393,13 @@ class OoxmlParts final : public PropertyEditor {
 
     bool addRelationship(std::string_view name, std::string_view type) {
         const pugi::xml_node root = m_rels.doc.document_element();
-        std::string id;
-        for (int n = 1; id.empty(); ++n) {
+        std::set<std::string_view> used;
+        for (const pugi::xml_node child : root.children()) {
+            used.insert(child.attribute("Id").value());
+        }
+        std::string id = "rId1";
+        for (int n = 2; used.contains(id); ++n) {
             id = "rId" + std::to_string(n);
-            for (const pugi::xml_node child : root.children()) {
-                if (id == child.attribute("Id").value()) {
-                    id.clear();
-                    break;
-                }
-            }
         }
         pugi::xml_node relationship = appendElement(root, kRelationshipsNs, "Relationship", {});
         relationship.append_attribute("Id").set_value(id.c_str());

@@ -48,6 +48,16 @@ const struct {
     {"unterminated comment", kCoreOpen + "<!-- " + kCoreClose},
     {"white space only", "\n"},
     {"wrong root", "<coreProperties/>"},
+    {"namespace flood",
+     [] {
+         std::string declarations;
+         for (int i = 0; i < 1001; ++i) {
+             declarations += " xmlns:p" + std::to_string(i) + "=\"u\"";
+         }
+         return "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+                "metadata/core-properties\"" +
+                declarations + "/>";
+     }()},
 };
 
 TEST(PackageXmlSafety, HostilePartsAreRefusedWithTheirCodes) {
