@@ -30,6 +30,7 @@ constexpr std::string_view kNewMetaHead =
     "xmlns:meta=\"urn:oasis:names:tc:opendocument:xmlns:meta:1.0\" office:version=\"";
 constexpr std::string_view kNewMetaTail = "\"><office:meta/></office:document-meta>";
 constexpr std::string_view kDefaultVersion = "1.2";
+constexpr std::string_view kImportedCategory = "OOXMLCorePropertyCategory";
 
 enum class Kind { Text, Date, Duration, Keywords, TemplateTitle, Statistic, UserDefined };
 
@@ -74,20 +75,12 @@ const Place& placeOf(std::size_t row) {
     return kPlaces.front();  // every editable row has a place
 }
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 // "a, b ,c" -> {"a", "b", "c"}; empty pieces dropped.
 std::vector<std::string> splitKeywords(std::string_view text) {
     std::vector<std::string> keywords;
     while (true) {
         const std::size_t comma = text.find(',');
-        const std::string_view piece = trimmed(text.substr(0, comma));
+        const std::string_view piece = trimXmlSpace(text.substr(0, comma));
         if (!piece.empty()) {
             keywords.emplace_back(piece);
         }
@@ -99,7 +92,7 @@ std::vector<std::string> splitKeywords(std::string_view text) {
 }
 
 std::optional<FileTime> odfMoment(std::string_view text) {
-    const std::optional<DateTimeText> parsed = parseDateTime(trimmed(text));
+    const std::optional<DateTimeText> parsed = parseDateTime(trimXmlSpace(text));
     return parsed ? momentOf(*parsed, ZonelessAs::LocalTime) : std::nullopt;
 }
 
@@ -175,11 +168,11 @@ class OdfMeta final : public PropertyEditor {
         const std::string current = textOf(element);
         std::optional<std::string> text;
         if (place.kind == Kind::Duration) {
-            const auto units = parseDuration(trimmed(current));
+            const auto units = parseDuration(trimXmlSpace(current));
             if (units && *units != time) {
                 text = durationText(time);
             }
-        } else if (const auto parsed = parseDateTime(trimmed(current))) {
+        } else if (const auto parsed = parseDateTime(trimXmlSpace(current))) {
             const auto moment = momentOf(*parsed, ZonelessAs::LocalTime);
             if (moment && *moment != time) {
                 text = dateTimeTextLike(time, *parsed);
@@ -188,19 +181,6 @@ class OdfMeta final : public PropertyEditor {
         if (text) {
             m_meta.changed |= replaceText(element, *text);
         }
-    }
-
-    // Whether every date that replaces one can be written (four-digit years).
-    static bool storableDates(const props::PropertyWriteRequest& request) {
-        if (!request.dates) {
-            return true;
-        }
-        for (const FileTime time : *request.dates) {
-            if (time != 0 && !dateTimeTextLike(time, DateTimeText{})) {
-                return false;
-            }
-        }
-        return true;
     }
 
     void collectChanges(PackageChanges& changes) const {
@@ -241,28 +221,32 @@ class OdfMeta final : public PropertyEditor {
             return textEntry(std::move(text));
         }
         const std::optional<FileTime> time =
-            place.kind == Kind::Duration ? parseDuration(trimmed(text)) : odfMoment(text);
+            place.kind == Kind::Duration ? parseDuration(trimXmlSpace(text)) : odfMoment(text);
         return timeOrTextEntry(time, std::move(text));
     }
 
     std::vector<std::string> keywords() const {
         std::vector<std::string> found;
-        for (const pugi::xml_node child : m_office.children()) {
-            if (hasName(child, kMetaNs, "keyword")) {
-                found.push_back(textOf(child));
-            }
+        for (const pugi::xml_node child : childrenNamed(m_office, kMetaNs, "keyword")) {
+            found.push_back(textOf(child));
         }
         return found;
     }
 
-    pugi::xml_node userDefined(std::string_view name) const {
-        for (const pugi::xml_node child : m_office.children()) {
-            if (hasName(child, kMetaNs, "user-defined") &&
-                name == findAttribute(child, kMetaNs, "name").value()) {
+    pugi::xml_node userDefinedNamed(std::string_view name) const {
+        const NamespaceScope scope(m_office);
+        for (const pugi::xml_node child : childrenNamed(m_office, kMetaNs, "user-defined")) {
+            if (name == findAttribute(child, kMetaNs, "name", scope).value()) {
                 return child;
             }
         }
         return {};
+    }
+
+    // LibreOffice keeps the category of an imported OOXML document under its own name.
+    pugi::xml_node userDefined(std::string_view name) const {
+        const pugi::xml_node found = userDefinedNamed(name);
+        return found || name != "Category" ? found : userDefinedNamed(kImportedCategory);
     }
 
     pugi::xml_node officeMeta() {
@@ -304,17 +288,11 @@ class OdfMeta final : public PropertyEditor {
         if (wanted == keywords()) {
             return;
         }
-        pugi::xml_node first;
-        for (pugi::xml_node child = m_office.first_child(); child;) {
-            const pugi::xml_node next = child.next_sibling();
-            if (hasName(child, kMetaNs, "keyword")) {
-                if (!first) {
-                    first = child;
-                } else {
-                    m_office.remove_child(child);
-                }
-            }
-            child = next;
+        // The new keywords take the place of the first old one.
+        const std::vector<pugi::xml_node> old = childrenNamed(m_office, kMetaNs, "keyword");
+        const pugi::xml_node first = old.empty() ? pugi::xml_node{} : old.front();
+        for (std::size_t i = 1; i < old.size(); ++i) {
+            m_office.remove_child(old[i]);
         }
         for (const std::string& keyword : wanted) {
             pugi::xml_node element = append(kMetaNs, "keyword", "meta");
@@ -354,10 +332,10 @@ class OdfMeta final : public PropertyEditor {
 
     void listInManifest(XmlPart& manifest) {
         const pugi::xml_node root = manifest.doc.document_element();
-        for (const pugi::xml_node entry : root.children()) {
-            if (hasName(entry, kManifestNs, "file-entry") &&
-                std::string_view(findAttribute(entry, kManifestNs, "full-path").value()) ==
-                    kMetaName) {
+        const NamespaceScope scope(root);
+        for (const pugi::xml_node entry : childrenNamed(root, kManifestNs, "file-entry")) {
+            if (std::string_view(findAttribute(entry, kManifestNs, "full-path", scope).value()) ==
+                kMetaName) {
                 return;
             }
         }
@@ -407,7 +385,8 @@ MessageCode planOdfWrite(const PackageReader& package, const props::PropertyWrit
             return props::kSummaryReadFailed;
     }
     const FieldRange first = summaryFields(request);
-    if (!storableFields(request, first) || !OdfMeta::storableDates(request)) {
+    if (!storableFields(request, first) ||
+        !storableDates(request, [](FileTime time) { return dateTimeTextLike(time, {}); })) {
         return props::kSummaryWriteFailed;
     }
     applyFields(request, first, meta);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
+#include <set>
 
 #include "package/property_edit.h"
 #include "package/xml_part.h"
@@ -116,17 +118,9 @@ const Place* placeOf(std::size_t row) {
 
 constexpr std::uint64_t kUnitsPerMinute = 600'000'000;
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 // A whole number of minutes, small enough to be held as a duration in file-time units.
 std::optional<std::uint64_t> parseMinutes(std::string_view text) {
-    text = trimmed(text);
+    text = trimXmlSpace(text);
     if (text.empty() || text.size() > 12) {
         return std::nullopt;
     }
@@ -137,11 +131,13 @@ std::optional<std::uint64_t> parseMinutes(std::string_view text) {
         }
         minutes = minutes * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    return minutes;
+    return minutes <= std::numeric_limits<std::uint64_t>::max() / kUnitsPerMinute
+               ? std::optional(minutes)
+               : std::nullopt;
 }
 
 std::optional<FileTime> w3cdtfMoment(std::string_view text) {
-    const std::optional<DateTimeText> parsed = parseDateTime(trimmed(text));
+    const std::optional<DateTimeText> parsed = parseDateTime(trimXmlSpace(text));
     // A date without a zone breaks W3CDTF's rule; Office writes UTC, so read it as UTC.
     return parsed ? momentOf(*parsed, ZonelessAs::Utc) : std::nullopt;
 }
@@ -179,7 +175,10 @@ std::string resolveTarget(std::string_view target) {
     }
     std::string name;
     for (const std::string_view segment : segments) {
-        name += (name.empty() ? "" : "/") + std::string(segment);
+        if (!name.empty()) {
+            name += '/';
+        }
+        name += segment;
     }
     return name;
 }
@@ -205,10 +204,10 @@ PartLocation locate(const PackageReader& package, const XmlPart& rels,
                     const std::array<std::string_view, N>& types, std::string_view defaultName) {
     PartLocation location;
     const pugi::xml_node root = rels.doc.document_element();
-    for (const pugi::xml_node relationship : root.children()) {
+    for (const pugi::xml_node relationship :
+         childrenNamed(root, kRelationshipsNs, "Relationship")) {
         const std::string_view type = relationship.attribute("Type").value();
-        if (!hasName(relationship, kRelationshipsNs, "Relationship") ||
-            std::string_view(relationship.attribute("TargetMode").value()) == "External" ||
+        if (std::string_view(relationship.attribute("TargetMode").value()) == "External" ||
             std::find(types.begin(), types.end(), type) == types.end()) {
             continue;
         }
@@ -260,7 +259,6 @@ class OoxmlParts final : public PropertyEditor {
         const PartLoad loaded = load(m_app, kAppNs, "Properties");
         return loaded != PartLoad::Unreadable ? loaded : load(m_app, kStrictAppNs, "Properties");
     }
-    bool hasApp() const { return m_app.loaded; }
 
     bool createCore() {
         return create(m_core, std::string(kNewCore), kCoreRelationship, kCoreContentType);
@@ -325,19 +323,6 @@ class OoxmlParts final : public PropertyEditor {
         }
     }
 
-    // Whether a date can be written where the part holds one (four-digit years only).
-    static bool storableDates(const props::PropertyWriteRequest& request) {
-        if (!request.dates) {
-            return true;
-        }
-        for (const FileTime time : *request.dates) {
-            if (time != 0 && !w3cdtfText(time)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
     void collectChanges(PackageChanges& changes) const {
         for (const XmlPart* part : {&m_core.xml, &m_app.xml, &m_contentTypes, &m_rels}) {
             if (part->changed) {
@@ -385,12 +370,12 @@ class OoxmlParts final : public PropertyEditor {
              !hasName(m_contentTypes.doc.document_element(), kContentTypesNs, "Types"))) {
             return false;
         }
-        const std::string partName = "/" + std::string(name);
+        std::string partName = "/";
+        partName += name;
         const pugi::xml_node types = m_contentTypes.doc.document_element();
         pugi::xml_node override;
-        for (const pugi::xml_node child : types.children()) {
-            if (hasName(child, kContentTypesNs, "Override") &&
-                sameName(child.attribute("PartName").value(), partName)) {
+        for (const pugi::xml_node child : childrenNamed(types, kContentTypesNs, "Override")) {
+            if (sameName(child.attribute("PartName").value(), partName)) {
                 override = child;
             }
         }
@@ -408,15 +393,13 @@ class OoxmlParts final : public PropertyEditor {
 
     bool addRelationship(std::string_view name, std::string_view type) {
         const pugi::xml_node root = m_rels.doc.document_element();
-        std::string id;
-        for (int n = 1; id.empty(); ++n) {
+        std::set<std::string_view> used;
+        for (const pugi::xml_node child : root.children()) {
+            used.insert(child.attribute("Id").value());
+        }
+        std::string id = "rId1";
+        for (int n = 2; used.contains(id); ++n) {
             id = "rId" + std::to_string(n);
-            for (const pugi::xml_node child : root.children()) {
-                if (id == child.attribute("Id").value()) {
-                    id.clear();
-                    break;
-                }
-            }
         }
         pugi::xml_node relationship = appendElement(root, kRelationshipsNs, "Relationship", {});
         relationship.append_attribute("Id").set_value(id.c_str());
@@ -530,7 +513,7 @@ MessageCode planOoxmlWrite(const PackageReader& package, const props::PropertyWr
             return props::kSummaryReadFailed;
     }
     const FieldRange first = summaryFields(request);
-    if (!storableFields(request, first) || !OoxmlParts::storableDates(request)) {
+    if (!storableFields(request, first) || !storableDates(request, w3cdtfText)) {
         return props::kSummaryWriteFailed;
     }
     // Template, application name and edit time of the first set live in the app part; it

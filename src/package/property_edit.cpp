@@ -62,6 +62,20 @@ bool storableFields(const props::PropertyWriteRequest& request, const FieldRange
     return true;
 }
 
+bool storableDates(const props::PropertyWriteRequest& request,
+                   std::optional<std::string> (*text)(FileTime)) {
+    if (!request.dates) {
+        return true;
+    }
+    const std::size_t count = std::min<std::size_t>(request.dateCount, props::kDateCount);
+    for (std::size_t i = 1; i < count; ++i) {
+        if ((*request.dates)[i] != 0 && !text((*request.dates)[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void applyFields(const props::PropertyWriteRequest& request, const FieldRange& range,
                  PropertyEditor& editor) {
     for (std::size_t k = range.first; k < range.end; ++k) {

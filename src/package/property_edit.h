@@ -41,6 +41,9 @@ FieldRange docSummaryFields(const props::PropertyWriteRequest& request);
 bool ticksRow(const props::PropertyWriteRequest& request, const FieldRange& range, std::size_t row);
 // Whether every ticked text of the range can be stored in XML.
 bool storableFields(const props::PropertyWriteRequest& request, const FieldRange& range);
+// Whether every date of the request (the edit time, a duration, aside) has a text.
+bool storableDates(const props::PropertyWriteRequest& request,
+                   std::optional<std::string> (*text)(FileTime));
 void applyFields(const props::PropertyWriteRequest& request, const FieldRange& range,
                  PropertyEditor& editor);
 

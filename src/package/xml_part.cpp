@@ -1,6 +1,7 @@
 #include "package/xml_part.h"
 
 #include <cstdint>
+#include <map>
 #include <sstream>
 
 namespace quorvel::package {
@@ -131,6 +132,33 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Real properties parts declare a handful of namespaces; a cap keeps every name lookup
+// cheap however many elements a hostile part holds.
+constexpr std::size_t kMaxNamespaceDeclarations = 1000;
+
+bool hasFewDeclarations(const pugi::xml_document& doc) {
+    std::size_t declarations = 0;
+    pugi::xml_node node = doc.first_child();
+    while (node) {
+        for (const pugi::xml_attribute attribute : node.attributes()) {
+            const std::string_view name = attribute.name();
+            if ((name == "xmlns" || name.starts_with("xmlns:")) &&
+                ++declarations > kMaxNamespaceDeclarations) {
+                return false;
+            }
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+        }
+        node = node.next_sibling();
+    }
+    return true;
+}
+
 // The document holds an element and no DTD, and declares no encoding but UTF-8.
 bool hasSafeProlog(const pugi::xml_document& doc) {
     for (const pugi::xml_node node : doc.children()) {
@@ -156,34 +184,16 @@ std::string xmlnsAttributeName(std::string_view prefix) {
     return prefix.empty() ? std::string("xmlns") : "xmlns:" + std::string(prefix);
 }
 
-// The namespace bound to prefix at scope; empty when unbound.
-std::string_view namespaceOfPrefix(pugi::xml_node scope, std::string_view prefix) {
-    if (prefix == "xml") {
-        return kXmlNamespace;
-    }
-    const std::string attribute = xmlnsAttributeName(prefix);
-    for (pugi::xml_node node = scope; node.type() == pugi::node_element; node = node.parent()) {
-        if (const pugi::xml_attribute found = node.attribute(attribute.c_str())) {
-            return found.value();
-        }
-    }
-    return {};
-}
-
 // A prefix bound to ns at scope, declaring preferredPrefix (or a numbered variant that is
 // still free) on the document element when none is.
 std::string prefixFor(pugi::xml_node scope, std::string_view ns, std::string_view preferredPrefix) {
-    for (pugi::xml_node node = scope; node.type() == pugi::node_element; node = node.parent()) {
-        for (const pugi::xml_attribute attribute : node.attributes()) {
-            const std::string_view name = attribute.name();
-            if (name.starts_with("xmlns:") && attribute.value() == ns &&
-                namespaceOfPrefix(scope, name.substr(6)) == ns) {
-                return std::string(name.substr(6));
-            }
-        }
+    const NamespaceScope bindings(scope);
+    std::string prefix = bindings.prefixBoundTo(ns, preferredPrefix);
+    if (!prefix.empty()) {
+        return prefix;
     }
-    std::string prefix(preferredPrefix);
-    for (int n = 1; !namespaceOfPrefix(scope, prefix).empty(); ++n) {
+    prefix = preferredPrefix;
+    for (int n = 1; !bindings.resolve(prefix).empty(); ++n) {
         prefix = std::string(preferredPrefix) + std::to_string(n);
     }
     pugi::xml_node root = scope;
@@ -202,6 +212,46 @@ struct StringWriter final : pugi::xml_writer {
 };
 
 }  // namespace
+
+NamespaceScope::NamespaceScope(pugi::xml_node scope) {
+    for (pugi::xml_node node = scope; node.type() == pugi::node_element; node = node.parent()) {
+        for (const pugi::xml_attribute attribute : node.attributes()) {
+            const std::string_view name = attribute.name();
+            if (name == "xmlns") {
+                m_bound.try_emplace(std::string_view{}, attribute.value());
+            } else if (name.starts_with("xmlns:")) {
+                m_bound.try_emplace(name.substr(6), attribute.value());
+            }
+        }
+    }
+}
+
+std::string_view NamespaceScope::resolve(std::string_view prefix) const {
+    if (prefix == "xml") {
+        return kXmlNamespace;
+    }
+    const auto found = m_bound.find(prefix);
+    return found == m_bound.end() ? std::string_view{} : found->second;
+}
+
+std::string_view NamespaceScope::resolveAt(pugi::xml_node child, std::string_view prefix) const {
+    const std::string attribute = xmlnsAttributeName(prefix);
+    const pugi::xml_attribute own = child.attribute(attribute.c_str());
+    return own ? std::string_view(own.value()) : resolve(prefix);
+}
+
+std::string NamespaceScope::prefixBoundTo(std::string_view ns,
+                                          std::string_view preferredPrefix) const {
+    if (!preferredPrefix.empty() && resolve(preferredPrefix) == ns) {
+        return std::string(preferredPrefix);
+    }
+    for (const auto& [prefix, bound] : m_bound) {
+        if (!prefix.empty() && bound == ns) {
+            return std::string(prefix);
+        }
+    }
+    return {};
+}
 
 PartLoad loadXmlPart(const PackageReader& package, std::string_view name, XmlPart& part) {
     std::string bytes;
@@ -234,7 +284,7 @@ bool parseXmlPart(std::string_view bytes, XmlPart& part) {
     }
     const pugi::xml_parse_result parsed =
         part.doc.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_utf8);
-    if (!parsed || !hasSafeProlog(part.doc)) {
+    if (!parsed || !hasSafeProlog(part.doc) || !hasFewDeclarations(part.doc)) {
         return false;
     }
     part.afterProlog.clear();
@@ -269,7 +319,7 @@ bool isStorableText(std::string_view text) {
 }
 
 std::string_view namespaceOf(pugi::xml_node element) {
-    return namespaceOfPrefix(element, prefixOf(element.name()));
+    return NamespaceScope(element).resolve(prefixOf(element.name()));
 }
 
 std::string_view localName(std::string_view qualifiedName) {
@@ -282,27 +332,50 @@ bool hasName(pugi::xml_node element, std::string_view ns, std::string_view local
            namespaceOf(element) == ns;
 }
 
-pugi::xml_node findChild(pugi::xml_node parent, std::string_view ns, std::string_view local) {
+std::vector<pugi::xml_node> childrenNamed(pugi::xml_node parent, std::string_view ns,
+                                          std::string_view local) {
+    std::vector<pugi::xml_node> found;
+    const NamespaceScope bindings(parent);
     for (const pugi::xml_node child : parent.children()) {
-        if (hasName(child, ns, local)) {
-            return child;
+        const std::string_view name = child.name();
+        if (child.type() == pugi::node_element && localName(name) == local &&
+            bindings.resolveAt(child, prefixOf(name)) == ns) {
+            found.push_back(child);
         }
     }
-    return {};
+    return found;
+}
+
+pugi::xml_node findChild(pugi::xml_node parent, std::string_view ns, std::string_view local) {
+    const std::vector<pugi::xml_node> found = childrenNamed(parent, ns, local);
+    return found.empty() ? pugi::xml_node{} : found.front();
 }
 
 pugi::xml_attribute findAttribute(pugi::xml_node element, std::string_view ns,
                                   std::string_view local) {
+    return findAttribute(element, ns, local, NamespaceScope(element.parent()));
+}
+
+pugi::xml_attribute findAttribute(pugi::xml_node element, std::string_view ns,
+                                  std::string_view local, const NamespaceScope& parentScope) {
     for (const pugi::xml_attribute attribute : element.attributes()) {
         const std::string_view name = attribute.name();
         const std::string_view prefix = prefixOf(name);
         // Unprefixed attributes are in no namespace.
         if (!prefix.empty() && prefix != "xmlns" && localName(name) == local &&
-            namespaceOfPrefix(element, prefix) == ns) {
+            parentScope.resolveAt(element, prefix) == ns) {
             return attribute;
         }
     }
     return {};
+}
+
+std::string_view trimXmlSpace(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 std::string textOf(pugi::xml_node element) {
@@ -334,7 +407,7 @@ bool replaceText(pugi::xml_node element, std::string_view text) {
 pugi::xml_node appendElement(pugi::xml_node parent, std::string_view ns, std::string_view local,
                              std::string_view preferredPrefix) {
     std::string name(local);
-    if (namespaceOfPrefix(parent, "") != ns) {
+    if (NamespaceScope(parent).resolve({}) != ns) {
         name = prefixFor(parent, ns, preferredPrefix) + ":" + name;
     }
     return parent.append_child(name.c_str());

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <limits>
 
 #include "platform/local_time.h"
 
@@ -257,7 +258,8 @@ std::optional<std::string> dateTimeTextLike(FileTime time, const DateTimeText& s
 }
 
 std::optional<std::uint64_t> parseDuration(std::string_view text) {
-    // Twelve digits per component keep every sum far below 2^64 units.
+    // Twelve digits per component keep the sum of seconds far below 2^64; the sum in
+    // 100 ns units is checked at the end.
     constexpr std::size_t kMaxDigits = 12;
     Cursor in(text);
     if (!in.take('P')) {
@@ -298,7 +300,8 @@ std::optional<std::uint64_t> parseDuration(std::string_view text) {
         }
         any = true;
     }
-    if (!any || !in.atEnd()) {
+    if (!any || !in.atEnd() ||
+        seconds > (std::numeric_limits<std::uint64_t>::max() - fraction) / kUnitsPerSecond) {
         return std::nullopt;
     }
     return seconds * kUnitsPerSecond + fraction;

@@ -374,6 +374,20 @@ TEST(PackageProperties, SecondSetOffLeavesCategoryAndCompanyAlone) {
     EXPECT_EQ(props[31].text, "会社");
 }
 
+TEST(PackageProperties, OdfCategoryOfAnImportedOoxmlDocumentIsReadAndWrittenWhereItIs) {
+    std::string meta = kOdfMeta;
+    meta.replace(meta.find("\"Category\""), 10, "\"OOXMLCorePropertyCategory\"");
+    const MemoryPackage package = odfPackage(meta);
+    EXPECT_EQ(read(package).at(18).text, "分類");
+    PropertyWriteRequest request;
+    request.fields[9] = {"新", 1};
+    PackageChanges changes;
+    ASSERT_EQ(planPackageWrite(package, request, false, changes), 0);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_TRUE(changes[0].content.find("\"OOXMLCorePropertyCategory\">新<") != std::string::npos);
+    EXPECT_TRUE(changes[0].content.find("\"Category\"") == std::string::npos);
+}
+
 TEST(PackageProperties, DatesMissingOrUnreadableAreNotCreated) {
     std::string core = kOfficeCore;
     const std::string printed = "<cp:lastPrinted>2020-01-02T03:04:05Z</cp:lastPrinted>";
@@ -384,6 +398,13 @@ TEST(PackageProperties, DatesMissingOrUnreadableAreNotCreated) {
     EXPECT_FALSE(props[9].isTime);
     EXPECT_EQ(props[9].text, "soon");
     EXPECT_FALSE(props[8].isTime);  // no app part: no edit time
+
+    // An edit time too long to be held as a file time is shown as its text.
+    std::string app = kOfficeApp;
+    app.replace(app.find("<TotalTime>125<"), 15, "<TotalTime>999999999999<");
+    const DocProperties longEdit = read(ooxmlPackage(kOfficeCore, app));
+    EXPECT_FALSE(longEdit.at(8).isTime);
+    EXPECT_EQ(longEdit.at(8).text, "999999999999");
 
     PropertyWriteRequest request;
     request.writeDocSummary = false;

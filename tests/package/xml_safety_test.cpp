@@ -48,6 +48,16 @@ const struct {
     {"unterminated comment", kCoreOpen + "<!-- " + kCoreClose},
     {"white space only", "\n"},
     {"wrong root", "<coreProperties/>"},
+    {"namespace flood",
+     [] {
+         std::string declarations;
+         for (int i = 0; i < 1001; ++i) {
+             declarations += " xmlns:p" + std::to_string(i) + "=\"u\"";
+         }
+         return "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+                "metadata/core-properties\"" +
+                declarations + "/>";
+     }()},
 };
 
 TEST(PackageXmlSafety, HostilePartsAreRefusedWithTheirCodes) {
@@ -160,6 +170,8 @@ TEST(PackageXmlTime, DateTimesAndDurationsParseOrAreRefused) {
         {"-PT1H", std::nullopt, nullptr},
         {"PT1H2S3M", std::nullopt, nullptr},
         {"PT9999999999999H", std::nullopt, nullptr},
+        {"P999999999999D", std::nullopt, nullptr},  // more than 2^64 units
+        {"P21350398D", 21350398ULL * 86400, "P21350398D"},
     };
     for (const auto& d : durations) {
         SCOPED_TRACE(d.text);
