@@ -11,6 +11,7 @@
 #include "package/zip_package.h"
 #include "props/property_access.h"
 #include "storage/memory_device.h"
+#include "support/temp_folder.h"
 #include "zip_builder.h"
 
 namespace {
@@ -18,15 +19,8 @@ namespace {
 using namespace quorvel;
 using package::testing::BuiltEntry;
 
-// Removes the sample documents when the benchmark ends.
-struct SampleFiles {
-    ~SampleFiles() {
-        for (const std::string& path : paths) {
-            std::filesystem::remove(path);
-        }
-    }
-    std::vector<std::string> paths;
-} samples;
+// Holds the sample documents; removed when the benchmark ends.
+const test::TempFolder samples;
 
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -35,10 +29,7 @@ std::string fileText(const std::string& path) {
 
 // A real presentation's parts plus stored media of mediaBytes, in pictures of 1 MB at most.
 std::string samplePresentation(std::int64_t mediaBytes) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("quorvel_bench_" + std::to_string(::getpid()) +
-                                                   "_" + std::to_string(mediaBytes) + ".pptx"))
-            .string();
+    const std::string path = samples / (std::to_string(mediaBytes) + ".pptx");
     if (std::filesystem::exists(path)) {
         return path;
     }
@@ -67,7 +58,6 @@ std::string samplePresentation(std::int64_t mediaBytes) {
         entries.push_back({"ppt/media/image" + std::to_string(i) + ".png", picture, false});
     }
     std::ofstream(path, std::ios::binary) << package::testing::buildZip(entries).bytes;
-    samples.paths.push_back(path);
     return path;
 }
 
