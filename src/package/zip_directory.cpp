@@ -135,35 +135,51 @@ std::string withoutExtraBlock(std::string_view extra, std::uint16_t id) {
     return kept;
 }
 
+namespace {
+
+// Reads the end record at the start of bytes; false when it is none or its comment does not
+// fit (exact: does not end where bytes end).
+bool readEndRecordAt(std::span<const std::byte> bytes, bool exact, ZipEnd& end, bool& oneDisk) {
+    ByteCursor cursor(bytes);
+    if (cursor.u32() != kEndRecordSignature) {
+        return false;
+    }
+    const std::uint16_t disk = cursor.u16();
+    const std::uint16_t centralDisk = cursor.u16();
+    const std::uint16_t entriesOnDisk = cursor.u16();
+    const std::uint16_t entriesTotal = cursor.u16();
+    const std::uint32_t centralSize = cursor.u32();
+    const std::uint32_t centralOffset = cursor.u32();
+    const std::uint16_t commentSize = cursor.u16();
+    if (cursor.failed() || commentSize > cursor.remaining() ||
+        (exact && commentSize != cursor.remaining())) {
+        return false;
+    }
+    end.comment = cursor.text(commentSize);
+    end.entryCount = entriesTotal;
+    end.centralSize = centralSize;
+    end.centralOffset = centralOffset;
+    end.needsZip64 = entriesTotal == kMax16 || centralSize == kMax32 || centralOffset == kMax32;
+    oneDisk = (disk == 0 && centralDisk == 0 && entriesOnDisk == entriesTotal) || end.needsZip64;
+    return true;
+}
+
+}  // namespace
+
 ZipStatus parseEndRecord(std::span<const std::byte> tail, std::uint64_t tailOffset, ZipEnd& end) {
     if (tail.size() < kEndRecordSize) {
         return ZipStatus::Damaged;
     }
-    // The last signature whose comment fits is the record; a comment may hold the signature.
-    for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
-        ByteCursor cursor(tail.subspan(at));
-        if (cursor.u32() != kEndRecordSignature) {
-            continue;
+    // A comment may hold the signature: first the record whose comment ends the file, as
+    // every writer puts it, then the last one whose comment fits.
+    for (const bool exact : {true, false}) {
+        for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
+            bool oneDisk = false;
+            if (readEndRecordAt(tail.subspan(at), exact, end, oneDisk)) {
+                end.recordOffset = tailOffset + at;
+                return oneDisk ? ZipStatus::Ok : ZipStatus::Damaged;
+            }
         }
-        const std::uint16_t disk = cursor.u16();
-        const std::uint16_t centralDisk = cursor.u16();
-        const std::uint16_t entriesOnDisk = cursor.u16();
-        const std::uint16_t entriesTotal = cursor.u16();
-        const std::uint32_t centralSize = cursor.u32();
-        const std::uint32_t centralOffset = cursor.u32();
-        const std::uint16_t commentSize = cursor.u16();
-        if (commentSize > cursor.remaining()) {
-            continue;
-        }
-        end.comment = cursor.text(commentSize);
-        end.recordOffset = tailOffset + at;
-        end.entryCount = entriesTotal;
-        end.centralSize = centralSize;
-        end.centralOffset = centralOffset;
-        end.needsZip64 = entriesTotal == kMax16 || centralSize == kMax32 || centralOffset == kMax32;
-        const bool oneDisk =
-            (disk == 0 && centralDisk == 0 && entriesOnDisk == entriesTotal) || end.needsZip64;
-        return oneDisk ? ZipStatus::Ok : ZipStatus::Damaged;
     }
     return ZipStatus::Damaged;
 }

@@ -38,11 +38,16 @@ TEST(ZipPackageTest, ReadsEntriesHoweverTheyAreStored) {
 }
 
 TEST(ZipPackageTest, FindsTheEndRecordBehindAComment) {
-    // The comment holds an end-record signature that must not be taken for the record.
-    const std::string comment = std::string("PK\x05\x06", 4) + "trailing words";
-    const OpenedZip zip(buildZip({{"a.xml", "alpha"}}, false, comment).bytes);
-    ASSERT_EQ(zip.status, ZipStatus::Ok);
-    EXPECT_EQ(zip.package->directory().comment, comment);
+    // Comments that hold an end-record signature, which must not be taken for the record.
+    const std::string fits = std::string("PK\x05\x06", 4) + std::string(16, '\0') +
+                             std::string("\x05\x00", 2) + "abcdefgh";
+    for (const std::string& comment :
+         {std::string("PK\x05\x06", 4) + "trailing words", fits, "plain words" + fits}) {
+        const OpenedZip zip(buildZip({{"a.xml", "alpha"}}, false, comment).bytes);
+        ASSERT_EQ(zip.status, ZipStatus::Ok);
+        EXPECT_EQ(zip.package->directory().comment, comment);
+        EXPECT_EQ(zip.package->entryNames(), std::vector<std::string>{"a.xml"});
+    }
 }
 
 TEST(ZipPackageTest, RefusesFilesThatAreNoZip) {
