@@ -13,8 +13,9 @@ namespace {
 
 using namespace zip;
 
-// A central directory larger than this is not an office document's; refused before reading.
-constexpr std::uint64_t kMaxCentralDirectory = 64u << 20;
+// A central directory larger than this is not an office document's (65,535 entries take
+// about 5 MB); refused before reading, as it is parsed in memory.
+constexpr std::uint64_t kMaxCentralDirectory = 16u << 20;
 
 // Calls visit(id, data) for each well-formed extra block, stopping at a damaged one.
 template <typename Visit>

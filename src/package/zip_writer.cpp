@@ -49,9 +49,8 @@ bool fits32(std::uint64_t value) {
     return value < kMax32;
 }
 
-std::string localRecord(const ZipEntry& entry, std::string_view extra) {
-    std::string record;
-    putU32(record, kLocalHeaderSignature);
+// The fields a local and a central header share, from "version needed" to the sizes.
+void putSharedFields(std::string& record, const ZipEntry& entry) {
     putU16(record, entry.versionNeeded);
     putU16(record, entry.flags);
     putU16(record, entry.method);
@@ -60,6 +59,12 @@ std::string localRecord(const ZipEntry& entry, std::string_view extra) {
     putU32(record, entry.crc32);
     putU32(record, static_cast<std::uint32_t>(entry.compressedSize));
     putU32(record, static_cast<std::uint32_t>(entry.uncompressedSize));
+}
+
+std::string localRecord(const ZipEntry& entry, std::string_view extra) {
+    std::string record;
+    putU32(record, kLocalHeaderSignature);
+    putSharedFields(record, entry);
     putU16(record, static_cast<std::uint16_t>(entry.name.size()));
     putU16(record, static_cast<std::uint16_t>(extra.size()));
     return record + entry.name + std::string(extra);
@@ -69,14 +74,7 @@ std::string centralRecord(const ZipEntry& entry) {
     std::string record;
     putU32(record, kCentralHeaderSignature);
     putU16(record, entry.versionMadeBy);
-    putU16(record, entry.versionNeeded);
-    putU16(record, entry.flags);
-    putU16(record, entry.method);
-    putU16(record, entry.modTime);
-    putU16(record, entry.modDate);
-    putU32(record, entry.crc32);
-    putU32(record, static_cast<std::uint32_t>(entry.compressedSize));
-    putU32(record, static_cast<std::uint32_t>(entry.uncompressedSize));
+    putSharedFields(record, entry);
     putU16(record, static_cast<std::uint16_t>(entry.name.size()));
     putU16(record, static_cast<std::uint16_t>(entry.extra.size()));
     putU16(record, static_cast<std::uint16_t>(entry.comment.size()));

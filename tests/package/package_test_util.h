@@ -1,8 +1,11 @@
 #pragma once
 
-#include <cstring>
+#include <gtest/gtest.h>
+#include <zip.h>
+
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,9 +17,8 @@
 namespace quorvel::package::testing {
 
 inline std::vector<std::byte> toBytes(const std::string& text) {
-    std::vector<std::byte> bytes(text.size());
-    std::memcpy(bytes.data(), text.data(), text.size());
-    return bytes;
+    const auto* begin = reinterpret_cast<const std::byte*>(text.data());
+    return {begin, begin + text.size()};
 }
 
 // A ZIP held in memory with its package opened over it.
@@ -60,6 +62,48 @@ class StoppingSink : public PackageSink {
     int m_left;
     int& m_calls;
 };
+
+// An entry's stored bytes, as they lie in the file.
+inline std::string storedBytes(const ZipPackage& package, const std::string& name) {
+    for (const ZipEntry& entry : package.directory().entries) {
+        LocalEntry local;
+        if (entry.name == name && package.locate(entry, local)) {
+            std::string data(entry.compressedSize, '\0');
+            package.device().readAt(local.dataOffset,
+                                    std::as_writable_bytes(std::span(data.data(), data.size())));
+            return data;
+        }
+    }
+    return "(missing)";
+}
+
+// Every entry as libzip reads it, with its consistency checks on.
+inline std::map<std::string, std::string> readWithLibzip(const std::string& bytes) {
+    std::map<std::string, std::string> entries;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive == nullptr) {
+        zip_source_free(source);
+        ADD_FAILURE() << "libzip: " << zip_error_strerror(&error);
+        return entries;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
+        std::string data(stat.size, '\0');
+        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+        const zip_int64_t read = file ? zip_fread(file, data.data(), data.size()) : -1;
+        EXPECT_EQ(read, static_cast<zip_int64_t>(stat.size)) << stat.name;
+        if (file) {
+            zip_fclose(file);
+        }
+        entries[stat.name] = data;
+    }
+    zip_discard(archive);
+    return entries;
+}
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <zip.h>
-
-#include <map>
 
 #include "package/zip_format.h"
 #include "package_test_util.h"
@@ -11,48 +8,6 @@ namespace quorvel::package::testing {
 namespace {
 
 constexpr std::size_t kCap = 16u << 20;
-
-// An entry's stored bytes, as they lie in the file.
-std::string storedBytes(const ZipPackage& package, const std::string& name) {
-    for (const ZipEntry& entry : package.directory().entries) {
-        LocalEntry local;
-        if (entry.name == name && package.locate(entry, local)) {
-            std::string data(entry.compressedSize, '\0');
-            package.device().readAt(local.dataOffset,
-                                    std::as_writable_bytes(std::span(data.data(), data.size())));
-            return data;
-        }
-    }
-    return "(missing)";
-}
-
-// Every entry as libzip reads it, with its consistency checks on.
-std::map<std::string, std::string> readWithLibzip(const std::string& bytes) {
-    std::map<std::string, std::string> entries;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (archive == nullptr) {
-        zip_source_free(source);
-        ADD_FAILURE() << "libzip: " << zip_error_strerror(&error);
-        return entries;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
-        std::string data(stat.size, '\0');
-        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
-        const zip_int64_t read = file ? zip_fread(file, data.data(), data.size()) : -1;
-        EXPECT_EQ(read, static_cast<zip_int64_t>(stat.size)) << stat.name;
-        if (file) {
-            zip_fclose(file);
-        }
-        entries[stat.name] = data;
-    }
-    zip_discard(archive);
-    return entries;
-}
 
 const std::vector<BuiltEntry> kSource = {
     {"mimetype", "application/vnd.oasis.opendocument.text", false},
