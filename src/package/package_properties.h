@@ -19,6 +19,8 @@ props::MessageCode readPackageProperties(const PackageReader& package, props::Do
 // The parts a write request changes (new content, or new parts with their content
 // type/relationship when createMissing), empty when nothing changes; codes 106/109 missing
 // part, 108/111 text that cannot be stored or part that cannot be rewritten.
+// As for compound documents, a failure of the first set (106 to 108) leaves changes
+// empty, while one of the second set (109 to 111) keeps the first set's changes.
 props::MessageCode planPackageWrite(const PackageReader& package,
                                     const props::PropertyWriteRequest& request, bool createMissing,
                                     PackageChanges& changes);
