@@ -13,6 +13,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
     # Seeds: the project's samples, and the sample corpus where it lies beside the project.
     cp tests/data/*.doc tests/data/*.xls "$corpus"
     find ../shared/corpus -type f ! -name '*.tsv' ! -name '*.md' -size -2M -exec cp {} "$corpus" \; 2>/dev/null || true
+    find tests/data -type f ! -name "*.md" -exec cp {} "$corpus" \;
     "$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$corpus"
     rm -rf "$corpus"
 done

@@ -20,6 +20,8 @@ constexpr std::array<const char*, kFileKindFilterCount> kEntries = {
     "一太郎/EXCEL/PowerPoint File(*jtd;*.xls;*.ppt;)|*jtd;*.xls;*.ppt",
     "WORD/EXCEL/一太郎 File(*.doc;*.xls;*.jtd;)|*.doc;*.xls;*.jtd",
     "WORD/EXCEL/PowerPoint/一太郎 File(*.doc;*.xls;*.ppt;*.jtd;)|*.doc;*.xls;*.ppt;*.jtd",
+    "WORD/EXCEL/PowerPoint File(*.docx;*.xlsx;*.pptx;)|*.docx;*.xlsx;*.pptx",
+    "OpenDocument File(*.odt;*.ods;*.odp;)|*.odt;*.ods;*.odp",
     "All Files (*.*)|*.*",
 };
 

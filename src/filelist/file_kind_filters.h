@@ -6,7 +6,7 @@
 
 namespace quorvel::filelist {
 
-inline constexpr std::size_t kFileKindFilterCount = 15;
+inline constexpr std::size_t kFileKindFilterCount = 17;
 
 // The file dialog's filter entries, each "description|patterns".
 using FileKindFilterTable = std::array<QString, kFileKindFilterCount>;

@@ -9,8 +9,7 @@ void MemoryPackage::add(std::string name, std::string content) {
     m_entries[std::move(name)] = std::move(content);
 }
 
-EntryRead MemoryPackage::read(std::string_view name, std::string& out,
-                              std::size_t maxBytes) const {
+EntryRead MemoryPackage::read(std::string_view name, std::string& out, std::size_t maxBytes) const {
     const auto found = m_entries.find(name);
     if (found == m_entries.end()) {
         return EntryRead::Missing;

@@ -19,8 +19,7 @@ class PackageReader {
     // Entry names in the order of the package's central directory.
     virtual const std::vector<std::string>& entryNames() const = 0;
     // The uncompressed bytes of an entry; TooLarge when it holds more than maxBytes.
-    virtual EntryRead read(std::string_view name, std::string& out,
-                           std::size_t maxBytes) const = 0;
+    virtual EntryRead read(std::string_view name, std::string& out, std::size_t maxBytes) const = 0;
 };
 
 // One part a write puts into the package: new content of an existing entry, or a new

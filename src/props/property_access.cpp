@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "package/package_access.h"
 #include "props/document_properties.h"
 #include "props/property_format.h"
 #include "props/property_set.h"
@@ -159,9 +160,11 @@ MessageCode writeSet(CompoundFile& file, const SetKind& kind, const PropertyWrit
     return kSuccess;
 }
 
-// Opens the document at path read-write under its lock and runs one operation on it.
-template <typename Operation>
-MessageCode withDocument(const std::string& path, Operation operation) {
+// Opens the document at path read-write under its lock and runs the operation of its
+// container: a ZIP package (found from the first bytes) or a compound file.
+template <typename CompoundOperation, typename PackageOperation>
+MessageCode withDocument(const std::string& path, CompoundOperation onCompound,
+                         PackageOperation onPackage) {
     std::unique_ptr<storage::FileDevice> device;
     switch (storage::FileDevice::open(path, device)) {
         case Status::Ok:
@@ -171,9 +174,12 @@ MessageCode withDocument(const std::string& path, Operation operation) {
         default:
             return kCannotOpenDocument;
     }
+    if (package::startsAsPackage(*device)) {
+        return onPackage(*device);
+    }
     std::unique_ptr<CompoundFile> file;
     const MessageCode opened = openCompoundFile(*device, file);
-    return opened == kSuccess ? operation(*file) : opened;
+    return opened == kSuccess ? onCompound(*file) : opened;
 }
 
 }  // namespace
@@ -223,13 +229,20 @@ MessageCode writeDocProperties(CompoundFile& file, const PropertyWriteRequest& r
 
 MessageCode ReadDocProperties(const std::string& path, DocProperties& props) {
     props.clear();
-    return withDocument(path, [&](CompoundFile& file) { return readDocProperties(file, props); });
+    return withDocument(
+        path, [&](CompoundFile& file) { return readDocProperties(file, props); },
+        [&](storage::BlockDevice& device) { return package::readPackageDocument(device, props); });
 }
 
 MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {
-    return withDocument(path, [&](CompoundFile& file) {
-        return writeDocProperties(file, request, ForceGenerationProperty);
-    });
+    return withDocument(
+        path,
+        [&](CompoundFile& file) {
+            return writeDocProperties(file, request, ForceGenerationProperty);
+        },
+        [&](storage::BlockDevice& device) {
+            return package::writePackageDocument(path, device, request, ForceGenerationProperty);
+        });
 }
 
 }  // namespace quorvel::props

@@ -11,8 +11,9 @@ namespace quorvel::props {
 // toggled by the menu, saved at closing.
 extern bool ForceGenerationProperty;
 
-// Reads both property sets of the compound document at path (UTF-8). Empties props
-// first; on success props holds 18 or 33 entries.
+// Reads the properties of the document at path (UTF-8): both property sets of a compound
+// document, or the property parts of an office ZIP package. Empties props first; on
+// success props holds 18 or 33 entries.
 MessageCode ReadDocProperties(const std::string& path, DocProperties& props);
 
 // Writes what the request marks; every other property keeps its value and type.

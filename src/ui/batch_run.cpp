@@ -71,7 +71,8 @@ BatchChangeRun::Flow BatchChangeRun::processFile(const std::string& path) {
         setTimeStamps(path, m_workingTimes, true);
         stepFileTimes();
     } else if (mode == TimeStampMode::KeepTimeStamps) {
-        // Writing in place never changes the creation time; only the other two are put back.
+        // Only access and modification are put back: a compound document is written in place
+        // and keeps its creation time; a rewritten package is a new file created now.
         setTimeStamps(path, {0, saved.accessed, saved.modified}, false);
     }
     return Flow::GoOn;

@@ -109,6 +109,8 @@ constexpr const char* kFileKindPatterns[] = {
     "*jtd;*.xls;*.ppt",
     "*.doc;*.jtd;*.ppt",
     "*.doc;*.xls;*.ppt;*.jtd",
+    "*.docx;*.xlsx;*.pptx",
+    "*.odt;*.ods;*.odp",
     "*.*",
 };
 

@@ -106,13 +106,14 @@ TEST_F(FolderWalk, SubfolderFilesComeFirstAndEveryFolderIsEnteredOnce) {
 TEST(FileKindFilters, RememberedEntrySwapsToTheFront) {
     const FileKindFilterTable plain = buildFileKindFilters({});
     EXPECT_EQ(plain[0], QStringLiteral("WORD File(*.doc)|*.doc"));
-    EXPECT_EQ(plain[14], QStringLiteral("All Files (*.*)|*.*"));
+    constexpr std::size_t last = kFileKindFilterCount - 1;
+    EXPECT_EQ(plain[last], QStringLiteral("All Files (*.*)|*.*"));
     EXPECT_EQ(buildFileKindFilters(QStringLiteral("no such entry")), plain);
 
     const FileKindFilterTable swapped = buildFileKindFilters(QStringLiteral("all files (*.*)|*.*"));
-    EXPECT_EQ(swapped[0], plain[14]);
-    EXPECT_EQ(swapped[14], plain[0]);
-    for (std::size_t i = 1; i < 14; ++i) {
+    EXPECT_EQ(swapped[0], plain[last]);
+    EXPECT_EQ(swapped[last], plain[0]);
+    for (std::size_t i = 1; i < last; ++i) {
         EXPECT_EQ(swapped[i], plain[i]);
     }
 }
@@ -120,12 +121,16 @@ TEST(FileKindFilters, RememberedEntrySwapsToTheFront) {
 TEST(FileKindFilters, QtNameFiltersCarryTheRealPatterns) {
     const FileKindFilterTable table = buildFileKindFilters({});
     const QStringList filters = toQtNameFilters(table);
-    ASSERT_EQ(filters.size(), 15);
+    ASSERT_EQ(filters.size(), 17);
     EXPECT_EQ(filters[0], QStringLiteral("WORD File(*.doc) (*.doc)"));
     EXPECT_EQ(filters[1], QStringLiteral("EXCEL File(*.xls;) (*.xls)"));
     EXPECT_EQ(filters[11],
               QStringLiteral("一太郎/EXCEL/PowerPoint File(*jtd;*.xls;*.ppt;) (*jtd *.xls *.ppt)"));
-    EXPECT_EQ(filters[14], QStringLiteral("All Files (*.*) (*)"));
+    EXPECT_EQ(filters[14], QStringLiteral("WORD/EXCEL/PowerPoint File(*.docx;*.xlsx;*.pptx;) "
+                                          "(*.docx *.xlsx *.pptx)"));
+    EXPECT_EQ(filters[15],
+              QStringLiteral("OpenDocument File(*.odt;*.ods;*.odp;) (*.odt *.ods *.odp)"));
+    EXPECT_EQ(filters[16], QStringLiteral("All Files (*.*) (*)"));
 }
 
 }  // namespace

@@ -206,7 +206,9 @@ TEST_F(MainDialog, FirstStartUsesTheDefaults) {
     EXPECT_TRUE(dlg.control<QCheckBox>(1007)->isChecked());
     EXPECT_EQ(dlg.control<QComboBox>(1019)->currentText(),
               QStringLiteral("*.doc;*.xls;*.ppt;*.jtd"));
-    EXPECT_EQ(dlg.control<QComboBox>(1019)->count(), 16);
+    EXPECT_EQ(dlg.control<QComboBox>(1019)->count(), 18);
+    EXPECT_EQ(dlg.control<QComboBox>(1019)->findText(QStringLiteral("*.docx;*.xlsx;*.pptx")), 15);
+    EXPECT_EQ(dlg.control<QComboBox>(1019)->itemText(17), QStringLiteral("*.*"));
     EXPECT_FALSE(dlg.control<QAction>(32783)->isChecked());
     EXPECT_FALSE(props::ForceGenerationProperty);
     EXPECT_TRUE(dlg.control<QRadioButton>(1078)->isChecked());

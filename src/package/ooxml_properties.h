@@ -1,0 +1,22 @@
+#pragma once
+
+#include "package/package_reader.h"
+#include "props/message_code.h"
+#include "props/property_record.h"
+
+namespace quorvel::package {
+
+// Office Open XML keeps the properties in the core part (Dublin Core: title ... dates,
+// category) and the extended "app" part (template, application, edit time in minutes,
+// counts, company), both found through the package relationships. The record has 33
+// entries when the app part is readable, else 18; category then goes with the app part.
+// Writing follows the two sets: the core part is the first (106/107/108), the app part
+// the second (109/110/111), which writeDocSummary turns on. Template and application
+// name belong to the first set but live in the app part: ticked, they need it as well.
+// Dates are written in UTC, whole seconds; the edit time in whole minutes.
+props::MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props);
+props::MessageCode planOoxmlWrite(const PackageReader& package,
+                                  const props::PropertyWriteRequest& request, bool createMissing,
+                                  PackageChanges& changes);
+
+}  // namespace quorvel::package
