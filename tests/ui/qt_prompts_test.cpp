@@ -134,7 +134,7 @@ TEST_F(RealFileDialog, TheChosenFilterIsStoredAndOfferedFirstNextTime) {
 
     // The last entry's description holds parentheses of its own.
     actOnNextModal(std::function<void(QFileDialog&)>([&](QFileDialog& dialog) {
-        chooseFilter(dialog, 14);
+        chooseFilter(dialog, static_cast<int>(dialog.nameFilters().size()) - 1);
         dialog.selectFile(sheet);
         QMetaObject::invokeMethod(&dialog, "accept");
     }));
