@@ -6,6 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 #include "storage/block_cache.h"
 
@@ -80,10 +85,63 @@ class DescriptorDevice final : public BlockDevice {
     std::uint64_t m_size;
 };
 
+// The files that FileDevices of this process hold, by device and inode. Reads on several
+// threads may meet on one file (listed twice, or under two names): the later one waits for
+// the earlier one to end, as in a loop, instead of failing on its lock. On one thread a
+// second open is refused like any other holder's.
+class HeldFiles {
+  public:
+    using Key = std::pair<dev_t, ino_t>;
+
+    // False when this thread holds the file already. Otherwise waits until no other thread
+    // does and takes it; `waited` tells whether it had to wait.
+    bool take(Key key, bool& waited) {
+        std::unique_lock lock(m_mutex);
+        waited = false;
+        for (auto held = m_holders.find(key); held != m_holders.end(); held = m_holders.find(key)) {
+            if (held->second == std::this_thread::get_id()) {
+                return false;
+            }
+            waited = true;
+            m_released.wait(lock);
+        }
+        m_holders.emplace(key, std::this_thread::get_id());
+        return true;
+    }
+    void release(Key key) {
+        const std::lock_guard lock(m_mutex);
+        m_holders.erase(key);
+        m_released.notify_all();
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    std::map<Key, std::thread::id> m_holders;
+};
+
+HeldFiles& heldFiles() {
+    static HeldFiles files;
+    return files;
+}
+
+// Gives a file taken from heldFiles() back when it goes.
+class HeldFile {
+  public:
+    explicit HeldFile(HeldFiles::Key key) : m_key(key) {}
+    ~HeldFile() { heldFiles().release(m_key); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+  private:
+    HeldFiles::Key m_key;
+};
+
 }  // namespace
 
 struct FileDevice::Impl {
-    Impl(int fd, std::uint64_t size) : file(fd, size), cache(file) {}
+    Impl(HeldFiles::Key key, int fd, std::uint64_t size) : held(key), file(fd, size), cache(file) {}
+    HeldFile held;  // released after the file is closed
     DescriptorDevice file;
     BlockCache cache;
 };
@@ -101,11 +159,23 @@ Status FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& ou
         ::close(fd);
         return Status::IoError;
     }
-    if (!lockWholeFile(fd) || officeLockFileExists(path)) {
+    const HeldFiles::Key key{st.st_dev, st.st_ino};
+    bool waited = false;
+    if (!heldFiles().take(key, waited)) {
         ::close(fd);
         return Status::Locked;
     }
-    out.reset(new FileDevice(std::make_unique<Impl>(fd, static_cast<std::uint64_t>(st.st_size))));
+    // The thread that held the file until now may have changed its size.
+    if (waited && ::fstat(fd, &st) != 0) {
+        ::close(fd);
+        heldFiles().release(key);
+        return Status::IoError;
+    }
+    auto impl = std::make_unique<Impl>(key, fd, static_cast<std::uint64_t>(st.st_size));
+    if (!lockWholeFile(fd) || officeLockFileExists(path)) {
+        return Status::Locked;
+    }
+    out.reset(new FileDevice(std::move(impl)));
     return Status::Ok;
 }
 
