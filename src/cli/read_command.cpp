@@ -1,5 +1,4 @@
 #include <array>
-#include <sstream>
 #include <string_view>
 
 #include "cli/cli_text.h"
@@ -55,31 +54,40 @@ std::string_view caption(std::size_t index) {
     return kCaptions[index];
 }
 
-void printPlain(const std::string& path, props::MessageCode code, const props::DocProperties& props,
-                std::ostream& out) {
-    out << path << ": " << outcomeText(code) << '\n';
+// The lines that show one file, as the dialog's fields show it.
+std::string plainText(const std::string& path, props::MessageCode code,
+                      const props::DocProperties& props) {
+    std::string out = path + ": " + outcomeText(code) + '\n';
     for (std::size_t index : props::kDisplayOrder) {
-        out << "  " << caption(index) << ": ";
+        out += "  ";
+        out += caption(index);
+        out += ": ";
         if (index < props.size()) {
             const props::PropertyEntry& entry = props[index];
             const bool isDate = index >= props::kFirstDateIndex &&
                                 index < props::kFirstDateIndex + props::kDateCount;
-            out << (isDate ? (entry.isTime ? localTimeText(entry.time) : "") : entry.text);
+            out += isDate ? (entry.isTime ? localTimeText(entry.time) : "") : entry.text;
         }
-        out << '\n';
+        out += '\n';
     }
+    return out;
 }
 
-void printJson(const std::string& path, props::MessageCode code, const props::DocProperties& props,
-               std::ostream& out) {
-    out << R"({"path":")" << jsonEscaped(path) << R"(","code":)" << static_cast<int>(code)
-        << R"(,"message":")" << jsonEscaped(props::messageCodeText(code)) << R"(","entries":[)";
+// One file as one JSON object on one line.
+std::string jsonText(const std::string& path, props::MessageCode code,
+                     const props::DocProperties& props) {
+    std::string out = R"({"path":")" + jsonEscaped(path) + R"(","code":)" +
+                      std::to_string(static_cast<int>(code)) + R"(,"message":")" +
+                      jsonEscaped(props::messageCodeText(code)) + R"(","entries":[)";
     for (std::size_t i = 0; i < props.size(); ++i) {
-        out << (i == 0 ? "" : ",") << R"({"text":")" << jsonEscaped(props[i].text)
-            << R"(","isTime":)" << (props[i].isTime ? "true" : "false") << R"(,"time":)"
-            << props[i].time << '}';
+        out += i == 0 ? R"({"text":")" : R"(,{"text":")";
+        out += jsonEscaped(props[i].text);
+        out += props[i].isTime ? R"(","isTime":true,"time":)" : R"(","isTime":false,"time":)";
+        out += std::to_string(props[i].time);
+        out += '}';
     }
-    out << "]}\n";
+    out += "]}\n";
+    return out;
 }
 
 // One file's outcome and the lines that show it.
@@ -121,18 +129,14 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << "quorvel-cli read: no file given\n" << kUsage;
         return kExitUsage;
     }
-    const auto print = json ? printJson : printPlain;
+    const auto show = json ? jsonText : plainText;
     int status = kExitOk;
     platform::runInOrder(
         files.size(), jobs,
         [&](std::size_t i) {
             props::DocProperties props;
-            FileOutcome outcome;
-            outcome.code = props::ReadDocProperties(files[i], props);
-            std::ostringstream text;
-            print(files[i], outcome.code, props, text);
-            outcome.text = std::move(text).str();
-            return outcome;
+            const props::MessageCode code = props::ReadDocProperties(files[i], props);
+            return FileOutcome{code, show(files[i], code, props)};
         },
         [&](std::size_t, FileOutcome outcome) {
             out << outcome.text;

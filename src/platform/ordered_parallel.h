@@ -44,7 +44,10 @@ class OrderedResults {
     void put(std::size_t index, Slot slot) {
         const std::lock_guard lock(m_mutex);
         m_slots[index % m_slots.size()] = std::move(slot);
-        m_filled.notify_one();
+        // The taker only ever waits for the item after the one it took last.
+        if (index == m_taken) {
+            m_filled.notify_one();
+        }
     }
     // Waits for item `index`, the one after the item taken last.
     Slot take(std::size_t index) {
