@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -18,6 +19,15 @@
 namespace quorvel::bench {
 
 namespace fs = std::filesystem;
+
+// prefix, number, suffix: appended one by one, which GCC 12's -O3 warnings accept.
+inline std::string numbered(std::string_view prefix, std::size_t number,
+                            std::string_view suffix = {}) {
+    std::string text(prefix);
+    text += std::to_string(number);
+    text += suffix;
+    return text;
+}
 
 // The corpus's .doc, .xls and .ppt files that its manifest marks as readable compound files;
 // none when there is no corpus beside the repository (a lone clone).
@@ -47,7 +57,7 @@ inline std::vector<fs::path> readableCorpusFiles() {
 // page 932, beside a body of `bodyBytes`.
 inline std::vector<std::byte> builtDocument(unsigned number, std::size_t bodyBytes) {
     namespace ps = props::testing;
-    const std::string title = "\x89\x63\x8b\xc6\x95\xf1\x8d\x90 " + std::to_string(number);
+    const std::string title = numbered("\x89\x63\x8b\xc6\x95\xf1\x8d\x90 ", number);
     const ps::Bytes summary = ps::summaryStream({{1, ps::i2(932)},
                                                  {2, ps::string(title)},
                                                  {4, ps::string("Yamada Taro")},
@@ -82,7 +92,7 @@ inline std::vector<std::string> makeDocuments(const fs::path& folder, std::size_
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < count; ++i) {
         const fs::path source = corpus.empty() ? fs::path(".doc") : corpus[i % corpus.size()];
-        const fs::path target = folder / ("d" + std::to_string(i) + source.extension().string());
+        const fs::path target = folder / numbered("d", i, source.extension().string());
         if (corpus.empty()) {
             const std::size_t bodies[] = {20'000, 60'000, 200'000};
             const std::vector<std::byte> bytes =
@@ -114,7 +124,8 @@ class BenchDocuments {
             m_paths.resize(std::min(m_paths.size(), count));
             return;
         }
-        m_folder = fs::temp_directory_path() / ("quorvel-bench-" + std::to_string(::getpid()));
+        m_folder = fs::temp_directory_path() /
+                   numbered("quorvel-bench-", static_cast<std::size_t>(::getpid()));
         m_paths = makeDocuments(m_folder, count);
     }
     ~BenchDocuments() {

@@ -13,7 +13,7 @@
 
 namespace quorvel::platform {
 
-// Threads for reads that mostly wait on the file system: a few per core, at least 8.
+// Threads for reads that mostly wait on the file system: a few per core, at least 16.
 unsigned defaultReadThreads();
 
 namespace detail {
