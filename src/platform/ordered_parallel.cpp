@@ -1,5 +1,7 @@
 #include "platform/ordered_parallel.h"
 
+#include <sys/resource.h>
+
 namespace quorvel::platform {
 
 unsigned defaultReadThreads() {
@@ -11,4 +13,39 @@ unsigned defaultReadThreads() {
     return std::max(kAtLeast, kPerCore * std::thread::hardware_concurrency());
 }
 
+namespace detail {
+
+std::uint64_t GrowingThreads::waitsOfThisThread() {
+    // Voluntary context switches: the thread blocked, in a read or a sleep.
+    rusage usage{};
+    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? static_cast<std::uint64_t>(usage.ru_nvcsw) : 0;
+}
+
+GrowingThreads::GrowingThreads(unsigned limit, std::function<void(GrowingThreads&)> job)
+    : m_limit(limit), m_job(std::move(job)) {
+    const unsigned first = std::min(limit, std::max(2U, std::thread::hardware_concurrency()));
+    for (unsigned i = 0; i < first; ++i) {
+        add();
+    }
+}
+
+GrowingThreads::~GrowingThreads() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_joining = true;
+    }
+    // No thread is added any more: the list stays as it is.
+    for (std::thread& thread : m_threads) {
+        thread.join();
+    }
+}
+
+void GrowingThreads::add() {
+    const std::lock_guard lock(m_mutex);
+    if (!m_joining && m_threads.size() < m_limit) {
+        m_threads.emplace_back([this] { m_job(*this); });
+    }
+}
+
+}  // namespace detail
 }  // namespace quorvel::platform

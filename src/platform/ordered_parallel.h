@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -18,6 +20,33 @@ unsigned defaultReadThreads();
 
 namespace detail {
 
+// The worker threads of one run. It starts with as many as there are cores and adds one, up
+// to `limit`, each time an item had to wait for the system (a read that went to a disk or a
+// network share): reads from a warm cache then stay on few threads, where more would only
+// cost switches and memory, while reads that wait for a share soon overlap up to the limit.
+class GrowingThreads {
+  public:
+    // How many times the calling thread has waited for the system so far.
+    static std::uint64_t waitsOfThisThread();
+
+    // Each thread runs job(*this).
+    GrowingThreads(unsigned limit, std::function<void(GrowingThreads&)> job);
+    // Joins every thread; the job must be ending (the caller stopped it).
+    ~GrowingThreads();
+    GrowingThreads(const GrowingThreads&) = delete;
+    GrowingThreads& operator=(const GrowingThreads&) = delete;
+
+    // Starts one more thread, unless the limit is reached or the threads are being joined.
+    void add();
+
+  private:
+    std::mutex m_mutex;
+    std::vector<std::thread> m_threads;
+    const unsigned m_limit;
+    const std::function<void(GrowingThreads&)> m_job;
+    bool m_joining = false;
+};
+
 // Results of items [0, count) waiting to be taken in index order; workers may run at most
 // `window` items ahead of the taker.
 template <typename Result>
@@ -26,9 +55,14 @@ class OrderedResults {
     struct Slot {
         std::optional<Result> value;
         std::exception_ptr failure;
+        bool filled() const { return value || failure; }
     };
+    // A taker that has to wait is woken once this many items from the next one on are
+    // ready (or all that are left), not for each one: waking it costs more than an item.
+    static constexpr std::size_t kBatch = 16;
 
-    OrderedResults(std::size_t count, std::size_t window) : m_count(count), m_slots(window) {}
+    OrderedResults(std::size_t count, std::size_t window)
+        : m_count(count), m_slots(std::max(window, kBatch)) {}
 
     // The next item to work on; nullopt when none is left or the taker stopped.
     std::optional<std::size_t> claim() {
@@ -44,20 +78,22 @@ class OrderedResults {
     void put(std::size_t index, Slot slot) {
         const std::lock_guard lock(m_mutex);
         m_slots[index % m_slots.size()] = std::move(slot);
-        // The taker only ever waits for the item after the one it took last.
-        if (index == m_taken) {
+        if (index < m_taken + kBatch && batchReady()) {
             m_filled.notify_one();
         }
     }
-    // Waits for item `index`, the one after the item taken last.
+    // Item `index`, the one after the item taken last, once it is there.
     Slot take(std::size_t index) {
         std::unique_lock lock(m_mutex);
         Slot& slot = m_slots[index % m_slots.size()];
-        m_filled.wait(lock, [&] { return slot.value || slot.failure; });
+        if (!slot.filled()) {
+            m_filled.wait(lock, [&] { return batchReady(); });
+        }
         Slot taken = std::move(slot);
         slot = Slot{};
         m_taken = index + 1;
-        m_roomFreed.notify_all();
+        // One more item may be claimed: one waiting worker is enough (stop() wakes them all).
+        m_roomFreed.notify_one();
         return taken;
     }
     void stop() {
@@ -75,11 +111,23 @@ class OrderedResults {
     std::size_t m_next = 0;
     std::size_t m_taken = 0;
     bool m_stopped = false;
+
+    // Under the lock: the next kBatch items (or all that are left) are ready.
+    bool batchReady() const {
+        const std::size_t wanted = std::min(kBatch, m_count - m_taken);
+        for (std::size_t k = 0; k < wanted; ++k) {
+            if (!m_slots[(m_taken + k) % m_slots.size()].filled()) {
+                return false;
+            }
+        }
+        return true;
+    }
 };
 
 }  // namespace detail
 
-// Runs produce(i) for i = 0 .. count - 1 on up to `threads` worker threads and hands each
+// Runs produce(i) for i = 0 .. count - 1 on up to `threads` worker threads (fewer while no
+// item waits for the system, see GrowingThreads) and hands each
 // result to consume(i, result) on the calling thread, strictly in order of i, so that
 // output and questions come in list order while the reads overlap. produce must be safe to
 // run on several threads at once. consume returns false to stop: no further produce
@@ -99,26 +147,28 @@ void runInOrder(std::size_t count, unsigned threads, Produce produce, Consume co
     }
     // Enough results waiting to keep every worker busy while the caller is held up.
     detail::OrderedResults<Result> results(count, std::size_t{16} * threads);
-    std::vector<std::jthread> workers;
-    // Declared after the workers, so that it stops them before they are joined.
-    struct StopAtExit {
-        detail::OrderedResults<Result>& results;
-        ~StopAtExit() { results.stop(); }
-    } stopAtExit{results};
-    const std::size_t workerCount = std::min<std::size_t>(threads, count);
-    for (std::size_t t = 0; t < workerCount; ++t) {
-        workers.emplace_back([&] {
+    detail::GrowingThreads workers(
+        static_cast<unsigned>(std::min<std::size_t>(threads, count)),
+        [&](detail::GrowingThreads& pool) {
             while (const std::optional<std::size_t> index = results.claim()) {
                 typename detail::OrderedResults<Result>::Slot slot;
+                const std::uint64_t waits = detail::GrowingThreads::waitsOfThisThread();
                 try {
                     slot.value.emplace(produce(*index));
                 } catch (...) {
                     slot.failure = std::current_exception();
                 }
+                if (detail::GrowingThreads::waitsOfThisThread() != waits) {
+                    pool.add();
+                }
                 results.put(*index, std::move(slot));
             }
         });
-    }
+    // Declared after the workers, so that it stops them before they are joined.
+    struct StopAtExit {
+        detail::OrderedResults<Result>& results;
+        ~StopAtExit() { results.stop(); }
+    } stopAtExit{results};
     for (std::size_t i = 0; i < count; ++i) {
         auto slot = results.take(i);
         if (slot.failure) {

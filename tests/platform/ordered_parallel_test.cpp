@@ -49,26 +49,47 @@ TEST(OrderedParallel, ResultsArriveInOrderOnTheCallingThreadWhateverOrderTheyFin
     }
 }
 
-TEST(OrderedParallel, ItemsRunAtTheSameTime) {
-    // Each item waits (up to a bound) until every one of the 8 has started: with a thread
-    // per item they all meet; one after another none would.
-    std::mutex mutex;
-    std::condition_variable allStarted;
-    int started = 0;
-    std::vector<bool> met;
-    runInOrder(
-        8, 8,
-        [&](std::size_t) {
-            std::unique_lock lock(mutex);
-            ++started;
-            allStarted.notify_all();
-            return allStarted.wait_for(lock, 10s, [&] { return started == 8; });
-        },
-        [&](std::size_t, bool wasMet) {
-            met.push_back(wasMet);
-            return true;
-        });
-    EXPECT_EQ(met, std::vector<bool>(8, true));
+TEST(OrderedParallel, SlowItemsSpreadOverEveryThreadQuickOnesStayOnFew) {
+    struct Case {
+        std::size_t items;
+        unsigned threads;
+        std::chrono::microseconds wait;  // as a read that waits for a network share
+    };
+    for (const Case c : {Case{120, 8, 3ms}, Case{3000, 64, 0us}}) {
+        // Counted without locks, which could make quick items wait.
+        std::atomic<int> workers = 0;
+        std::atomic<int> running = 0;
+        std::atomic<int> mostAtOnce = 0;
+        runInOrder(
+            c.items, c.threads,
+            [&](std::size_t i) {
+                thread_local bool counted = false;
+                if (!counted) {
+                    counted = true;
+                    ++workers;
+                }
+                const int now = ++running;
+                for (int most = mostAtOnce;
+                     now > most && !mostAtOnce.compare_exchange_weak(most, now);) {
+                }
+                if (c.wait > 0us) {
+                    std::this_thread::sleep_for(c.wait);
+                } else {
+                    // A read from the cache: busy, never blocked, long enough for all to start.
+                    const auto end = std::chrono::steady_clock::now() + 20us;
+                    while (std::chrono::steady_clock::now() < end) {
+                    }
+                }
+                --running;
+                return i;
+            },
+            [](std::size_t, std::size_t) { return true; });
+        if (c.wait > 0us) {
+            EXPECT_EQ(mostAtOnce, 8) << "waiting items";
+        } else {
+            EXPECT_LT(workers, 64) << "quick items";
+        }
+    }
 }
 
 TEST(OrderedParallel, OneThreadIsAPlainLoopOnTheCallingThread) {
