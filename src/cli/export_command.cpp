@@ -16,7 +16,7 @@ constexpr std::string_view kUsage =
     "  writes the properties and time stamps of the files as one CSV file in code page 932,\n"
     "  the layout of the program's own export; files that cannot be read are reported and\n"
     "  left out\n"
-    "  -j N: read N files at once (default: a few per core; 1: one after the other)\n";
+    "  -j N: read up to N files at once (default: a few per core; 1: one after the other)\n";
 
 struct ExportOptions {
     std::string output;

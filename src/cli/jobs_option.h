@@ -4,7 +4,7 @@
 
 namespace quorvel::cli {
 
-// "-j N" of the reading commands: how many files are read at once (1 reads them one after
+// "-j N" of the reading commands: how many files may be read at once (1 reads them one after
 // the other). Results are shown in the order of the command line either way.
 inline constexpr std::string_view kJobsOption = "-j";
 

@@ -13,7 +13,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: quorvel-cli read [--json] [-j N] FILE...\n"
     "  shows the document properties of each file; --json: one JSON object per line;\n"
-    "  -j N: read N files at once (default: a few per core; 1: one after the other)\n";
+    "  -j N: read up to N files at once (default: a few per core; 1: one after the other)\n";
 
 // Captions of the shown rows (the dialog's labels), by catalogue index.
 std::string_view caption(std::size_t index) {
