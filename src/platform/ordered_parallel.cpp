@@ -2,6 +2,8 @@
 
 #include <sys/resource.h>
 
+#include <system_error>
+
 namespace quorvel::platform {
 
 unsigned defaultReadThreads() {
@@ -42,8 +44,17 @@ GrowingThreads::~GrowingThreads() {
 
 void GrowingThreads::add() {
     const std::lock_guard lock(m_mutex);
-    if (!m_joining && m_threads.size() < m_limit) {
+    if (m_joining || m_threads.size() >= m_limit) {
+        return;
+    }
+    try {
         m_threads.emplace_back([this] { m_job(*this); });
+    } catch (const std::system_error&) {
+        // The system refuses more threads: those there are do the work. Without any, the
+        // run cannot start, and the caller learns it.
+        if (m_threads.empty()) {
+            throw;
+        }
     }
 }
 
