@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +22,14 @@ unsigned defaultReadThreads();
 namespace detail {
 
 // The worker threads of one run. It starts with as many as there are cores and adds one, up
-// to `limit`, each time an item had to wait for the system (a read that went to a disk or a
+// to `limit`, each time an item waited long for the system (a read that went to a disk or a
 // network share): reads from a warm cache then stay on few threads, where more would only
 // cost switches and memory, while reads that wait for a share soon overlap up to the limit.
 class GrowingThreads {
   public:
-    // How many times the calling thread has waited for the system so far.
+    // An item that blocked and took longer than this waited for more than a lock.
+    static constexpr std::chrono::microseconds kLongWait{1000};
+    // How many times the calling thread has blocked so far.
     static std::uint64_t waitsOfThisThread();
 
     // Each thread runs job(*this).
@@ -153,12 +156,15 @@ void runInOrder(std::size_t count, unsigned threads, Produce produce, Consume co
             while (const std::optional<std::size_t> index = results.claim()) {
                 typename detail::OrderedResults<Result>::Slot slot;
                 const std::uint64_t waits = detail::GrowingThreads::waitsOfThisThread();
+                const auto started = std::chrono::steady_clock::now();
                 try {
                     slot.value.emplace(produce(*index));
                 } catch (...) {
                     slot.failure = std::current_exception();
                 }
-                if (detail::GrowingThreads::waitsOfThisThread() != waits) {
+                if (std::chrono::steady_clock::now() - started >
+                        detail::GrowingThreads::kLongWait &&
+                    detail::GrowingThreads::waitsOfThisThread() != waits) {
                     pool.add();
                 }
                 results.put(*index, std::move(slot));
