@@ -3,14 +3,17 @@
 
 #include "cli/cli_text.h"
 #include "cli/command.h"
+#include "cli/jobs_option.h"
+#include "platform/ordered_parallel.h"
 #include "props/property_access.h"
 
 namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: quorvel-cli read [--json] FILE...\n"
-    "  shows the document properties of each file; --json: one JSON object per line\n";
+    "usage: quorvel-cli read [--json] [-j N] FILE...\n"
+    "  shows the document properties of each file; --json: one JSON object per line;\n"
+    "  -j N: read up to N files at once (default: a few per core; 1: one after the other)\n";
 
 // Captions of the shown rows (the dialog's labels), by catalogue index.
 std::string_view caption(std::size_t index) {
@@ -51,32 +54,47 @@ std::string_view caption(std::size_t index) {
     return kCaptions[index];
 }
 
-void printPlain(const std::string& path, props::MessageCode code, const props::DocProperties& props,
-                std::ostream& out) {
-    out << path << ": " << outcomeText(code) << '\n';
+// The lines that show one file, as the dialog's fields show it.
+std::string plainText(const std::string& path, props::MessageCode code,
+                      const props::DocProperties& props) {
+    std::string out = path + ": " + outcomeText(code) + '\n';
     for (std::size_t index : props::kDisplayOrder) {
-        out << "  " << caption(index) << ": ";
+        out += "  ";
+        out += caption(index);
+        out += ": ";
         if (index < props.size()) {
             const props::PropertyEntry& entry = props[index];
             const bool isDate = index >= props::kFirstDateIndex &&
                                 index < props::kFirstDateIndex + props::kDateCount;
-            out << (isDate ? (entry.isTime ? localTimeText(entry.time) : "") : entry.text);
+            out += isDate ? (entry.isTime ? localTimeText(entry.time) : "") : entry.text;
         }
-        out << '\n';
+        out += '\n';
     }
+    return out;
 }
 
-void printJson(const std::string& path, props::MessageCode code, const props::DocProperties& props,
-               std::ostream& out) {
-    out << R"({"path":")" << jsonEscaped(path) << R"(","code":)" << static_cast<int>(code)
-        << R"(,"message":")" << jsonEscaped(props::messageCodeText(code)) << R"(","entries":[)";
+// One file as one JSON object on one line.
+std::string jsonText(const std::string& path, props::MessageCode code,
+                     const props::DocProperties& props) {
+    std::string out = R"({"path":")" + jsonEscaped(path) + R"(","code":)" +
+                      std::to_string(static_cast<int>(code)) + R"(,"message":")" +
+                      jsonEscaped(props::messageCodeText(code)) + R"(","entries":[)";
     for (std::size_t i = 0; i < props.size(); ++i) {
-        out << (i == 0 ? "" : ",") << R"({"text":")" << jsonEscaped(props[i].text)
-            << R"(","isTime":)" << (props[i].isTime ? "true" : "false") << R"(,"time":)"
-            << props[i].time << '}';
+        out += i == 0 ? R"({"text":")" : R"(,{"text":")";
+        out += jsonEscaped(props[i].text);
+        out += props[i].isTime ? R"(","isTime":true,"time":)" : R"(","isTime":false,"time":)";
+        out += std::to_string(props[i].time);
+        out += '}';
     }
-    out << "]}\n";
+    out += "]}\n";
+    return out;
 }
+
+// One file's outcome and the lines that show it.
+struct FileOutcome {
+    props::MessageCode code = props::kSuccess;
+    std::string text;
+};
 
 }  // namespace
 
@@ -86,11 +104,18 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
         return kExitOk;
     }
     bool json = false;
+    unsigned jobs = platform::defaultReadThreads();
     std::vector<std::string> files;
     bool options = true;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (options && arg == "--json") {
             json = true;
+        } else if (options && arg == kJobsOption) {
+            if (++i == args.size() || !parseJobs(args[i], jobs)) {
+                err << "quorvel-cli read: -j needs a number from 1 to 1024\n" << kUsage;
+                return kExitUsage;
+            }
         } else if (options && arg == "--") {
             options = false;
         } else if (options && arg.starts_with("--")) {
@@ -104,15 +129,22 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << "quorvel-cli read: no file given\n" << kUsage;
         return kExitUsage;
     }
+    const auto show = json ? jsonText : plainText;
     int status = kExitOk;
-    for (const std::string& path : files) {
-        props::DocProperties props;
-        const props::MessageCode code = props::ReadDocProperties(path, props);
-        (json ? printJson : printPlain)(path, code, props, out);
-        if (code != props::kSuccess) {
-            status = kExitFailed;
-        }
-    }
+    platform::runInOrder(
+        files.size(), jobs,
+        [&](std::size_t i) {
+            props::DocProperties props;
+            const props::MessageCode code = props::ReadDocProperties(files[i], props);
+            return FileOutcome{code, show(files[i], code, props)};
+        },
+        [&](std::size_t, FileOutcome outcome) {
+            out << outcome.text;
+            if (outcome.code != props::kSuccess) {
+                status = kExitFailed;
+            }
+            return true;
+        });
     return status;
 }
 

@@ -5,6 +5,8 @@
 
 #include "export/output_file_dlg.h"
 #include "filelist/file_list_ctrl.h"
+#include "platform/file_status.h"
+#include "platform/ordered_parallel.h"
 #include "props/property_access.h"
 #include "res/string_table.h"
 #include "ui/prompts.h"
@@ -23,35 +25,71 @@ constexpr int kNoReadableFileMessage = 125;
 constexpr int kContinueAfterErrorMessage = 128;
 constexpr int kFolderPaneMessage = 142;
 
+// One row as a worker thread reads it: the file's times, then its properties, the way the
+// status check and the read go when the check has nothing to ask. A read-only file is left
+// to the GUI thread, whose status check asks the user about it.
+struct RowRead {
+    ExportRecord record;
+    quorvel::props::MessageCode code = quorvel::props::kSuccess;
+    bool needsStatusCheck = false;
+};
+
+RowRead readRow(const std::string& path) {
+    RowRead read;
+    read.record.path = path;
+    quorvel::platform::FileStatus status;
+    // A status that cannot be read leaves the times empty; the read reports a missing file.
+    if (quorvel::platform::queryFileStatus(path, status)) {
+        if (status.readOnly) {
+            read.needsStatusCheck = true;
+            return read;
+        }
+        read.record.times = status.times;
+    }
+    read.code = quorvel::props::ReadDocProperties(path, read.record.properties);
+    return read;
+}
+
 // One record per listed row, marked or not, in list order. Rows whose read-only attribute the
 // user keeps, or whose status check failed, are left out without a word; a row that cannot be
-// read is asked about. Nullopt when the user answered No: the export is abandoned.
+// read is asked about. Nullopt when the user answered No: the export is abandoned. The files
+// are read on a pool of threads; every question comes on this thread, in row order.
 std::optional<std::vector<ExportRecord>> collectExportRecords(CQuorvelDlg& dlg) {
+    CFileListCtrl& fileList = dlg.fileList();
+    std::vector<QString> rowPaths;
+    std::vector<std::string> paths;
+    for (int row = 0; row < fileList.topLevelItemCount(); ++row) {
+        rowPaths.push_back(fileList.RowPath(row));
+        paths.push_back(rowPaths.back().toStdString());
+    }
     std::vector<ExportRecord> records;
     std::optional<ErrorPromptResult> lastAnswer;
-    CFileListCtrl& fileList = dlg.fileList();
-    for (int row = 0; row < fileList.topLevelItemCount(); ++row) {
-        ExportRecord record;
-        record.path = fileList.RowPath(row).toStdString();
-        if (dlg.CheckFileStatus(record.path, false, &record.times) != 0) {
-            continue;
-        }
-        const quorvel::props::MessageCode code =
-            quorvel::props::ReadDocProperties(record.path, record.properties);
-        if (code == quorvel::props::kSuccess) {
-            records.push_back(std::move(record));
-            continue;
-        }
-        if (lastAnswer == ErrorPromptResult::YesToAll) {
-            continue;
-        }
-        lastAnswer = dlg.prompts().errorPrompt(
-            &dlg,
-            quorvel::res::formatString(kContinueAfterErrorMessage,
-                                       {fileList.RowPath(row), quorvel::res::loadString(code)}));
-        if (lastAnswer == ErrorPromptResult::No) {
-            return std::nullopt;
-        }
+    quorvel::platform::runInOrder(
+        paths.size(), quorvel::platform::defaultReadThreads(),
+        [&paths](std::size_t row) { return readRow(paths[row]); },
+        [&](std::size_t row, RowRead read) {
+            if (read.needsStatusCheck) {
+                if (dlg.CheckFileStatus(read.record.path, false, &read.record.times) != 0) {
+                    return true;
+                }
+                read.code =
+                    quorvel::props::ReadDocProperties(read.record.path, read.record.properties);
+            }
+            if (read.code == quorvel::props::kSuccess) {
+                records.push_back(std::move(read.record));
+                return true;
+            }
+            if (lastAnswer == ErrorPromptResult::YesToAll) {
+                return true;
+            }
+            lastAnswer = dlg.prompts().errorPrompt(
+                &dlg,
+                quorvel::res::formatString(kContinueAfterErrorMessage,
+                                           {rowPaths[row], quorvel::res::loadString(read.code)}));
+            return lastAnswer != ErrorPromptResult::No;
+        });
+    if (lastAnswer == ErrorPromptResult::No) {
+        return std::nullopt;
     }
     return records;
 }

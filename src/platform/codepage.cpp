@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace quorvel::platform {
 namespace {
@@ -25,11 +27,44 @@ std::string iconvName(std::uint32_t codePage) {
     }
 }
 
+// Conversion descriptors by (to, from), kept for the thread's lifetime: iconv_open loads a
+// conversion module each time, which costs more than reading a document. A descriptor
+// holds conversion state, so threads do not share them.
+class Converters {
+  public:
+    Converters() = default;
+    Converters(const Converters&) = delete;
+    Converters& operator=(const Converters&) = delete;
+    ~Converters() {
+        for (const auto& [names, cd] : m_open) {
+            iconv_close(cd);
+        }
+    }
+
+    // A descriptor in its initial state, or nullptr when iconv knows no such conversion.
+    iconv_t get(const std::string& to, const std::string& from) {
+        auto found = m_open.find({to, from});
+        if (found == m_open.end()) {
+            const iconv_t cd = iconv_open(to.c_str(), from.c_str());
+            if (cd == reinterpret_cast<iconv_t>(-1)) {
+                return nullptr;
+            }
+            found = m_open.emplace(std::pair{to, from}, cd).first;
+        }
+        iconv(found->second, nullptr, nullptr, nullptr, nullptr);
+        return found->second;
+    }
+
+  private:
+    std::map<std::pair<std::string, std::string>, iconv_t> m_open;
+};
+
 // One iconv conversion; with lossy set, unconvertible characters become '?'.
 bool convert(const std::string& to, const std::string& from, std::string_view in, std::string& out,
              bool lossy) {
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    thread_local Converters converters;
+    const iconv_t cd = converters.get(to, from);
+    if (cd == nullptr) {
         return false;
     }
     out.clear();
@@ -67,7 +102,6 @@ bool convert(const std::string& to, const std::string& from, std::string_view in
         ok = iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1);
         out.append(buffer, static_cast<std::size_t>(dst - buffer));
     }
-    iconv_close(cd);
     return ok;
 }
 

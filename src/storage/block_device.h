@@ -24,11 +24,12 @@ class BlockDevice {
     virtual std::uint64_t size() const = 0;
 };
 
-// A document on disk, opened read-write with pread/pwrite and held under an
-// advisory write lock for the object's lifetime.
+// A document on disk, opened read-write and held under an advisory write lock for the
+// object's lifetime. Reads come from a BlockCache over the file, so that parsing costs
+// the file system a read or two; writes go through with pwrite as they are made.
 class FileDevice final : public BlockDevice {
   public:
-    // NotFound, Locked, IoError (e.g. no write permission) or Ok.
+    // NotFound, Locked, IoError (e.g. no write permission, not a regular file) or Ok.
     static Status open(const std::string& path, std::unique_ptr<FileDevice>& out);
     ~FileDevice() override;
     FileDevice(const FileDevice&) = delete;
@@ -40,9 +41,9 @@ class FileDevice final : public BlockDevice {
     std::uint64_t size() const override;
 
   private:
-    explicit FileDevice(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
-    int m_fd;
-    std::uint64_t m_size;
+    struct Impl;
+    explicit FileDevice(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
 };
 
 }  // namespace quorvel::storage

@@ -68,7 +68,7 @@ TEST_F(Cli, ShowsOutcomesAndLocalTimes) {
     EXPECT_EQ(outcomeText(0), "0 OK");
     EXPECT_EQ(outcomeText(106), "106 Summary情報がありません。");
     EXPECT_EQ(localTimeText(126939892290000000), "2003/04/05 13:07:09");
-    EXPECT_EQ(localTimeText(72000000000), "1601/01/01 11:00:00");         // a two-hour edit time
+    EXPECT_EQ(localTimeText(72000000000), "1601/01/01 11:00:00");  // a two-hour edit time
 }
 
 TEST_F(Cli, RefusesBadUsage) {
@@ -90,6 +90,15 @@ TEST_F(Cli, RefusesBadUsage) {
     }
     EXPECT_EQ(run(runRead, {}).status, kExitUsage);
     EXPECT_EQ(run(runRead, {"--xml", "a.doc"}).status, kExitUsage);
+    for (const Arguments& args :
+         {Arguments{"-j"}, Arguments{"a.doc", "-j"}, Arguments{"-j", "0", "a.doc"},
+          Arguments{"-j", "x", "a.doc"}, Arguments{"-j", "1025", "a.doc"},
+          Arguments{"-j", "4x", "a.doc"}, Arguments{"-j", "-1", "a.doc"}}) {
+        const Result result = run(runRead, args);
+        EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("usage: quorvel-cli read"), std::string::npos);
+        EXPECT_EQ(result.out, "");
+    }
     EXPECT_EQ(run(runRead, {"--help"}).status, kExitOk);
     EXPECT_EQ(run(runWrite, {"--help"}).status, kExitOk);
 }
@@ -116,6 +125,44 @@ TEST_F(Cli, ReadsAsJsonOneLinePerFile) {
     EXPECT_EQ(second, R"({"path":")" + jsonEscaped(missing) +
                           R"(","code":102,"message":"ファイルが見つかりません。","entries":[]})");
     EXPECT_EQ(run(runRead, {"--json", document}).status, kExitOk);
+}
+
+TEST_F(Cli, ReadsManyFilesAtOnceAndShowsThemInCommandLineOrder) {
+    Arguments files;
+    std::ofstream(m_folder / "text.doc") << "not a compound file";
+    for (int i = 0; i < 60; ++i) {
+        // Appended piece by piece: GCC 12 -O3 warns about "f" + std::to_string(i).
+        std::string name = "f";
+        name += std::to_string(i) + ".doc";
+        files.push_back(i % 7 == 3   ? m_folder / ("missing " + name)
+                        : i % 5 == 1 ? m_folder / "text.doc"
+                                     : makeDocument(name));
+    }
+    Arguments oneAtATime = {"--json", "-j", "1"};
+    oneAtATime.insert(oneAtATime.end(), files.begin(), files.end());
+    const Result sequential = run(runRead, oneAtATime);
+    EXPECT_EQ(sequential.status, kExitFailed);
+    std::istringstream lines(sequential.out);
+    std::string line;
+    for (const std::string& file : files) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_TRUE(line.starts_with(R"({"path":")" + jsonEscaped(file) + "\""));
+        const char* code = file.find("missing") != std::string::npos ? "102"
+                           : file.ends_with("text.doc")              ? "103"
+                                                                     : "0";
+        EXPECT_NE(line.find(std::string(R"("code":)") + code + ","), std::string::npos) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, line));
+    for (const char* jobs : {"2", "16"}) {
+        Arguments parallel = {"-j", jobs, "--json"};
+        parallel.insert(parallel.end(), files.begin(), files.end());
+        const Result result = run(runRead, parallel);
+        EXPECT_EQ(result.status, kExitFailed);
+        EXPECT_EQ(result.out, sequential.out) << jobs << " jobs";
+    }
+    Arguments plain = {"-j", "1"};
+    plain.insert(plain.end(), files.begin(), files.end());
+    EXPECT_EQ(run(runRead, Arguments(plain.begin() + 2, plain.end())).out, run(runRead, plain).out);
 }
 
 TEST_F(Cli, WritesTickedFieldsAndReadsThemBackInDisplayOrder) {

@@ -200,5 +200,72 @@ TEST_F(OutputToFileTest, AReadOnlyFileIsExportedOnlyWithConsent) {
     EXPECT_NE(fs::status(readOnly).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
+// The files are read on several threads; what the user sees must not show it.
+TEST_F(OutputToFileTest, ManyRowsAskAndExportInRowOrder) {
+    std::vector<std::string> rows;
+    QStringList expectedPrompts;
+    std::vector<std::string> exported;
+    int readOnlyRows = 0;
+    for (int i = 0; i < 48; ++i) {
+        const std::string name = std::to_string(i) + (i % 2 == 0 ? ".doc" : ".xls");
+        switch (i % 8) {
+            case 3:
+                rows.push_back(documents.notCompound(name));
+                expectedPrompts << errorText(rows.back(), props::kNotCompoundFile);
+                break;
+            case 5:
+                rows.push_back(documents.bothSets(name));
+                fs::permissions(rows.back(), fs::perms::owner_write, fs::perm_options::remove);
+                expectedPrompts << res::formatString(113, {QString::fromStdString(rows.back())});
+                // The first read-only file stays out, the others are cleared and exported.
+                prompts.messageAnswers.push_back(readOnlyRows++ == 0 ? PromptAnswer::No
+                                                                     : PromptAnswer::Yes);
+                if (readOnlyRows > 1) {
+                    exported.push_back(rows.back());
+                }
+                break;
+            case 7:
+                rows.push_back(documents / ("missing " + name));
+                expectedPrompts << errorText(rows.back(), props::kFileNotFound);
+                break;
+            default:
+                rows.push_back(i % 2 == 0 ? documents.bothSets(name) : documents.summaryOnly(name));
+                exported.push_back(rows.back());
+        }
+    }
+    list(rows);
+    prompts.errorAnswers.assign(12, ErrorPromptResult::Yes);
+    saveWhenAsked();
+    runExport();
+    QStringList shownTexts;
+    for (const ShownPrompt& prompt : prompts.shown) {
+        shownTexts << prompt.text;
+    }
+    ASSERT_EQ(shownTexts.size(), expectedPrompts.size() + 2);
+    EXPECT_EQ(shownTexts.mid(0, expectedPrompts.size()), expectedPrompts);
+    EXPECT_EQ(prompts.shown[expectedPrompts.size()].kind, QStringLiteral("dialog"));
+    EXPECT_EQ(Docs::contents(output()), csvOf(exported));
+}
+
+TEST_F(OutputToFileTest, AnsweringNoEndsTheExportBeforeAnyLaterQuestion) {
+    std::vector<std::string> rows = {documents.bothSets("0.doc"), documents.notCompound("1.doc")};
+    for (int i = 2; i < 40; ++i) {
+        rows.push_back(documents.bothSets(std::to_string(i) + ".doc"));
+        if (i % 3 == 0) {
+            fs::permissions(rows.back(), fs::perms::owner_write, fs::perm_options::remove);
+        } else if (i % 3 == 1) {
+            fs::remove(rows.back());
+        }
+    }
+    list(rows);
+    prompts.errorAnswers = {ErrorPromptResult::No};
+    saveWhenAsked();
+    runExport();
+    ASSERT_EQ(shownKinds(), QStringList{"errorPrompt"});
+    EXPECT_EQ(prompts.shown[0].text, errorText(rows[1], props::kNotCompoundFile));
+    EXPECT_FALSE(fs::exists(output()));
+    EXPECT_EQ(fs::status(rows[3]).permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
 }  // namespace
 }  // namespace quorvel::test

@@ -7,11 +7,12 @@
 
 namespace quorvel::storage::test {
 
-// Passes everything to another device and counts the bytes moved.
+// Passes everything to another device and counts the reads and the bytes moved.
 class CountingDevice : public BlockDevice {
   public:
     explicit CountingDevice(BlockDevice& inner) : m_inner(inner) {}
     bool readAt(std::uint64_t offset, std::span<std::byte> out) override {
+        ++m_reads;
         m_read += out.size();
         return m_inner.readAt(offset, out);
     }
@@ -22,12 +23,14 @@ class CountingDevice : public BlockDevice {
     bool sync() override { return m_inner.sync(); }
     std::uint64_t size() const override { return m_inner.size(); }
 
+    std::uint64_t reads() const { return m_reads; }
     std::uint64_t bytesRead() const { return m_read; }
     std::uint64_t bytesWritten() const { return m_written; }
-    void reset() { m_read = m_written = 0; }
+    void reset() { m_reads = m_read = m_written = 0; }
 
   private:
     BlockDevice& m_inner;
+    std::uint64_t m_reads = 0;
     std::uint64_t m_read = 0;
     std::uint64_t m_written = 0;
 };

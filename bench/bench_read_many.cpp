@@ -1,0 +1,191 @@
+// Reading the properties of 2,000 documents: in this process, with `quorvel-cli read --json`
+// beside a plain metadata dump on libgsf, and with quorvel-cli on a simulated network share.
+//
+// Environment (scripts/bench-share.sh sets it up):
+//   QUORVEL_GSF_META    the libgsf dump (../shared/tools/gsf_meta); its benchmark is skipped
+//                       without it
+//   QUORVEL_SHARE_SHIM  the latency shim (../shared/tools/latency_shim.c built as a shared
+//                       object), preloaded into quorvel-cli with 1 ms per file-system call
+//   QUORVEL_BENCH_DOCUMENTS  a folder of documents to read instead of making them
+// `bench_read_many --make-documents FOLDER` makes the 2,000 documents and ends.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string_view>
+
+#include "platform/ordered_parallel.h"
+#include "props/property_access.h"
+#include "support/bench_documents.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using quorvel::bench::BenchDocuments;
+
+constexpr std::size_t kDocuments = 2000;
+constexpr const char* kShareLatencyMicroseconds = "1000";
+
+const BenchDocuments& documents() {
+    static const BenchDocuments made(kDocuments);
+    return made;
+}
+
+// Runs a program with its output thrown away; its exit status, or -1 when it did not end
+// normally.
+int runQuietly(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+    std::vector<std::string> env = extraEnv;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        env.emplace_back(*variable);
+    }
+    auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> out;
+        for (std::string& s : strings) {
+            out.push_back(s.data());
+        }
+        out.push_back(nullptr);
+        return out;
+    };
+    std::vector<std::string> argStrings = args;
+    std::vector<char*> argv = pointers(argStrings);
+    std::vector<char*> envp = pointers(env);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+// Runs the program once per iteration, after a run that warms the cache. quorvel-cli and the
+// dump end with 1 when some file could not be read: the corpus holds such files.
+void runEachIteration(benchmark::State& state, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env = {}, bool warmUp = true) {
+    if (warmUp && runQuietly(args, env) > 1) {
+        state.SkipWithError(("cannot run " + args[0]).c_str());
+        return;
+    }
+    for (auto _ : state) {
+        if (const int status = runQuietly(args, env); status < 0 || status > 1) {
+            state.SkipWithError(("failed: " + args[0]).c_str());
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kDocuments));
+}
+
+std::vector<std::string> cliRead(const std::vector<std::string>& options) {
+    std::vector<std::string> args = {QUORVEL_CLI, "read", "--json"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.emplace_back("--");
+    args.insert(args.end(), documents().paths().begin(), documents().paths().end());
+    return args;
+}
+
+void readAll(const std::vector<std::string>& paths, unsigned threads) {
+    quorvel::platform::runInOrder(
+        paths.size(), threads,
+        [&](std::size_t i) {
+            quorvel::props::DocProperties props;
+            quorvel::props::ReadDocProperties(paths[i], props);
+            return props.size();
+        },
+        [](std::size_t, std::size_t entries) {
+            benchmark::DoNotOptimize(entries);
+            return true;
+        });
+}
+
+void BM_ReadDocProperties(benchmark::State& state) {
+    const std::vector<std::string>& paths = documents().paths();
+    const auto threads = static_cast<unsigned>(state.range(0));
+    readAll(paths, threads);  // warms the cache
+    for (auto _ : state) {
+        readAll(paths, threads);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(paths.size()));
+}
+BENCHMARK(BM_ReadDocProperties)
+    ->Arg(1)
+    ->Arg(quorvel::platform::defaultReadThreads())
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_CliReadJson(benchmark::State& state) {
+    runEachIteration(state, cliRead({}));
+}
+BENCHMARK(BM_CliReadJson)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_GsfMetaDump(benchmark::State& state) {
+    const char* dump = std::getenv("QUORVEL_GSF_META");
+    if (dump == nullptr) {
+        state.SkipWithError("QUORVEL_GSF_META names no libgsf dump");
+        return;
+    }
+    const std::string list = fs::temp_directory_path() / "quorvel-bench-gsf-list.txt";
+    {
+        std::ofstream out(list);
+        for (const std::string& path : documents().paths()) {
+            out << path << '\n';
+        }
+    }
+    runEachIteration(state, {dump, "@" + list});
+    fs::remove(list);
+}
+BENCHMARK(BM_GsfMetaDump)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// quorvel-cli with every file-system call 1 ms late; counts the calls it made per document.
+void BM_CliReadJsonOnShare(benchmark::State& state) {
+    const char* shim = std::getenv("QUORVEL_SHARE_SHIM");
+    if (shim == nullptr) {
+        state.SkipWithError("QUORVEL_SHARE_SHIM names no latency shim");
+        return;
+    }
+    const std::string counts = fs::temp_directory_path() / "quorvel-bench-share-calls.txt";
+    fs::remove(counts);
+    runEachIteration(
+        state, cliRead({"-j", std::to_string(state.range(0))}),
+        {std::string("LD_PRELOAD=") + shim, std::string("LATENCY_US=") + kShareLatencyMicroseconds,
+         "LATENCY_COUNT=" + counts},
+        false);
+    std::ifstream in(counts);
+    double calls = 0;
+    double runs = 0;
+    for (double count = 0; in >> count; ++runs) {
+        calls += count;
+    }
+    fs::remove(counts);
+    if (runs > 0) {
+        state.counters["calls/doc"] = calls / runs / kDocuments;
+    }
+}
+BENCHMARK(BM_CliReadJsonOnShare)
+    ->Arg(1)
+    ->Arg(quorvel::platform::defaultReadThreads())
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string_view(argv[1]) == "--make-documents") {
+        quorvel::bench::makeDocuments(argv[2], kDocuments);
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,113 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "cfb_builder.h"
+#include "storage/block_device.h"
+#include "support/temp_folder.h"
+
+namespace quorvel::storage::test {
+namespace {
+
+std::vector<std::byte> readAll(BlockDevice& device) {
+    std::vector<std::byte> bytes(device.size());
+    EXPECT_TRUE(device.readAt(0, bytes));
+    return bytes;
+}
+
+std::string writeFile(const quorvel::test::TempFolder& folder, const std::string& name,
+                      const std::vector<std::byte>& bytes) {
+    const std::string path = folder / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+TEST(FileDevice, ReadsWhatWasWrittenBeforeAndAfterReopening) {
+    const quorvel::test::TempFolder folder;
+    std::vector<std::byte> expected = patternBytes(150'000, 1);
+    const std::string path = writeFile(folder, "a.doc", expected);
+    std::unique_ptr<FileDevice> device;
+    ASSERT_EQ(FileDevice::open(path, device), Status::Ok);
+    EXPECT_EQ(readAll(*device), expected);
+    const std::pair<std::uint64_t, std::size_t> writes[] = {
+        {100, 50}, {65'500, 100}, {149'990, 30}, {200'000, 512}};
+    for (const auto& [offset, length] : writes) {
+        const std::vector<std::byte> data = patternBytes(length, static_cast<unsigned>(offset));
+        ASSERT_TRUE(device->writeAt(offset, data));
+        expected.resize(std::max<std::size_t>(expected.size(), offset + length));
+        std::copy(data.begin(), data.end(), expected.begin() + static_cast<std::ptrdiff_t>(offset));
+        EXPECT_EQ(readAll(*device), expected) << "after writing at " << offset;
+    }
+    device.reset();
+    ASSERT_EQ(FileDevice::open(path, device), Status::Ok);
+    EXPECT_EQ(readAll(*device), expected);
+}
+
+TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefused) {
+    const quorvel::test::TempFolder folder;
+    const std::string path = writeFile(folder, "a.doc", patternBytes(1000, 1));
+    std::unique_ptr<FileDevice> device;
+    {
+        // A lock of another open file description, as another program holds it.
+        const int other = ::open(path.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
+        EXPECT_EQ(FileDevice::open(path, device), Status::Locked);
+        ::close(other);
+    }
+    {
+        std::unique_ptr<FileDevice> first;
+        ASSERT_EQ(FileDevice::open(path, first), Status::Ok);
+        EXPECT_EQ(FileDevice::open(path, device), Status::Locked) << "held by this thread";
+    }
+    std::ofstream(folder / ".~lock.a.doc#") << "user";
+    EXPECT_EQ(FileDevice::open(path, device), Status::Locked);
+    std::filesystem::remove(folder / ".~lock.a.doc#");
+    EXPECT_EQ(FileDevice::open(path, device), Status::Ok);
+    device.reset();
+
+    ASSERT_EQ(::mkfifo((folder / "pipe.doc").c_str(), 0600), 0);
+    EXPECT_EQ(FileDevice::open(folder / "pipe.doc", device), Status::IoError);
+    EXPECT_EQ(FileDevice::open(folder.path(), device), Status::IoError);
+    EXPECT_EQ(FileDevice::open(folder / "missing.doc", device), Status::NotFound);
+    EXPECT_EQ(FileDevice::open(folder / "a.doc/x", device), Status::NotFound);
+}
+
+TEST(FileDevice, OpensOfOneFileOnTwoThreadsTakeTurns) {
+    const quorvel::test::TempFolder folder;
+    const std::string path = writeFile(folder, "a.doc", patternBytes(1000, 1));
+    const std::string otherName = folder / "b.doc";
+    std::filesystem::create_hard_link(path, otherName);
+    std::unique_ptr<FileDevice> first;
+    ASSERT_EQ(FileDevice::open(path, first), Status::Ok);
+
+    std::atomic<bool> opened = false;
+    Status second = Status::IoError;
+    std::uint64_t secondSize = 0;
+    std::thread other([&] {
+        std::unique_ptr<FileDevice> device;
+        second = FileDevice::open(otherName, device);
+        secondSize = device ? device->size() : 0;
+        opened = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(opened) << "the second open waits while the first device is open";
+    ASSERT_TRUE(first->writeAt(1000, patternBytes(500, 2)));
+    first.reset();
+    other.join();
+    EXPECT_EQ(second, Status::Ok);
+    EXPECT_EQ(secondSize, 1500u) << "the size as the first device left it";
+}
+
+}  // namespace
+}  // namespace quorvel::storage::test
