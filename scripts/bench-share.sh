@@ -8,11 +8,15 @@
 # libgsf-1-dev); without them their figures are skipped. Documents are copies of the
 # readable .doc/.xls/.ppt of ../shared/corpus, or built by the benchmark without it.
 #   scripts/bench-share.sh [BUILD_DIR]     (default build-release, a Release build)
-# QUORVEL_SHARED_TOOLS names the tools folder when it is not ../shared/tools.
+# QUORVEL_SHARED_TOOLS names the tools folder when it is not ../shared/tools, and
+# QUORVEL_CORPUS_DIR the corpus when it is not ../shared/corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
 tools=${QUORVEL_SHARED_TOOLS:-../shared/tools}
+if [ -z "${QUORVEL_CORPUS_DIR:-}" ] && [ -d ../shared/corpus ]; then
+    export QUORVEL_CORPUS_DIR=$(realpath ../shared/corpus)
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

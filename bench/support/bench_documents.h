@@ -30,9 +30,13 @@ inline std::string numbered(std::string_view prefix, std::size_t number,
 }
 
 // The corpus's .doc, .xls and .ppt files that its manifest marks as readable compound files;
-// none when there is no corpus beside the repository (a lone clone).
+// none unless the environment variable QUORVEL_CORPUS_DIR names the corpus folder.
 inline std::vector<fs::path> readableCorpusFiles() {
-    const fs::path corpus = QUORVEL_CORPUS_DIR;
+    const char* folder = std::getenv("QUORVEL_CORPUS_DIR");
+    if (folder == nullptr || *folder == '\0') {
+        return {};
+    }
+    const fs::path corpus = folder;
     std::ifstream manifest(corpus / "MANIFEST.tsv");
     std::vector<fs::path> files;
     std::string line;

@@ -1,5 +1,6 @@
-// quorvel-cli: reads and changes the document properties of compound documents from
-// the command line. Each subcommand lives in its own file; add it to kCommands.
+// quorvel-cli: reads and changes the document properties of compound documents and of
+// Office Open XML and OpenDocument packages from the command line. Each subcommand lives in its own
+// file; add it to kCommands.
 #include <array>
 #include <iostream>
 #include <string_view>
@@ -17,10 +18,13 @@ struct Command {
 };
 
 constexpr std::array kCommands = {
-    Command{"read", "read [--json] FILE...    show the document properties", quorvel::cli::runRead},
+    Command{"read", "read [--json] [-j N] FILE...  show the document properties (read --help)",
+            quorvel::cli::runRead},
     Command{"write", "write [options] FILE...  change document properties (write --help)",
             quorvel::cli::runWrite},
-    Command{"export", "export --out FILE.csv FILE...  save the properties as CSV (export --help)",
+    Command{"export",
+            "export [-j N] [--encoding cp932|utf-8] --out FILE.csv FILE...  save the\n"
+            "      properties as CSV (export --help)",
             quorvel::cli::runExport},
 };
 
