@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/time_stamp_mode.h"
 #include "filelist/file_kind_filters.h"
 #include "platform/file_status.h"
 
@@ -26,14 +27,6 @@ struct BatchCounts;
 struct BatchSnapshot;
 struct DateIncrementSettings;
 }  // namespace quorvel::ui
-
-// The four file time-stamp choices, in the order of radios 1078, 1076, 1077, 1089.
-enum class TimeStampMode {
-    NoChange = 0,
-    AlsoTimeStamps = 1,
-    TimeStampsOnly = 2,
-    KeepTimeStamps = 3
-};
 
 // The main window: one document's property fields, the file time stamps, the file list and
 // the folder pane. Every control carries its numeric id as object name.

@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <map>
 
+#include "batch/date_increment.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/local_time.h"
 #include "props/property_access.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
 #include "support/time_zone_scope.h"
-#include "ui/date_increment.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
