@@ -14,6 +14,7 @@
 #include "batch/time_stamp_mode.h"
 #include "filelist/file_kind_filters.h"
 #include "platform/file_status.h"
+#include "ui/control_ids.h"
 
 class CDateIncrementDlg;
 class CFileListCtrl;
@@ -45,7 +46,7 @@ class CQuorvelDlg : public QDialog {
     // The control (or menu command) with this id, or nullptr.
     template <class T>
     T* control(int id) const {
-        return findChild<T*>(QString::number(id));
+        return findChild<T*>(idName(id));
     }
 
     quorvel::ui::Prompts& prompts() const { return m_prompts; }
@@ -112,8 +113,6 @@ class CQuorvelDlg : public QDialog {
     void OnHelp();
     void OnVersion();
 
-    void OnFileListColumnClick();
-    void OnFileListDoubleClick(int row);
     void OnRemoveMarkedFiles();
     void OnClearList();
     void OnMarkAllFiles();
