@@ -90,7 +90,7 @@ class BatchChange : public DialogFixture {
             setPicker(id, seconds);
         }
     }
-    // Sets the increments through the dialog of menu command 32777: slot -> days, hours, minutes.
+    // Sets the increments through the date-increment dialog: slot -> days, hours, minutes.
     void setIncrements(int modeButton,
                        const std::map<int, std::array<const char*, 3>>& numbersBySlot) {
         static constexpr int kFirstField[] = {1095, 1100, 1108, 1114};
