@@ -6,9 +6,10 @@
 
 #include "app/shell_open.h"
 #include "res/icon.h"
+#include "ui/control_ids.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("100"));
+    setObjectName(idName(100));
     setWindowTitle(QStringLiteral("Quorvelのﾊﾞｰｼﾞｮﾝ情報"));
 
     auto* icon = new QLabel;
@@ -19,13 +20,13 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     lines->addWidget(new QLabel(QStringLiteral("文書のプロパティとタイムスタンプの一括変更")));
     lines->addWidget(new QLabel(QStringLiteral("Copyright (C) Quorvel Project")));
     m_webPageButton = new QPushButton(QString::fromLatin1(kWebAddress));
-    m_webPageButton->setObjectName(QStringLiteral("1080"));
+    m_webPageButton->setObjectName(idName(1080));
     m_webPageButton->setFlat(true);
     m_webPageButton->setAutoDefault(false);
     lines->addWidget(m_webPageButton);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName(QStringLiteral("1"));
+    ok->setObjectName(idName(1));
     ok->setDefault(true);
 
     auto* layout = new QHBoxLayout(this);

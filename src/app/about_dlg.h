@@ -4,7 +4,7 @@
 
 class QPushButton;
 
-// The About box (dialog 100): icon, version, two lines, and the web-page button 1080.
+// The About box: icon, version, two lines, and the web-page button.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 

@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "app/shell_open.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/prompts.h"
 
 using quorvel::ui::PromptButtons;
@@ -38,7 +39,7 @@ const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 
 QPushButton* makeButton(const QString& text, int id) {
     auto* button = new QPushButton(text);
-    button->setObjectName(QString::number(id));
+    button->setObjectName(idName(id));
     button->setAutoDefault(false);
     return button;
 }
@@ -60,14 +61,14 @@ COutputFileDlg::COutputFileDlg(quorvel::ui::Prompts& prompts,
 void COutputFileDlg::BuildControls() {
     auto* label = new QLabel(QStringLiteral("出力ファイル名設定"));
     m_outputEdit = new QLineEdit;
-    m_outputEdit->setObjectName(QString::number(kOutputEditId));
+    m_outputEdit->setObjectName(idName(kOutputEditId));
     m_outputEdit->setMinimumWidth(300);
     // Drops are the dialog's: a file dropped on the edit must give its path, not its URL text.
     m_outputEdit->setAcceptDrops(false);
     label->setBuddy(m_outputEdit);
     QPushButton* browse = makeButton(QStringLiteral("参照(&R)"), kBrowseId);
     m_openAfterSaving = new QCheckBox(QStringLiteral("保存後、関連付けるツールで開く"));
-    m_openAfterSaving->setObjectName(QString::number(kOpenAfterSavingId));
+    m_openAfterSaving->setObjectName(idName(kOpenAfterSavingId));
     QPushButton* save = makeButton(QStringLiteral("O&K"), kSaveId);
     save->setDefault(true);
     QPushButton* end = makeButton(QStringLiteral("終了(&E)"), kEndId);

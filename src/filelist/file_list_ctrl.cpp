@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "ui/control_ids.h"
+
 int g_sortDescending = 0;
 
 namespace {
@@ -58,7 +60,7 @@ CFileListCtrl::CFileListCtrl(QWidget* parent) : QTreeWidget(parent) {
     m_contextMenu = new QMenu(QStringLiteral("ListView"), this);
     const auto addCommand = [this](int id, const char* caption, auto handler) {
         QAction* action = m_contextMenu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QString::number(id));
+        action->setObjectName(idName(id));
         connect(action, &QAction::triggered, this, handler);
     };
     addCommand(32781, "選択File をMarkする(&M)", [this] { SetSelectedRowsMark(true); });

@@ -12,7 +12,7 @@ class QMenu;
 // header click sorts with it and then flips it; clearing the list does not reset it.
 extern int g_sortDescending;
 
-// The file list (control 1112): one row per gathered file, each with a mark (check box).
+// The file list (MainControl::FileList): one row per gathered file, each with a mark (check box).
 // Marked rows are the files a batch works on; the first selected row is the one shown.
 class CFileListCtrl : public QTreeWidget {
     Q_OBJECT

@@ -25,7 +25,7 @@ constexpr int kFolderPaneIds[] = {1115, 1015, 1016, 1013, 1114, 1014, 1017, 1087
 
 // The file part that the pane switches off: property fields, date pickers and their
 // labels, change boxes, time-stamp radios, command row and list buttons. The file list
-// itself (1112) is handled apart: it is enabled only while it holds rows.
+// itself is handled apart: it is enabled only while it holds rows.
 std::vector<int> filePartIds() {
     std::vector<int> ids;
     const auto range = [&ids](int first, int last) {

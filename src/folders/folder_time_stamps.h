@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "batch/date_increment.h"
 #include "folders/folder_tree_ctrl.h"
 #include "platform/folder_times.h"
 #include "platform/system_error.h"
-#include "ui/date_increment.h"
 #include "ui/prompts.h"
 
 class QWidget;

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "batch/batch_run.h"
 #include "filelist/file_list_ctrl.h"
 #include "res/string_table.h"
-#include "ui/batch_run.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"

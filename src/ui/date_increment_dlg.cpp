@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/spin_button.h"
 
 using quorvel::ui::IncrementMode;
@@ -33,10 +34,6 @@ constexpr std::array<GroupIds, kIncrementSlotCount> kGroups = {{
 
 constexpr std::array<int, 3> kMaximum = {200, 23, 59};
 constexpr std::array<const char*, 3> kUnitNames = {"日", "時", "分"};
-
-QString idName(int id) {
-    return QString::number(id);
-}
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <array>
 
-#include "ui/date_increment.h"
+#include "batch/date_increment.h"
 #include "ui/prompts.h"
 
 class QLayout;

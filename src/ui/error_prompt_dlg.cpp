@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "ui/control_ids.h"
+
 using quorvel::ui::ErrorPromptResult;
 using quorvel::ui::PromptIcon;
 
@@ -25,9 +27,9 @@ QIcon systemIcon(const QStyle& style, PromptIcon icon) {
     return {};
 }
 
-QPushButton* makeButton(const QString& caption, const char* id, QWidget* parent) {
+QPushButton* makeButton(const QString& caption, int id, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(id));
+    button->setObjectName(idName(id));
     button->setAutoDefault(false);
     return button;
 }
@@ -40,7 +42,7 @@ CErrorPromptDlg::CErrorPromptDlg(const QString& text, PromptIcon icon, QWidget* 
     setModal(true);
 
     auto* iconLabel = new QLabel(this);
-    iconLabel->setObjectName(QStringLiteral("1087"));
+    iconLabel->setObjectName(idName(1087));
     const QIcon shown = systemIcon(*style(), icon);
     if (!shown.isNull()) {
         const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
@@ -49,16 +51,16 @@ CErrorPromptDlg::CErrorPromptDlg(const QString& text, PromptIcon icon, QWidget* 
     iconLabel->setAlignment(Qt::AlignTop);
 
     auto* message = new QLabel(text, this);
-    message->setObjectName(QStringLiteral("1081"));
+    message->setObjectName(idName(1081));
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     message->setMinimumWidth(300);
     message->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    QPushButton* yes = makeButton(QStringLiteral("はい"), "1", this);
-    QPushButton* yesToAll = makeButton(QStringLiteral("すべてはい"), "1009", this);
-    QPushButton* no = makeButton(QStringLiteral("いいえ"), "2", this);
+    QPushButton* yes = makeButton(QStringLiteral("はい"), 1, this);
+    QPushButton* yesToAll = makeButton(QStringLiteral("すべてはい"), 1009, this);
+    QPushButton* no = makeButton(QStringLiteral("いいえ"), 2, this);
     yes->setDefault(true);
     connect(yes, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::Yes); });
     connect(yesToAll, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::YesToAll); });

@@ -5,14 +5,6 @@
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
 
-void CQuorvelDlg::OnFileListColumnClick() {
-    m_fileList->SortRowsByPath();
-}
-
-void CQuorvelDlg::OnFileListDoubleClick(int row) {
-    m_fileList->ToggleRowMark(row);
-}
-
 void CQuorvelDlg::OnRemoveMarkedFiles() {
     m_fileList->RemoveMarkedRows();
     m_fileList->RefreshCaption(m_fileList->CountMarkedRows());

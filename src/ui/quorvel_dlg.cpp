@@ -24,7 +24,9 @@
 #include "folders/folder_tree_ctrl.h"
 #include "props/property_access.h"
 #include "res/icon.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
@@ -132,7 +134,7 @@ QString text(const char* utf8) {
 
 template <class T>
 T* named(T* widget, int id) {
-    widget->setObjectName(QString::number(id));
+    widget->setObjectName(idName(id));
     return widget;
 }
 
@@ -169,7 +171,7 @@ CQuorvelDlg::CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent)
 CQuorvelDlg::~CQuorvelDlg() = default;
 
 void CQuorvelDlg::BuildControls() {
-    setObjectName(QStringLiteral("102"));
+    setObjectName(idName(102));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -323,7 +325,7 @@ QMenuBar* CQuorvelDlg::BuildMenu() {
     auto* bar = named(new QMenuBar(this), 132);
     const auto command = [this](QMenu* menu, int id, const char* caption) {
         QAction* action = menu->addAction(text(caption));
-        action->setObjectName(QString::number(id));
+        action->setObjectName(idName(id));
         return action;
     };
     QMenu* setting = bar->addMenu(QStringLiteral("Settin&g"));
@@ -358,10 +360,11 @@ void CQuorvelDlg::ConnectHandlers() {
     connect(control<QAction>(32778), &QAction::triggered, this, &CQuorvelDlg::OnOutputToFile);
 
     connect(m_fileList, &CFileListCtrl::rowChanged, this, &CQuorvelDlg::OnFileListRowChanged);
-    connect(m_fileList, &CFileListCtrl::rowDoubleClicked, this,
-            &CQuorvelDlg::OnFileListDoubleClick);
-    connect(m_fileList->header(), &QHeaderView::sectionClicked, this,
-            &CQuorvelDlg::OnFileListColumnClick);
+    // The list's own clicks go straight back to the list: the dialog has nothing to add.
+    connect(m_fileList, &CFileListCtrl::rowDoubleClicked, m_fileList,
+            &CFileListCtrl::ToggleRowMark);
+    connect(m_fileList->header(), &QHeaderView::sectionClicked, m_fileList,
+            &CFileListCtrl::SortRowsByPath);
     connect(control<QPushButton>(1008), &QPushButton::clicked, this, &CQuorvelDlg::OnFileSetting);
     connect(control<QPushButton>(1009), &QPushButton::clicked, this,
             &CQuorvelDlg::OnRemoveMarkedFiles);

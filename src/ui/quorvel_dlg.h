@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/time_stamp_mode.h"
 #include "filelist/file_kind_filters.h"
 #include "platform/file_status.h"
+#include "ui/control_ids.h"
 
 class CDateIncrementDlg;
 class CFileListCtrl;
@@ -27,16 +29,8 @@ struct BatchSnapshot;
 struct DateIncrementSettings;
 }  // namespace quorvel::ui
 
-// The four file time-stamp choices, in the order of radios 1078, 1076, 1077, 1089.
-enum class TimeStampMode {
-    NoChange = 0,
-    AlsoTimeStamps = 1,
-    TimeStampsOnly = 2,
-    KeepTimeStamps = 3
-};
-
 // The main window: one document's property fields, the file time stamps, the file list and
-// the folder pane. Every control carries its numeric id as object name.
+// the folder pane. Every control carries its id (MainControl, MenuCommand) as object name.
 class CQuorvelDlg : public QDialog {
     Q_OBJECT
 
@@ -49,10 +43,10 @@ class CQuorvelDlg : public QDialog {
     explicit CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent = nullptr);
     ~CQuorvelDlg() override;
 
-    // The control (or menu command) with this id, or nullptr.
+    // The control (MainControl) or menu command (MenuCommand) with this id, or nullptr.
     template <class T>
     T* control(int id) const {
-        return findChild<T*>(QString::number(id));
+        return findChild<T*>(idName(id));
     }
 
     quorvel::ui::Prompts& prompts() const { return m_prompts; }
@@ -66,10 +60,10 @@ class CQuorvelDlg : public QDialog {
     // Fills the dialog with the first selected file's properties and time stamps.
     void ShowSelectedFile();
     // Offers to clear a read-only attribute and hands over the file's times: to times when
-    // given, else to pickers 1086, 1090, 1079. 0 go on, 1 declined, 2 file error shown.
+    // given, else to the file-time pickers. 0 go on, 1 declined, 2 file error shown.
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
                                  quorvel::platform::FileTimes* times);
-    // The per-file date increments of menu command 32777, kept for the whole run.
+    // The per-file date increments (Settin&g menu), kept for the whole run.
     const quorvel::ui::DateIncrementSettings& DateIncrements() const;
 
     // Puts the remembered file-dialog filter first and builds the dialog's name filters.
@@ -79,14 +73,14 @@ class CQuorvelDlg : public QDialog {
     // Adds files and folders to the file list as a drop on the list does.
     void DropOnFileList(const QStringList& paths);
 
-    // Folder pane (1113 on): folder tree, marks, folder time stamps.
+    // Folder pane (FolderInfoChange ticked): folder tree, marks, folder time stamps.
     void EnableFolderPane(bool on);
     // Makes the folder the tree's only root, with its subfolders; refuses the file-system root.
     void SetRootFolder(const QString& path);
     // A drop on the folder tree while the pane is on: the first path, when it is a folder,
     // becomes the root.
     void DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint);
-    // Reads the folder's times into pickers 1086, 1090 and 1079.
+    // Reads the folder's times into the file-time pickers.
     void ShowFolderTimes(const std::string& path);
 
   protected:
@@ -121,8 +115,6 @@ class CQuorvelDlg : public QDialog {
     void OnHelp();
     void OnVersion();
 
-    void OnFileListColumnClick();
-    void OnFileListDoubleClick(int row);
     void OnRemoveMarkedFiles();
     void OnClearList();
     void OnMarkAllFiles();
@@ -151,7 +143,7 @@ class CQuorvelDlg : public QDialog {
     quorvel::ui::Prompts& m_prompts;
     CFileListCtrl* m_fileList = nullptr;
     CFolderTreeCtrl* m_folderTree = nullptr;
-    // Not a child of the dialog, so that its controls' ids (1, 2, 1112 to 1115, ...) never
+    // Not a child of the dialog, so that its controls' ids (OK, Cancel, 1112 to 1115, ...) never
     // answer a lookup of the dialog's own controls.
     std::unique_ptr<CDateIncrementDlg> m_dateIncrementDlg;
     // The folder last chosen in the folder browser; empty after a cancelled browse.

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ui/control_ids.h"
+
 namespace {
 
 class FileListTest : public ::testing::Test {
@@ -81,21 +83,21 @@ TEST_F(FileListTest, AddFileRefusesExactDuplicatesOnly) {
 
 TEST_F(FileListTest, MovesPutMarkedRowsAtTopOrBottomInReverseOrder) {
     struct Case {
-        const char* command;
+        int command;
         QStringList before;
         QStringList after;
     };
     const Case cases[] = {
-        {"32779", {"A✓", "B", "C✓", "D"}, {"C✓", "A✓", "B", "D"}},
-        {"32780", {"A✓", "B", "C✓", "D"}, {"B", "D", "C✓", "A✓"}},
-        {"32779", {"A", "B"}, {"A", "B"}},
-        {"32780", {"A", "B"}, {"A", "B"}},
+        {32779, {"A✓", "B", "C✓", "D"}, {"C✓", "A✓", "B", "D"}},
+        {32780, {"A✓", "B", "C✓", "D"}, {"B", "D", "C✓", "A✓"}},
+        {32779, {"A", "B"}, {"A", "B"}},
+        {32780, {"A", "B"}, {"A", "B"}},
     };
     for (const Case& c : cases) {
         list.ClearAllRows();
         fill(c.before);
         const QString captionBefore = caption();
-        list.findChild<QAction*>(QString::fromLatin1(c.command))->trigger();
+        list.findChild<QAction*>(idName(c.command))->trigger();
         EXPECT_EQ(rows(), c.after) << c.command;
         EXPECT_EQ(caption(), captionBefore);
         EXPECT_TRUE(list.selectedItems().isEmpty() || !list.IsRowMarked(0));

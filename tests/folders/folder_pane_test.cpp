@@ -120,7 +120,7 @@ class FolderPaneTest : public DialogFixture {
 };
 
 TEST_F(FolderPaneTest, SwitchChangesExactlyThePaneAndTheFilePart) {
-    click(1007);  // unticked: 1021 and 1019 disabled
+    click(1007);  // unticked: the file-kind label and combo disabled
     const auto before = enabledStates(*dialog);
     ASSERT_FALSE(before.at(1019));
     for (const int id : kPaneIds) {
@@ -143,7 +143,7 @@ TEST_F(FolderPaneTest, SwitchChangesExactlyThePaneAndTheFilePart) {
         expected[id] = false;
     }
     for (const int id : filePartIds()) {
-        expected[id] = true;  // 1019 too, although 1007 is unticked
+        expected[id] = true;  // the file-kind combo too, although SubDirSearch is unticked
     }
     EXPECT_EQ(enabledStates(*dialog), expected);
     EXPECT_FALSE(dialog->control<QWidget>(1021)->isEnabled());
@@ -243,7 +243,7 @@ TEST_F(FolderPaneTest, DisplayShowsTheSelectedFolderOrAsksForOne) {
     EXPECT_EQ(lastPrompt().icon, PromptIcon::Exclamation);
 
     ASSERT_TRUE(setStatTimes(temp / "top/b", kT + 100, kT + 200));
-    tree().setCurrentItem(item("top/b"));  // 1087 unticked: nothing shown yet
+    tree().setCurrentItem(item("top/b"));  // FolderMarkLinked unticked: nothing shown yet
     EXPECT_NE(pickerValue(1079), kT + 200);
     click(1018);
     EXPECT_EQ(pickerValue(1090), kT + 100);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 
+#include "batch/date_increment.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/local_time.h"
 #include "props/property_access.h"
@@ -18,7 +19,6 @@
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
-#include "ui/date_increment.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -85,7 +85,7 @@ class BatchChange : public DialogFixture {
             setPicker(id, seconds);
         }
     }
-    // Sets the increments through the dialog of menu command 32777: slot -> days, hours, minutes.
+    // Sets the increments through the date-increment dialog: slot -> days, hours, minutes.
     void setIncrements(int modeButton,
                        const std::map<int, std::array<const char*, 3>>& numbersBySlot) {
         static constexpr int kFirstField[] = {1095, 1100, 1108, 1114};

@@ -1,4 +1,4 @@
-#include "ui/date_increment.h"
+#include "batch/date_increment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/batch_run.h"
+#include "batch/batch_run.h"
 
 #include <algorithm>
 

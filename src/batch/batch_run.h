@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "batch/date_increment.h"
+#include "batch/file_time_stamps.h"
+#include "batch/time_stamp_mode.h"
 #include "platform/file_status.h"
 #include "props/property_record.h"
-#include "ui/date_increment.h"
-#include "ui/file_time_stamps.h"
 #include "ui/prompts.h"
-#include "ui/quorvel_dlg.h"
 
 namespace quorvel::ui {
 

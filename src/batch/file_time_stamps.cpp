@@ -1,4 +1,4 @@
-#include "ui/file_time_stamps.h"
+#include "batch/file_time_stamps.h"
 
 #include "platform/creation_time.h"
 #include "platform/file_status.h"

@@ -1,0 +1,9 @@
+#pragma once
+
+// The four file time-stamp choices of a batch change, in the order of their radio buttons.
+enum class TimeStampMode {
+    NoChange = 0,
+    AlsoTimeStamps = 1,
+    TimeStampsOnly = 2,
+    KeepTimeStamps = 3
+};
