@@ -12,12 +12,13 @@
 #include "support/bench_documents.h"
 #include "support/gui_benchmark_main.h"
 #include "support/scripted_prompts.h"
+#include "ui/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {
 
 constexpr std::size_t kDocuments = 1000;
-constexpr int kExportCommand = 32778;
+constexpr int kExportCommand = MenuCommand::OutputToFile;
 
 void BM_OutputToFileUntilDialog(benchmark::State& state) {
     const quorvel::bench::BenchDocuments documents(kDocuments);

@@ -9,7 +9,7 @@
 #include "ui/control_ids.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName(idName(100));
+    setObjectName(idName(TemplateId::AboutDialog));
     setWindowTitle(QStringLiteral("Quorvelのﾊﾞｰｼﾞｮﾝ情報"));
 
     auto* icon = new QLabel;
@@ -20,13 +20,13 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     lines->addWidget(new QLabel(QStringLiteral("文書のプロパティとタイムスタンプの一括変更")));
     lines->addWidget(new QLabel(QStringLiteral("Copyright (C) Quorvel Project")));
     m_webPageButton = new QPushButton(QString::fromLatin1(kWebAddress));
-    m_webPageButton->setObjectName(idName(1080));
+    m_webPageButton->setObjectName(idName(AboutControl::WebPage));
     m_webPageButton->setFlat(true);
     m_webPageButton->setAutoDefault(false);
     lines->addWidget(m_webPageButton);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName(idName(1));
+    ok->setObjectName(idName(AboutControl::Ok));
     ok->setDefault(true);
 
     auto* layout = new QHBoxLayout(this);

@@ -4,6 +4,7 @@
 
 #include "platform/local_time.h"
 #include "props/property_access.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 
 namespace quorvel::ui {
@@ -60,8 +61,8 @@ BatchChangeRun::Flow BatchChangeRun::processFile(const std::string& path) {
     if (mode == TimeStampMode::KeepTimeStamps) {
         m_statusCheck(path, false, &saved);
     } else if (mode == TimeStampMode::NoChange && m_tickedCount == 0) {
-        m_prompts.message(m_owner, res::loadString(115), kErrorCaption, PromptButtons::Ok,
-                          PromptIcon::Exclamation);
+        m_prompts.message(m_owner, res::loadString(StringId::NoPropertyTicked), kErrorCaption,
+                          PromptButtons::Ok, PromptIcon::Exclamation);
         return Flow::Stop;
     }
     if (m_tickedCount > 0 && writeProperties(path) == Flow::Stop) {
@@ -91,7 +92,8 @@ BatchChangeRun::Flow BatchChangeRun::writeProperties(const std::string& path) {
         return Flow::GoOn;
     }
     const QString text = res::formatString(
-        128, {QString::fromStdString(path), QString::fromUtf8(props::messageCodeText(code))});
+        StringId::ContinueAfterError,
+        {QString::fromStdString(path), QString::fromUtf8(props::messageCodeText(code))});
     m_lastAnswer = m_prompts.errorPrompt(m_owner, text);
     return m_lastAnswer == ErrorPromptResult::No ? Flow::Stop : Flow::GoOn;
 }

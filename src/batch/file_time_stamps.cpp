@@ -2,6 +2,7 @@
 
 #include "platform/creation_time.h"
 #include "platform/file_status.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/prompts.h"
 
@@ -36,7 +37,8 @@ TimeStampOutcome SetFileTimeStamps(Prompts& prompts, QWidget* owner, const std::
     }
     platform::SystemError error;
     if (status.readOnly) {
-        const QString question = res::formatString(113, {QString::fromStdString(path)});
+        const QString question =
+            res::formatString(StringId::ClearReadOnlyQuestion, {QString::fromStdString(path)});
         if (prompts.message(owner, question, kErrorCaption, PromptButtons::YesNo,
                             PromptIcon::Exclamation) != PromptAnswer::Yes) {
             outcome.result = kKeptReadOnly;

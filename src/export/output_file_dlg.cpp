@@ -15,6 +15,7 @@
 
 #include "app/settings.h"
 #include "app/shell_open.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/control_ids.h"
 #include "ui/prompts.h"
@@ -24,16 +25,16 @@ using quorvel::ui::PromptIcon;
 
 namespace {
 
-constexpr int kOutputEditId = 1107;
-constexpr int kBrowseId = 1108;
-constexpr int kSaveId = 1109;
-constexpr int kOpenAfterSavingId = 1110;
-constexpr int kEndId = 2;
+constexpr int kOutputEditId = OutputFileControl::FileNameEdit;
+constexpr int kBrowseId = OutputFileControl::Browse;
+constexpr int kSaveId = OutputFileControl::Save;
+constexpr int kOpenAfterSavingId = OutputFileControl::OpenAfterSaving;
+constexpr int kEndId = OutputFileControl::End;
 
-constexpr int kEmptyFileNameMessage = 124;
-constexpr int kCannotStartMessage = 126;
-constexpr int kSavedMessage = 127;
-constexpr int kNoApplicationMessage = 129;
+constexpr int kEmptyFileNameMessage = StringId::NoOutputFileName;
+constexpr int kCannotStartMessage = StringId::CannotStartApplication;
+constexpr int kSavedMessage = StringId::SaveComplete;
+constexpr int kNoApplicationMessage = StringId::NoAssociatedApplication;
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 

@@ -8,7 +8,9 @@
 #include "platform/file_status.h"
 #include "platform/ordered_parallel.h"
 #include "props/property_access.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
 #include "ui/wait_cursor.h"
@@ -20,10 +22,10 @@ using quorvel::ui::PromptIcon;
 
 namespace {
 
-constexpr int kFolderPaneBox = 1113;
-constexpr int kNoReadableFileMessage = 125;
-constexpr int kContinueAfterErrorMessage = 128;
-constexpr int kFolderPaneMessage = 142;
+constexpr int kFolderPaneBox = MainControl::FolderInfoChange;
+constexpr int kNoReadableFileMessage = StringId::NoReadableFile;
+constexpr int kContinueAfterErrorMessage = StringId::ContinueAfterError;
+constexpr int kFolderPaneMessage = StringId::FolderPaneNotExported;
 
 // One row as a worker thread reads it: the file's times, then its properties, the way the
 // status check and the read go when the check has nothing to ask. A read-only file is left

@@ -63,11 +63,15 @@ CFileListCtrl::CFileListCtrl(QWidget* parent) : QTreeWidget(parent) {
         action->setObjectName(idName(id));
         connect(action, &QAction::triggered, this, handler);
     };
-    addCommand(32781, "選択File をMarkする(&M)", [this] { SetSelectedRowsMark(true); });
-    addCommand(32782, "選択FileをMark解除する(&U)", [this] { SetSelectedRowsMark(false); });
+    addCommand(MenuCommand::MarkSelectedFiles, "選択File をMarkする(&M)",
+               [this] { SetSelectedRowsMark(true); });
+    addCommand(MenuCommand::UnmarkSelectedFiles, "選択FileをMark解除する(&U)",
+               [this] { SetSelectedRowsMark(false); });
     m_contextMenu->addSeparator();
-    addCommand(32779, "Mark Fileを先頭に置く(&T)", [this] { MoveMarkedRowsToTop(); });
-    addCommand(32780, "Mark Fileを最後に置く(&B)", [this] { MoveMarkedRowsToBottom(); });
+    addCommand(MenuCommand::MarkedFilesToTop, "Mark Fileを先頭に置く(&T)",
+               [this] { MoveMarkedRowsToTop(); });
+    addCommand(MenuCommand::MarkedFilesToBottom, "Mark Fileを最後に置く(&B)",
+               [this] { MoveMarkedRowsToBottom(); });
 
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CFileListCtrl::NotifyRowChanged);
     connect(this, &QTreeWidget::itemChanged, this, &CFileListCtrl::NotifyRowChanged);

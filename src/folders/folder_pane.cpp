@@ -10,7 +10,9 @@
 #include "folders/folder_time_stamps.h"
 #include "folders/folder_tree_ctrl.h"
 #include "platform/folder_listing.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
@@ -21,7 +23,10 @@ using quorvel::ui::PromptIcon;
 
 namespace {
 
-constexpr int kFolderPaneIds[] = {1115, 1015, 1016, 1013, 1114, 1014, 1017, 1087, 1018};
+constexpr int kFolderPaneIds[] = {
+    MainControl::FolderTree,    MainControl::FolderMarkAll,    MainControl::FolderUnmarkAll,
+    MainControl::FolderSetting, MainControl::FolderSubFolders, MainControl::FolderClear,
+    MainControl::FolderChange,  MainControl::FolderMarkLinked, MainControl::FolderDisplay};
 
 // The file part that the pane switches off: property fields, date pickers and their
 // labels, change boxes, time-stamp radios, command row and list buttons. The file list
@@ -33,14 +38,20 @@ std::vector<int> filePartIds() {
             ids.push_back(id);
         }
     };
-    range(1037, 1052);
-    ids.insert(ids.end(), {1080, 1081, 1082, 1057});
-    range(1093, 1096);
-    range(1061, 1071);
-    range(1083, 1085);
-    ids.insert(ids.end(), {1072, 1078, 1076, 1077, 1089, 1, 1060});
-    range(1008, 1012);
-    ids.insert(ids.end(), {1019, 1007, 1073, 1074, 1059});
+    range(MainControl::TitleEdit, MainControl::ParagraphCountEdit);
+    ids.insert(ids.end(), {MainControl::EditTimePicker, MainControl::LastPrintedPicker,
+                           MainControl::CreatedPicker, MainControl::LastSavedPicker});
+    range(MainControl::EditTimeLabel, MainControl::LastSavedLabel);
+    range(MainControl::TitleChange, MainControl::CompanyChange);
+    range(MainControl::EditTimeChange, MainControl::CreatedChange);
+    ids.insert(ids.end(), {MainControl::LastSavedChange, MainControl::NoChangeRadio,
+                           MainControl::AlsoTimeStampsRadio, MainControl::TimeStampsOnlyRadio,
+                           MainControl::KeepTimeStampsRadio, MainControl::ShowFile,
+                           MainControl::MarkLinkedDisplay});
+    range(MainControl::FileSetting, MainControl::UnmarkAllFiles);
+    ids.insert(ids.end(),
+               {MainControl::FileKindCombo, MainControl::SubDirSearch, MainControl::CheckAllChanges,
+                MainControl::UncheckAllChanges, MainControl::BatchChange});
     return ids;
 }
 
@@ -58,7 +69,7 @@ std::string nativePath(const QString& path) {
 }  // namespace
 
 void CQuorvelDlg::OnFolderInfoChange() {
-    EnableFolderPane(control<QCheckBox>(1113)->isChecked());
+    EnableFolderPane(control<QCheckBox>(MainControl::FolderInfoChange)->isChecked());
 }
 
 void CQuorvelDlg::EnableFolderPane(bool on) {
@@ -83,8 +94,8 @@ void CQuorvelDlg::SetRootFolder(const QString& path) {
     const std::string folder = nativePath(path);
     const auto identity = quorvel::platform::folderIdentity(folder);
     if (identity && identity == quorvel::platform::folderIdentity("/")) {
-        m_prompts.message(this, quorvel::res::loadString(133), kErrorCaption, PromptButtons::Ok,
-                          PromptIcon::Exclamation);
+        m_prompts.message(this, quorvel::res::loadString(StringId::RootFolderRefused),
+                          kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
         return;
     }
     m_folderTree->DeleteAllFolders();
@@ -94,7 +105,7 @@ void CQuorvelDlg::SetRootFolder(const QString& path) {
 
 void CQuorvelDlg::DropFolderOnTree(const QStringList& paths, const QPoint& dialogPoint) {
     const QRect treeOnScreen(m_folderTree->mapToGlobal(QPoint(0, 0)), m_folderTree->size());
-    if (!control<QCheckBox>(1113)->isChecked() || paths.isEmpty() ||
+    if (!control<QCheckBox>(MainControl::FolderInfoChange)->isChecked() || paths.isEmpty() ||
         !treeOnScreen.contains(mapToGlobal(dialogPoint))) {
         return;
     }
@@ -121,9 +132,12 @@ void CQuorvelDlg::ShowFolderTimes(const std::string& path) {
     if (stamps.ReadFolderTimes(path, times) != FolderOpResult::Done) {
         return;
     }
-    if (!quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1079), times.modification) ||
-        !quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1086), times.creation) ||
-        !quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1090), times.access)) {
+    if (!quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(MainControl::FileModifiedPicker),
+                                       times.modification) ||
+        !quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(MainControl::FileCreatedPicker),
+                                       times.creation) ||
+        !quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(MainControl::FileAccessedPicker),
+                                       times.access)) {
         stamps.ReportInvalidTime(path);
     }
 }
@@ -131,15 +145,15 @@ void CQuorvelDlg::ShowFolderTimes(const std::string& path) {
 void CQuorvelDlg::OnFolderDisplay() {
     const QTreeWidgetItem* item = m_folderTree->currentItem();
     if (item == nullptr) {
-        m_prompts.message(this, quorvel::res::loadString(141), kErrorCaption, PromptButtons::Ok,
-                          PromptIcon::Exclamation);
+        m_prompts.message(this, quorvel::res::loadString(StringId::NoFolderSelected), kErrorCaption,
+                          PromptButtons::Ok, PromptIcon::Exclamation);
         return;
     }
     ShowFolderTimes(m_folderTree->GetItemPath(item));
 }
 
 void CQuorvelDlg::OnFolderTreeSelChanged(QTreeWidgetItem* current) {
-    if (!control<QCheckBox>(1087)->isChecked()) {
+    if (!control<QCheckBox>(MainControl::FolderMarkLinked)->isChecked()) {
         return;
     }
     const std::string path = m_folderTree->GetItemPath(current);
@@ -154,24 +168,29 @@ void CQuorvelDlg::OnFolderChange() {
     FolderRunCounts counts;
     {
         const quorvel::ui::WaitCursor wait;
-        m_folderTree->CollectMarkedFolders(set, control<QCheckBox>(1114)->isChecked());
+        m_folderTree->CollectMarkedFolders(
+            set, control<QCheckBox>(MainControl::FolderSubFolders)->isChecked());
         if (set.empty()) {
             return;
         }
         FolderTimes first;
-        if (!quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1079), first.modification) ||
-            !quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1086), first.creation) ||
-            !quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1090), first.access)) {
+        if (!quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(MainControl::FileModifiedPicker),
+                                        first.modification) ||
+            !quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(MainControl::FileCreatedPicker),
+                                        first.creation) ||
+            !quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(MainControl::FileAccessedPicker),
+                                        first.access)) {
             stamps.ReportInvalidTime({});
             return;
         }
         counts = stamps.ChangeFolders(set, first, DateIncrements());
     }
     const QString caption = QStringLiteral("メッセージ");
-    m_prompts.message(this,
-                      quorvel::res::formatString(
-                          134, {QString::number(set.size()), QString::number(counts.processed)}),
-                      caption, PromptButtons::Ok, PromptIcon::Information);
+    m_prompts.message(
+        this,
+        quorvel::res::formatString(StringId::FolderRunSummary, {QString::number(set.size()),
+                                                                QString::number(counts.processed)}),
+        caption, PromptButtons::Ok, PromptIcon::Information);
     if (counts.creationKept > 0) {
         m_prompts.message(
             this,

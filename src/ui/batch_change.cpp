@@ -5,7 +5,9 @@
 
 #include "batch/batch_run.h"
 #include "filelist/file_list_ctrl.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
@@ -19,11 +21,15 @@ using quorvel::ui::PromptIcon;
 
 namespace {
 
-constexpr int kFirstTextEdit = 1037;
-constexpr int kFirstTextChangeBox = 1061;
+constexpr int kFirstTextEdit = MainControl::TitleEdit;
+constexpr int kFirstTextChangeBox = MainControl::TitleChange;
 // Property dates in request order: Edit Time, Last printed, Created, Last Saved.
-constexpr std::array<int, 4> kDatePickers = {1080, 1081, 1082, 1057};
-constexpr std::array<int, 4> kDateChangeBoxes = {1083, 1084, 1085, 1072};
+constexpr std::array<int, 4> kDatePickers = {
+    MainControl::EditTimePicker, MainControl::LastPrintedPicker, MainControl::CreatedPicker,
+    MainControl::LastSavedPicker};
+constexpr std::array<int, 4> kDateChangeBoxes = {
+    MainControl::EditTimeChange, MainControl::LastPrintedChange, MainControl::CreatedChange,
+    MainControl::LastSavedChange};
 
 // The box's own enabled state, whatever its parents' state.
 bool isEnabledItself(const QWidget& widget) {
@@ -34,12 +40,13 @@ bool isEnabledItself(const QWidget& widget) {
 
 void CQuorvelDlg::OnBatchChange() {
     const quorvel::ui::WaitCursor waitCursor;
-    auto* statusLine = control<QLabel>(1075);
+    auto* statusLine = control<QLabel>(MainControl::ProgressText);
     statusLine->setEnabled(true);
     const std::vector<int> rows = m_fileList->GetMarkedRows();
     if (rows.empty()) {
-        m_prompts.message(this, quorvel::res::loadString(116), QStringLiteral("エラーメッセージ"),
-                          PromptButtons::Ok, PromptIcon::Exclamation);
+        m_prompts.message(this, quorvel::res::loadString(StringId::NoFileMarked),
+                          QStringLiteral("エラーメッセージ"), PromptButtons::Ok,
+                          PromptIcon::Exclamation);
     } else {
         const auto showProgress = [statusLine](const QString& text) {
             statusLine->setText(text);
@@ -72,18 +79,22 @@ BatchSnapshot CQuorvelDlg::TakeBatchSnapshot(const std::vector<int>& rows) const
             control<QCheckBox>(kDateChangeBoxes[k])->isChecked() &&
             quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(kDatePickers[k]), snapshot.dates[k]);
     }
-    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1086), snapshot.fileTimes.creation);
-    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1090), snapshot.fileTimes.access);
-    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(1079), snapshot.fileTimes.modification);
-    snapshot.writeDocSummary =
-        isEnabledItself(*control<QCheckBox>(1070)) && isEnabledItself(*control<QCheckBox>(1071));
+    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(MainControl::FileCreatedPicker),
+                               snapshot.fileTimes.creation);
+    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(MainControl::FileAccessedPicker),
+                               snapshot.fileTimes.access);
+    quorvel::ui::pickerSeconds(*control<QDateTimeEdit>(MainControl::FileModifiedPicker),
+                               snapshot.fileTimes.modification);
+    snapshot.writeDocSummary = isEnabledItself(*control<QCheckBox>(MainControl::CategoryChange)) &&
+                               isEnabledItself(*control<QCheckBox>(MainControl::CompanyChange));
     return snapshot;
 }
 
 void CQuorvelDlg::ShowBatchSummary(const BatchCounts& counts) {
-    const QString summary = quorvel::res::formatString(
-        112, {QString::number(counts.selected), QString::number(counts.properties),
-              QString::number(counts.timeStamps)});
+    const QString summary =
+        quorvel::res::formatString(StringId::BatchSummary, {QString::number(counts.selected),
+                                                            QString::number(counts.properties),
+                                                            QString::number(counts.timeStamps)});
     m_prompts.message(this, summary, QStringLiteral("処理完了メッセージ"), PromptButtons::Ok,
                       PromptIcon::Information);
     if (counts.creationKept > 0) {

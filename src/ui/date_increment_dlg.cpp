@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/control_ids.h"
 #include "ui/spin_button.h"
@@ -26,10 +27,26 @@ struct GroupIds {
 };
 
 constexpr std::array<GroupIds, kIncrementSlotCount> kGroups = {{
-    {"ファイル毎に編集／アクセス日時増分設定", {1095, 1097, 1099}, {1094, 1096, 1098}},
-    {"ファイル毎に印刷日時増分設定", {1100, 1102, 1104}, {1105, 1101, 1103}},
-    {"ファイル毎に作成日時増分設定", {1108, 1110, 1112}, {1109, 1111, 1113}},
-    {"ファイル毎に最終保存／更新日時増分設定", {1114, 1116, 1118}, {1115, 1117, 1119}},
+    {"ファイル毎に編集／アクセス日時増分設定",
+     {IncrementControl::EditAccessDays, IncrementControl::EditAccessHours,
+      IncrementControl::EditAccessMinutes},
+     {IncrementControl::EditAccessDaysSpin, IncrementControl::EditAccessHoursSpin,
+      IncrementControl::EditAccessMinutesSpin}},
+    {"ファイル毎に印刷日時増分設定",
+     {IncrementControl::PrintedDays, IncrementControl::PrintedHours,
+      IncrementControl::PrintedMinutes},
+     {IncrementControl::PrintedDaysSpin, IncrementControl::PrintedHoursSpin,
+      IncrementControl::PrintedMinutesSpin}},
+    {"ファイル毎に作成日時増分設定",
+     {IncrementControl::CreatedDays, IncrementControl::CreatedHours,
+      IncrementControl::CreatedMinutes},
+     {IncrementControl::CreatedDaysSpin, IncrementControl::CreatedHoursSpin,
+      IncrementControl::CreatedMinutesSpin}},
+    {"ファイル毎に最終保存／更新日時増分設定",
+     {IncrementControl::LastSavedDays, IncrementControl::LastSavedHours,
+      IncrementControl::LastSavedMinutes},
+     {IncrementControl::LastSavedDaysSpin, IncrementControl::LastSavedHoursSpin,
+      IncrementControl::LastSavedMinutesSpin}},
 }};
 
 constexpr std::array<int, 3> kMaximum = {200, 23, 59};
@@ -80,9 +97,9 @@ QLayout* CDateIncrementDlg::buildModeButtons() {
         IncrementMode mode;
     };
     static constexpr std::array<ModeButton, 3> kModes = {{
-        {1120, "ランダム", 132, IncrementMode::Random},
-        {1106, "逓増", 130, IncrementMode::Add},
-        {1107, "逓減", 131, IncrementMode::Subtract},
+        {IncrementControl::RandomRadio, "ランダム", StringId::RandomTip, IncrementMode::Random},
+        {IncrementControl::AddRadio, "逓増", StringId::AddTip, IncrementMode::Add},
+        {IncrementControl::SubtractRadio, "逓減", StringId::SubtractTip, IncrementMode::Subtract},
     }};
     auto* column = new QVBoxLayout;
     for (const ModeButton& mode : kModes) {
@@ -98,10 +115,10 @@ QLayout* CDateIncrementDlg::buildModeButtons() {
     }
     column->addStretch();
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(idName(1));
+    ok->setObjectName(idName(IncrementControl::Ok));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(idName(2));
+    cancel->setObjectName(idName(IncrementControl::Cancel));
     connect(ok, &QPushButton::clicked, this, &CDateIncrementDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CDateIncrementDlg::reject);
     column->addWidget(ok);

@@ -42,7 +42,7 @@ CErrorPromptDlg::CErrorPromptDlg(const QString& text, PromptIcon icon, QWidget* 
     setModal(true);
 
     auto* iconLabel = new QLabel(this);
-    iconLabel->setObjectName(idName(1087));
+    iconLabel->setObjectName(idName(ErrorPromptControl::Icon));
     const QIcon shown = systemIcon(*style(), icon);
     if (!shown.isNull()) {
         const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
@@ -51,16 +51,17 @@ CErrorPromptDlg::CErrorPromptDlg(const QString& text, PromptIcon icon, QWidget* 
     iconLabel->setAlignment(Qt::AlignTop);
 
     auto* message = new QLabel(text, this);
-    message->setObjectName(idName(1081));
+    message->setObjectName(idName(ErrorPromptControl::Message));
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     message->setMinimumWidth(300);
     message->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    QPushButton* yes = makeButton(QStringLiteral("はい"), 1, this);
-    QPushButton* yesToAll = makeButton(QStringLiteral("すべてはい"), 1009, this);
-    QPushButton* no = makeButton(QStringLiteral("いいえ"), 2, this);
+    QPushButton* yes = makeButton(QStringLiteral("はい"), ErrorPromptControl::Yes, this);
+    QPushButton* yesToAll =
+        makeButton(QStringLiteral("すべてはい"), ErrorPromptControl::YesToAll, this);
+    QPushButton* no = makeButton(QStringLiteral("いいえ"), ErrorPromptControl::No, this);
     yes->setDefault(true);
     connect(yes, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::Yes); });
     connect(yesToAll, &QPushButton::clicked, this, [this] { choose(ErrorPromptResult::YesToAll); });

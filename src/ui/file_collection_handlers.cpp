@@ -10,6 +10,7 @@
 #include "filelist/file_kind_filters.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/file_status.h"
+#include "ui/control_ids.h"
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
 
@@ -78,8 +79,9 @@ void CQuorvelDlg::OnDropFiles(const QStringList& paths, const QPoint& dialogPoin
 }
 
 void CQuorvelDlg::DropOnFileList(const QStringList& paths) {
-    const bool walkFolders = control<QCheckBox>(1007)->isChecked();
-    const QString kinds = walkFolders ? control<QComboBox>(1019)->currentText() : QString();
+    const bool walkFolders = control<QCheckBox>(MainControl::SubDirSearch)->isChecked();
+    const QString kinds =
+        walkFolders ? control<QComboBox>(MainControl::FileKindCombo)->currentText() : QString();
     m_fileList->AddDroppedItems(paths, kinds, walkFolders);
     RefreshFileListCaption();
 }

@@ -1,6 +1,8 @@
 #include <QDateTimeEdit>
 
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
@@ -31,7 +33,8 @@ std::uint8_t CQuorvelDlg::CheckFileStatus(const std::string& path, bool skipTime
     }
     std::uint8_t result = kGoOn;
     if (status.readOnly) {
-        const QString question = quorvel::res::formatString(113, {QString::fromStdString(path)});
+        const QString question = quorvel::res::formatString(StringId::ClearReadOnlyQuestion,
+                                                            {QString::fromStdString(path)});
         const PromptAnswer answer =
             m_prompts.message(this, question, QStringLiteral("エラーメッセージ"),
                               PromptButtons::YesNo, PromptIcon::Exclamation);
@@ -54,9 +57,12 @@ std::uint8_t CQuorvelDlg::CheckFileStatus(const std::string& path, bool skipTime
     if (times != nullptr) {
         *times = status.times;
     } else {
-        quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1086), status.times.created);
-        quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1090), status.times.accessed);
-        quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(1079), status.times.modified);
+        quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(MainControl::FileCreatedPicker),
+                                      status.times.created);
+        quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(MainControl::FileAccessedPicker),
+                                      status.times.accessed);
+        quorvel::ui::setPickerSeconds(*control<QDateTimeEdit>(MainControl::FileModifiedPicker),
+                                      status.times.modified);
     }
     return result;
 }

@@ -6,15 +6,17 @@
 #include "filelist/file_list_ctrl.h"
 #include "platform/local_time.h"
 #include "props/property_access.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 #include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {
 
-constexpr int kFirstTextEditId = 1037;
-constexpr int kFirstTextChangeId = 1061;
+constexpr int kFirstTextEditId = MainControl::TitleEdit;
+constexpr int kFirstTextChangeId = MainControl::TitleChange;
 constexpr std::size_t kChangeableTextRows = 11;
 
 struct DateRowControls {
@@ -25,7 +27,10 @@ struct DateRowControls {
 
 // Date rows in display order: Edit Time, Last printed, Created, Last Saved.
 constexpr DateRowControls kDateRows[] = {
-    {1080, 1083, 1093}, {1081, 1084, 1094}, {1082, 1085, 1095}, {1057, 1072, 1096}};
+    {MainControl::EditTimePicker, MainControl::EditTimeChange, MainControl::EditTimeLabel},
+    {MainControl::LastPrintedPicker, MainControl::LastPrintedChange, MainControl::LastPrintedLabel},
+    {MainControl::CreatedPicker, MainControl::CreatedChange, MainControl::CreatedLabel},
+    {MainControl::LastSavedPicker, MainControl::LastSavedChange, MainControl::LastSavedLabel}};
 
 bool isDateRow(std::size_t catalogueIndex) {
     return catalogueIndex >= quorvel::props::kFirstDateIndex &&
@@ -89,6 +94,7 @@ void CQuorvelDlg::ShowSelectedFile() {
             box->setChecked(false);
         }
         control<QLineEdit>(controls.labelId)
-            ->setToolTip(quorvel::res::loadString(shown ? 117 : 119));
+            ->setToolTip(quorvel::res::loadString(shown ? StringId::ChangeableFieldTip
+                                                        : StringId::InvalidDateTip));
     }
 }

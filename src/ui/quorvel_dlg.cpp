@@ -46,12 +46,22 @@ struct TextFieldSpec {
 };
 
 constexpr TextFieldSpec kTextFields[] = {
-    {1037, "Title", 1061},      {1038, "表題", 1062},    {1039, "元作成者", 1063},
-    {1040, "KeyWord", 1064},    {1041, "Comment", 1065}, {1042, "Template", 1066},
-    {1043, "最終保存者", 1067}, {1044, "改訂", 1068},    {1045, "APP名", 1069},
-    {1046, "分類", 1070},       {1047, "会社", 1071},    {1048, "頁数", 0},
-    {1049, "単語数", 0},        {1050, "文字数", 0},     {1051, "行数", 0},
-    {1052, "段落数", 0},
+    {MainControl::TitleEdit, "Title", MainControl::TitleChange},
+    {MainControl::SubjectEdit, "表題", MainControl::SubjectChange},
+    {MainControl::AuthorEdit, "元作成者", MainControl::AuthorChange},
+    {MainControl::KeywordsEdit, "KeyWord", MainControl::KeywordsChange},
+    {MainControl::CommentsEdit, "Comment", MainControl::CommentsChange},
+    {MainControl::TemplateEdit, "Template", MainControl::TemplateChange},
+    {MainControl::LastAuthorEdit, "最終保存者", MainControl::LastAuthorChange},
+    {MainControl::RevisionEdit, "改訂", MainControl::RevisionChange},
+    {MainControl::AppNameEdit, "APP名", MainControl::AppNameChange},
+    {MainControl::CategoryEdit, "分類", MainControl::CategoryChange},
+    {MainControl::CompanyEdit, "会社", MainControl::CompanyChange},
+    {MainControl::PageCountEdit, "頁数", 0},
+    {MainControl::WordCountEdit, "単語数", 0},
+    {MainControl::CharCountEdit, "文字数", 0},
+    {MainControl::LineCountEdit, "行数", 0},
+    {MainControl::ParagraphCountEdit, "段落数", 0},
 };
 
 // Date fields 0..3: label (a read-only borderless edit), picker and change box.
@@ -63,36 +73,50 @@ struct DateFieldSpec {
 };
 
 constexpr DateFieldSpec kDateFields[] = {
-    {1093, "編集日時", 1080, 1083},
-    {1094, "最終印刷日時", 1081, 1084},
-    {1095, "作成日時", 1082, 1085},
-    {1096, "最終保存日時", 1057, 1072},
+    {MainControl::EditTimeLabel, "編集日時", MainControl::EditTimePicker,
+     MainControl::EditTimeChange},
+    {MainControl::LastPrintedLabel, "最終印刷日時", MainControl::LastPrintedPicker,
+     MainControl::LastPrintedChange},
+    {MainControl::CreatedLabel, "作成日時", MainControl::CreatedPicker, MainControl::CreatedChange},
+    {MainControl::LastSavedLabel, "最終保存日時", MainControl::LastSavedPicker,
+     MainControl::LastSavedChange},
 };
 
 constexpr ControlSpec kTimeStampRadios[] = {
-    {1078, "変更無し"},
-    {1076, "Time Stampも変更"},
-    {1077, "File Time Stampのみ変更"},
-    {1089, "File Time Stampを元のまま"},
+    {MainControl::NoChangeRadio, "変更無し"},
+    {MainControl::AlsoTimeStampsRadio, "Time Stampも変更"},
+    {MainControl::TimeStampsOnlyRadio, "File Time Stampのみ変更"},
+    {MainControl::KeepTimeStampsRadio, "File Time Stampを元のまま"},
 };
 
-constexpr ControlSpec kFilePickers[] = {{1086, "作成日時"}, {1090, "ｱｸｾｽ日時"}, {1079, "更新日時"}};
+constexpr ControlSpec kFilePickers[] = {{MainControl::FileCreatedPicker, "作成日時"},
+                                        {MainControl::FileAccessedPicker, "ｱｸｾｽ日時"},
+                                        {MainControl::FileModifiedPicker, "更新日時"}};
 
 constexpr ControlSpec kCommandButtons[] = {
-    {1073, "全変更選択(&T)"}, {1074, "全選択取消(&R)"}, {1, "表示(&W)"},
-    {1059, "変更(&A)"},       {2, "終了(&E)"},
+    {MainControl::CheckAllChanges, "全変更選択(&T)"},
+    {MainControl::UncheckAllChanges, "全選択取消(&R)"},
+    {MainControl::ShowFile, "表示(&W)"},
+    {MainControl::BatchChange, "変更(&A)"},
+    {MainControl::Exit, "終了(&E)"},
 };
 
 constexpr ControlSpec kListButtons[] = {
-    {1008, "&File設定"},  {1009, "mark F&ile除外"}, {1010, "&ClearList"},
-    {1011, "全Mark(&L)"}, {1012, "全Mark取消(&N)"},
+    {MainControl::FileSetting, "&File設定"},
+    {MainControl::RemoveMarkedFiles, "mark F&ile除外"},
+    {MainControl::ClearList, "&ClearList"},
+    {MainControl::MarkAllFiles, "全Mark(&L)"},
+    {MainControl::UnmarkAllFiles, "全Mark取消(&N)"},
 };
 
-constexpr ControlSpec kFolderChecks[] = {
-    {1113, "Folder情報変更"}, {1114, "SubFolderも"}, {1087, "Mark連動表示()"}};
+constexpr ControlSpec kFolderChecks[] = {{MainControl::FolderInfoChange, "Folder情報変更"},
+                                         {MainControl::FolderSubFolders, "SubFolderも"},
+                                         {MainControl::FolderMarkLinked, "Mark連動表示()"}};
 
 constexpr ControlSpec kFolderButtons[] = {
-    {1014, "Clear"}, {1015, "全Mark"}, {1016, "全Mark取消"}, {1018, "表示"}, {1017, "変更"},
+    {MainControl::FolderClear, "Clear"},          {MainControl::FolderMarkAll, "全Mark"},
+    {MainControl::FolderUnmarkAll, "全Mark取消"}, {MainControl::FolderDisplay, "表示"},
+    {MainControl::FolderChange, "変更"},
 };
 
 constexpr const char* kFileKindPatterns[] = {
@@ -120,12 +144,45 @@ constexpr char kDefaultFileKind[] = "*.doc;*.xls;*.ppt;*.jtd";
 
 // Tooltip texts by control id (string-table ids).
 constexpr std::pair<int, int> kToolTips[] = {
-    {1037, 117}, {1038, 117}, {1039, 117}, {1040, 117}, {1041, 117}, {1042, 117}, {1043, 117},
-    {1044, 117}, {1045, 117}, {1046, 117}, {1047, 117}, {1093, 117}, {1094, 117}, {1095, 117},
-    {1096, 117}, {1080, 117}, {1081, 117}, {1082, 117}, {1057, 117}, {1048, 118}, {1049, 118},
-    {1050, 118}, {1051, 118}, {1052, 118}, {1078, 120}, {1076, 143}, {1077, 144}, {1089, 145},
-    {1086, 145}, {1090, 145}, {1060, 121}, {1007, 122}, {1019, 123}, {1015, 136}, {1115, 135},
-    {1016, 137}, {1014, 138}, {1017, 139}, {1114, 140},
+    {MainControl::TitleEdit, StringId::ChangeableFieldTip},
+    {MainControl::SubjectEdit, StringId::ChangeableFieldTip},
+    {MainControl::AuthorEdit, StringId::ChangeableFieldTip},
+    {MainControl::KeywordsEdit, StringId::ChangeableFieldTip},
+    {MainControl::CommentsEdit, StringId::ChangeableFieldTip},
+    {MainControl::TemplateEdit, StringId::ChangeableFieldTip},
+    {MainControl::LastAuthorEdit, StringId::ChangeableFieldTip},
+    {MainControl::RevisionEdit, StringId::ChangeableFieldTip},
+    {MainControl::AppNameEdit, StringId::ChangeableFieldTip},
+    {MainControl::CategoryEdit, StringId::ChangeableFieldTip},
+    {MainControl::CompanyEdit, StringId::ChangeableFieldTip},
+    {MainControl::EditTimeLabel, StringId::ChangeableFieldTip},
+    {MainControl::LastPrintedLabel, StringId::ChangeableFieldTip},
+    {MainControl::CreatedLabel, StringId::ChangeableFieldTip},
+    {MainControl::LastSavedLabel, StringId::ChangeableFieldTip},
+    {MainControl::EditTimePicker, StringId::ChangeableFieldTip},
+    {MainControl::LastPrintedPicker, StringId::ChangeableFieldTip},
+    {MainControl::CreatedPicker, StringId::ChangeableFieldTip},
+    {MainControl::LastSavedPicker, StringId::ChangeableFieldTip},
+    {MainControl::PageCountEdit, StringId::DisplayOnlyFieldTip},
+    {MainControl::WordCountEdit, StringId::DisplayOnlyFieldTip},
+    {MainControl::CharCountEdit, StringId::DisplayOnlyFieldTip},
+    {MainControl::LineCountEdit, StringId::DisplayOnlyFieldTip},
+    {MainControl::ParagraphCountEdit, StringId::DisplayOnlyFieldTip},
+    {MainControl::NoChangeRadio, StringId::NoChangeTip},
+    {MainControl::AlsoTimeStampsRadio, StringId::AlsoTimeStampsTip},
+    {MainControl::TimeStampsOnlyRadio, StringId::TimeStampsOnlyTip},
+    {MainControl::KeepTimeStampsRadio, StringId::KeepTimeStampsTip},
+    {MainControl::FileCreatedPicker, StringId::KeepTimeStampsTip},
+    {MainControl::FileAccessedPicker, StringId::KeepTimeStampsTip},
+    {MainControl::MarkLinkedDisplay, StringId::MarkLinkedDisplayTip},
+    {MainControl::SubDirSearch, StringId::SubDirSearchTip},
+    {MainControl::FileKindCombo, StringId::FileKindTip},
+    {MainControl::FolderMarkAll, StringId::FolderMarkAllTip},
+    {MainControl::FolderTree, StringId::FolderTreeTip},
+    {MainControl::FolderUnmarkAll, StringId::FolderUnmarkAllTip},
+    {MainControl::FolderClear, StringId::FolderClearTip},
+    {MainControl::FolderChange, StringId::FolderChangeTip},
+    {MainControl::FolderSubFolders, StringId::FolderSubFoldersTip},
 };
 
 QString text(const char* utf8) {
@@ -171,7 +228,7 @@ CQuorvelDlg::CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent)
 CQuorvelDlg::~CQuorvelDlg() = default;
 
 void CQuorvelDlg::BuildControls() {
-    setObjectName(idName(102));
+    setObjectName(idName(TemplateId::MainDialog));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -189,7 +246,7 @@ void CQuorvelDlg::BuildControls() {
     layout->addLayout(bottom, 1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // Enter runs the display; set once the button belongs to the dialog.
-    control<QPushButton>(1)->setDefault(true);
+    control<QPushButton>(MainControl::ShowFile)->setDefault(true);
 }
 
 QWidget* CQuorvelDlg::BuildPropertyFields() {
@@ -228,7 +285,8 @@ QWidget* CQuorvelDlg::BuildPropertyFields() {
 }
 
 QWidget* CQuorvelDlg::BuildFileTimeStampGroup() {
-    auto* group = named(new QGroupBox(QStringLiteral("File Time Stamp")), 1088);
+    auto* group =
+        named(new QGroupBox(QStringLiteral("File Time Stamp")), MainControl::FileTimeStampGroup);
     auto* grid = new QGridLayout(group);
     int column = 0;
     for (const ControlSpec& radio : kTimeStampRadios) {
@@ -252,7 +310,7 @@ QWidget* CQuorvelDlg::BuildCommandRow() {
     for (const ControlSpec& button : kCommandButtons) {
         row->addWidget(named(new QPushButton(text(button.caption)), button.id));
     }
-    row->addWidget(named(new QLabel, 1075), 1);
+    row->addWidget(named(new QLabel, MainControl::ProgressText), 1);
     return pane;
 }
 
@@ -262,21 +320,24 @@ QWidget* CQuorvelDlg::BuildFileListPane() {
     column->setContentsMargins(0, 0, 0, 0);
 
     auto* options = new QHBoxLayout;
-    options->addWidget(named(new QCheckBox(QStringLiteral("S&ubDirectoryも検索")), 1007));
-    auto* kinds = named(new QComboBox, 1019);
+    options->addWidget(
+        named(new QCheckBox(QStringLiteral("S&ubDirectoryも検索")), MainControl::SubDirSearch));
+    auto* kinds = named(new QComboBox, MainControl::FileKindCombo);
     kinds->setEditable(true);
     kinds->setEnabled(false);
     for (const char* pattern : kFileKindPatterns) {
         kinds->addItem(text(pattern));
     }
-    auto* kindsLabel = named(buddyLabel("File種類(Dro&pDrag時）", kinds), 1021);
+    auto* kindsLabel =
+        named(buddyLabel("File種類(Dro&pDrag時）", kinds), MainControl::FileKindLabel);
     kindsLabel->setEnabled(false);
     options->addWidget(kindsLabel);
     options->addWidget(kinds, 1);
     column->addLayout(options);
-    column->addWidget(named(new QCheckBox(QStringLiteral("Mark連動表示(&S)")), 1060));
+    column->addWidget(
+        named(new QCheckBox(QStringLiteral("Mark連動表示(&S)")), MainControl::MarkLinkedDisplay));
 
-    m_fileList = named(new CFileListCtrl, 1112);
+    m_fileList = named(new CFileListCtrl, MainControl::FileList);
     m_fileList->setAccessibleName(QStringLiteral("ファイルリスト"));
     m_fileList->setMinimumHeight(200);
     column->addWidget(m_fileList, 1);
@@ -296,16 +357,17 @@ QWidget* CQuorvelDlg::BuildFolderPane() {
     int index = 0;
     for (const ControlSpec& box : kFolderChecks) {
         auto* check = named(new QCheckBox(text(box.caption)), box.id);
-        check->setEnabled(box.id == 1113);
+        check->setEnabled(box.id == MainControl::FolderInfoChange);
         switches->addWidget(check, index / 2, index % 2);
         ++index;
     }
-    auto* folderSetting = named(new QPushButton(QStringLiteral("Folder設定")), 1013);
+    auto* folderSetting =
+        named(new QPushButton(QStringLiteral("Folder設定")), MainControl::FolderSetting);
     folderSetting->setEnabled(false);
     switches->addWidget(folderSetting, 1, 1);
     column->addLayout(switches);
 
-    m_folderTree = named(new CFolderTreeCtrl, 1115);
+    m_folderTree = named(new CFolderTreeCtrl, MainControl::FolderTree);
     m_folderTree->setEnabled(false);
     column->addWidget(m_folderTree, 1);
 
@@ -322,20 +384,21 @@ QWidget* CQuorvelDlg::BuildFolderPane() {
 }
 
 QMenuBar* CQuorvelDlg::BuildMenu() {
-    auto* bar = named(new QMenuBar(this), 132);
+    auto* bar = named(new QMenuBar(this), TemplateId::MainMenu);
     const auto command = [this](QMenu* menu, int id, const char* caption) {
         QAction* action = menu->addAction(text(caption));
         action->setObjectName(idName(id));
         return action;
     };
     QMenu* setting = bar->addMenu(QStringLiteral("Settin&g"));
-    command(setting, 32777, "日時増分設定(&T)");
-    command(setting, 32783, "プロパティが存在しない場合、作成する（&F)")->setCheckable(true);
+    command(setting, MenuCommand::DateIncrementSetting, "日時増分設定(&T)");
+    command(setting, MenuCommand::ForceGeneration, "プロパティが存在しない場合、作成する（&F)")
+        ->setCheckable(true);
     QMenu* output = bar->addMenu(QStringLiteral("&Output"));
-    command(output, 32778, "プロパタイ表示内容をファイルに出力");
+    command(output, MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力");
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    command(help, 32776, "&Help");
-    command(help, 32772, "&Version");
+    command(help, MenuCommand::Help, "&Help");
+    command(help, MenuCommand::Version, "&Version");
     return bar;
 }
 
@@ -346,18 +409,25 @@ void CQuorvelDlg::SetUpToolTips() {
 }
 
 void CQuorvelDlg::ConnectHandlers() {
-    connect(control<QPushButton>(1073), &QPushButton::clicked, this,
+    connect(control<QPushButton>(MainControl::CheckAllChanges), &QPushButton::clicked, this,
             &CQuorvelDlg::OnCheckAllChanges);
-    connect(control<QPushButton>(1074), &QPushButton::clicked, this,
+    connect(control<QPushButton>(MainControl::UncheckAllChanges), &QPushButton::clicked, this,
             &CQuorvelDlg::OnUncheckAllChanges);
-    connect(control<QPushButton>(1), &QPushButton::clicked, this, &CQuorvelDlg::OnShowFile);
-    connect(control<QPushButton>(2), &QPushButton::clicked, this, &CQuorvelDlg::reject);
-    connect(control<QCheckBox>(1007), &QCheckBox::clicked, this, &CQuorvelDlg::OnSubDirClicked);
-    connect(control<QCheckBox>(1060), &QCheckBox::clicked, this, &CQuorvelDlg::OnMarkLinkedClicked);
-    connect(control<QAction>(32783), &QAction::triggered, this, &CQuorvelDlg::OnForceGeneration);
-    connect(control<QAction>(32776), &QAction::triggered, this, &CQuorvelDlg::OnHelp);
-    connect(control<QAction>(32772), &QAction::triggered, this, &CQuorvelDlg::OnVersion);
-    connect(control<QAction>(32778), &QAction::triggered, this, &CQuorvelDlg::OnOutputToFile);
+    connect(control<QPushButton>(MainControl::ShowFile), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnShowFile);
+    connect(control<QPushButton>(MainControl::Exit), &QPushButton::clicked, this,
+            &CQuorvelDlg::reject);
+    connect(control<QCheckBox>(MainControl::SubDirSearch), &QCheckBox::clicked, this,
+            &CQuorvelDlg::OnSubDirClicked);
+    connect(control<QCheckBox>(MainControl::MarkLinkedDisplay), &QCheckBox::clicked, this,
+            &CQuorvelDlg::OnMarkLinkedClicked);
+    connect(control<QAction>(MenuCommand::ForceGeneration), &QAction::triggered, this,
+            &CQuorvelDlg::OnForceGeneration);
+    connect(control<QAction>(MenuCommand::Help), &QAction::triggered, this, &CQuorvelDlg::OnHelp);
+    connect(control<QAction>(MenuCommand::Version), &QAction::triggered, this,
+            &CQuorvelDlg::OnVersion);
+    connect(control<QAction>(MenuCommand::OutputToFile), &QAction::triggered, this,
+            &CQuorvelDlg::OnOutputToFile);
 
     connect(m_fileList, &CFileListCtrl::rowChanged, this, &CQuorvelDlg::OnFileListRowChanged);
     // The list's own clicks go straight back to the list: the dialog has nothing to add.
@@ -365,26 +435,36 @@ void CQuorvelDlg::ConnectHandlers() {
             &CFileListCtrl::ToggleRowMark);
     connect(m_fileList->header(), &QHeaderView::sectionClicked, m_fileList,
             &CFileListCtrl::SortRowsByPath);
-    connect(control<QPushButton>(1008), &QPushButton::clicked, this, &CQuorvelDlg::OnFileSetting);
-    connect(control<QPushButton>(1009), &QPushButton::clicked, this,
+    connect(control<QPushButton>(MainControl::FileSetting), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFileSetting);
+    connect(control<QPushButton>(MainControl::RemoveMarkedFiles), &QPushButton::clicked, this,
             &CQuorvelDlg::OnRemoveMarkedFiles);
-    connect(control<QPushButton>(1010), &QPushButton::clicked, this, &CQuorvelDlg::OnClearList);
-    connect(control<QPushButton>(1011), &QPushButton::clicked, this, &CQuorvelDlg::OnMarkAllFiles);
-    connect(control<QPushButton>(1012), &QPushButton::clicked, this,
+    connect(control<QPushButton>(MainControl::ClearList), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnClearList);
+    connect(control<QPushButton>(MainControl::MarkAllFiles), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnMarkAllFiles);
+    connect(control<QPushButton>(MainControl::UnmarkAllFiles), &QPushButton::clicked, this,
             &CQuorvelDlg::OnUnmarkAllFiles);
 
-    connect(control<QCheckBox>(1113), &QCheckBox::clicked, this, &CQuorvelDlg::OnFolderInfoChange);
-    connect(control<QPushButton>(1013), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderSetting);
-    connect(control<QPushButton>(1014), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderClear);
-    connect(control<QPushButton>(1015), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderMarkAll);
-    connect(control<QPushButton>(1016), &QPushButton::clicked, this,
+    connect(control<QCheckBox>(MainControl::FolderInfoChange), &QCheckBox::clicked, this,
+            &CQuorvelDlg::OnFolderInfoChange);
+    connect(control<QPushButton>(MainControl::FolderSetting), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFolderSetting);
+    connect(control<QPushButton>(MainControl::FolderClear), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFolderClear);
+    connect(control<QPushButton>(MainControl::FolderMarkAll), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFolderMarkAll);
+    connect(control<QPushButton>(MainControl::FolderUnmarkAll), &QPushButton::clicked, this,
             &CQuorvelDlg::OnFolderUnmarkAll);
-    connect(control<QPushButton>(1018), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderDisplay);
-    connect(control<QPushButton>(1017), &QPushButton::clicked, this, &CQuorvelDlg::OnFolderChange);
+    connect(control<QPushButton>(MainControl::FolderDisplay), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFolderDisplay);
+    connect(control<QPushButton>(MainControl::FolderChange), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnFolderChange);
     connect(m_folderTree, &QTreeWidget::currentItemChanged, this,
             &CQuorvelDlg::OnFolderTreeSelChanged);
-    connect(control<QPushButton>(1059), &QPushButton::clicked, this, &CQuorvelDlg::OnBatchChange);
-    connect(control<QAction>(32777), &QAction::triggered, this,
+    connect(control<QPushButton>(MainControl::BatchChange), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnBatchChange);
+    connect(control<QAction>(MenuCommand::DateIncrementSetting), &QAction::triggered, this,
             &CQuorvelDlg::OnDateIncrementSetting);
 }
 
@@ -395,12 +475,13 @@ void CQuorvelDlg::InitDialog() {
     setWindowIcon(m_icon);
 
     const QString fileKind = quorvel::app::Settings::fileKind();
-    control<QComboBox>(1019)->setEditText(fileKind.isEmpty() ? text(kDefaultFileKind) : fileKind);
+    control<QComboBox>(MainControl::FileKindCombo)
+        ->setEditText(fileKind.isEmpty() ? text(kDefaultFileKind) : fileKind);
 
     m_modulePath = QCoreApplication::applicationFilePath();
     m_lastFileFolder = QCoreApplication::applicationDirPath();
 
-    control<QRadioButton>(1078)->setChecked(true);
+    control<QRadioButton>(MainControl::NoChangeRadio)->setChecked(true);
     // Like the platform's pickers, all seven start at the present moment.
     const auto now = static_cast<std::int64_t>(std::time(nullptr));
     for (QDateTimeEdit* picker : findChildren<QDateTimeEdit*>()) {
@@ -411,15 +492,17 @@ void CQuorvelDlg::InitDialog() {
     }
     SetUpToolTips();
 
-    control<QCheckBox>(1007)->setChecked(quorvel::app::Settings::subDirCheck());
+    control<QCheckBox>(MainControl::SubDirSearch)
+        ->setChecked(quorvel::app::Settings::subDirCheck());
     OnSubDirClicked();
 
     m_fileList->SetUpColumns({CFileListCtrl::BaseCaption()});
 
     quorvel::props::ForceGenerationProperty = quorvel::app::Settings::forceGeneration();
-    control<QAction>(32783)->setChecked(quorvel::props::ForceGenerationProperty);
+    control<QAction>(MenuCommand::ForceGeneration)
+        ->setChecked(quorvel::props::ForceGenerationProperty);
 
-    control<QLineEdit>(1037)->setFocus();
+    control<QLineEdit>(MainControl::TitleEdit)->setFocus();
 }
 
 TimeStampMode CQuorvelDlg::SelectedTimeStampMode() const {
@@ -440,7 +523,8 @@ void CQuorvelDlg::ReadChangeFlags() {
 }
 
 void CQuorvelDlg::reject() {
-    quorvel::app::Settings::setSubDirCheck(control<QCheckBox>(1007)->isChecked());
+    quorvel::app::Settings::setSubDirCheck(
+        control<QCheckBox>(MainControl::SubDirSearch)->isChecked());
     quorvel::app::Settings::setForceGeneration(quorvel::props::ForceGenerationProperty);
     QDialog::reject();
 }
@@ -463,17 +547,18 @@ void CQuorvelDlg::OnUncheckAllChanges() {
 }
 
 void CQuorvelDlg::OnSubDirClicked() {
-    const bool searchSubDirs = control<QCheckBox>(1007)->isChecked();
-    control<QLabel>(1021)->setEnabled(searchSubDirs);
-    control<QComboBox>(1019)->setEnabled(searchSubDirs);
+    const bool searchSubDirs = control<QCheckBox>(MainControl::SubDirSearch)->isChecked();
+    control<QLabel>(MainControl::FileKindLabel)->setEnabled(searchSubDirs);
+    control<QComboBox>(MainControl::FileKindCombo)->setEnabled(searchSubDirs);
 }
 
 void CQuorvelDlg::OnMarkLinkedClicked() {
-    control<QPushButton>(1)->setEnabled(!control<QCheckBox>(1060)->isChecked());
+    control<QPushButton>(MainControl::ShowFile)
+        ->setEnabled(!control<QCheckBox>(MainControl::MarkLinkedDisplay)->isChecked());
 }
 
 void CQuorvelDlg::OnFileListRowChanged() {
-    if (control<QCheckBox>(1060)->isChecked()) {
+    if (control<QCheckBox>(MainControl::MarkLinkedDisplay)->isChecked()) {
         ShowSelectedFile();
     }
 }
@@ -485,7 +570,8 @@ void CQuorvelDlg::OnShowFile() {
 
 void CQuorvelDlg::OnForceGeneration() {
     quorvel::props::ForceGenerationProperty = !quorvel::props::ForceGenerationProperty;
-    control<QAction>(32783)->setChecked(quorvel::props::ForceGenerationProperty);
+    control<QAction>(MenuCommand::ForceGeneration)
+        ->setChecked(quorvel::props::ForceGenerationProperty);
 }
 
 void CQuorvelDlg::OnHelp() {

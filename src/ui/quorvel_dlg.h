@@ -38,7 +38,11 @@ class CQuorvelDlg : public QDialog {
     // Change boxes in flag order: text fields 0..10, then the dates Edit Time, Last printed,
     // Created, Last Saved.
     static constexpr std::array<int, 15> kChangeBoxIds = {
-        1061, 1062, 1063, 1064, 1065, 1066, 1067, 1068, 1069, 1070, 1071, 1083, 1084, 1085, 1072};
+        MainControl::TitleChange,       MainControl::SubjectChange,  MainControl::AuthorChange,
+        MainControl::KeywordsChange,    MainControl::CommentsChange, MainControl::TemplateChange,
+        MainControl::LastAuthorChange,  MainControl::RevisionChange, MainControl::AppNameChange,
+        MainControl::CategoryChange,    MainControl::CompanyChange,  MainControl::EditTimeChange,
+        MainControl::LastPrintedChange, MainControl::CreatedChange,  MainControl::LastSavedChange};
 
     explicit CQuorvelDlg(quorvel::ui::Prompts& prompts, QWidget* parent = nullptr);
     ~CQuorvelDlg() override;

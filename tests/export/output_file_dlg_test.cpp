@@ -20,6 +20,7 @@
 #include "support/qstring_printer.h"
 #include "support/scripted_prompts.h"
 #include "support/xdg_sandbox.h"
+#include "ui/control_ids.h"
 
 namespace quorvel::test {
 namespace {
@@ -61,9 +62,13 @@ class OutputFileDlgTest : public XdgSandbox {
     T* control(int id) const {
         return dialog->findChild<T*>(QString::number(id));
     }
-    QLineEdit* outputEdit() const { return control<QLineEdit>(1107); }
-    QCheckBox* openAfterSaving() const { return control<QCheckBox>(1110); }
-    void clickSave() const { QTest::mouseClick(control<QPushButton>(1109), Qt::LeftButton); }
+    QLineEdit* outputEdit() const { return control<QLineEdit>(OutputFileControl::FileNameEdit); }
+    QCheckBox* openAfterSaving() const {
+        return control<QCheckBox>(OutputFileControl::OpenAfterSaving);
+    }
+    void clickSave() const {
+        QTest::mouseClick(control<QPushButton>(OutputFileControl::Save), Qt::LeftButton);
+    }
 
     // Drops local files on the dialog at a point inside the given widget.
     void drop(const QStringList& paths, QWidget* target) {
@@ -114,7 +119,11 @@ TEST_F(OutputFileDlgTest, TheCheckIsStoredOnlyWhenClosedWithoutSaving) {
         std::function<void()> close;
         bool storedAfterwards;
     } cases[] = {
-        {"終了", [this] { QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton); }, false},
+        {"終了",
+         [this] {
+             QTest::mouseClick(control<QPushButton>(OutputFileControl::End), Qt::LeftButton);
+         },
+         false},
         {"Escape", [this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); }, false},
         {"close box", [this] { dialog->close(); }, false},
         {"save",
@@ -228,7 +237,7 @@ TEST_F(OutputFileDlgTest, BrowseTakesTheChosenFile) {
     prompts.fileAnswers.push_back({});  // cancelled
     prompts.fileAnswers.push_back({{QStringLiteral("/home/u/選択 結果.CSV")}, {}});
     for (int i = 0; i < 2; ++i) {
-        QTest::mouseClick(control<QPushButton>(1108), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(OutputFileControl::Browse), Qt::LeftButton);
     }
     EXPECT_EQ(outputEdit()->text(), QStringLiteral("/home/u/選択 結果.CSV"));
     ASSERT_EQ(prompts.shown.size(), 2U);

@@ -11,10 +11,12 @@
 #include "filelist/file_list_ctrl.h"
 #include "platform/file_status.h"
 #include "props/property_access.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "support/dialog_fixture.h"
 #include "support/qstring_printer.h"
 #include "support/time_zone_scope.h"
+#include "ui/control_ids.h"
 
 namespace quorvel::test {
 namespace {
@@ -43,10 +45,12 @@ class OutputToFileTest : public DialogFixture {
     // Answers the export dialog by saving to the output file, without opening it.
     void saveWhenAsked() {
         prompts.dialogScripts.push_back([this](QDialog& dlg) {
-            dlg.findChild<QLineEdit*>(QStringLiteral("1107"))
+            dlg.findChild<QLineEdit*>(idName(OutputFileControl::FileNameEdit))
                 ->setText(QString::fromStdString(output()));
-            dlg.findChild<QCheckBox*>(QStringLiteral("1110"))->setChecked(false);
-            QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1109")), Qt::LeftButton);
+            dlg.findChild<QCheckBox*>(idName(OutputFileControl::OpenAfterSaving))
+                ->setChecked(false);
+            QTest::mouseClick(dlg.findChild<QPushButton*>(idName(OutputFileControl::Save)),
+                              Qt::LeftButton);
             return dlg.result();
         });
     }
@@ -58,7 +62,7 @@ class OutputToFileTest : public DialogFixture {
                 m_timesBeforeExport[path] = ExportDocuments::settleTimes(path);
             }
         }
-        dialog->control<QAction>(32778)->trigger();
+        dialog->control<QAction>(MenuCommand::OutputToFile)->trigger();
     }
 
     std::string output() const { return documents / "出力.csv"; }
@@ -80,7 +84,8 @@ class OutputToFileTest : public DialogFixture {
         return csv::formatCsv(records);
     }
     static QString errorText(const std::string& path, props::MessageCode code) {
-        return res::formatString(128, {QString::fromStdString(path), res::loadString(code)});
+        return res::formatString(StringId::ContinueAfterError,
+                                 {QString::fromStdString(path), res::loadString(code)});
     }
 
     TimeZoneScope m_tokyo{"Asia/Tokyo"};
@@ -90,7 +95,7 @@ class OutputToFileTest : public DialogFixture {
 
 TEST_F(OutputToFileTest, RefusedWhileTheFolderPaneIsOn) {
     list({documents.bothSets("a.doc")});
-    dialog->control<QCheckBox>(1113)->setChecked(true);
+    dialog->control<QCheckBox>(MainControl::FolderInfoChange)->setChecked(true);
     runExport();
     ASSERT_EQ(prompts.shown.size(), 1U);
     EXPECT_EQ(prompts.shown[0].text,
@@ -188,7 +193,8 @@ TEST_F(OutputToFileTest, AReadOnlyFileIsExportedOnlyWithConsent) {
     saveWhenAsked();
     runExport();
     EXPECT_EQ(shownKinds(), (QStringList{"message", "dialog", "message"}));
-    EXPECT_EQ(prompts.shown[0].text, res::formatString(113, {QString::fromStdString(readOnly)}));
+    EXPECT_EQ(prompts.shown[0].text, res::formatString(StringId::ClearReadOnlyQuestion,
+                                                       {QString::fromStdString(readOnly)}));
     EXPECT_EQ(Docs::contents(output()), csvOf({other}));
 
     prompts.shown.clear();
@@ -216,7 +222,8 @@ TEST_F(OutputToFileTest, ManyRowsAskAndExportInRowOrder) {
             case 5:
                 rows.push_back(documents.bothSets(name));
                 fs::permissions(rows.back(), fs::perms::owner_write, fs::perm_options::remove);
-                expectedPrompts << res::formatString(113, {QString::fromStdString(rows.back())});
+                expectedPrompts << res::formatString(StringId::ClearReadOnlyQuestion,
+                                                     {QString::fromStdString(rows.back())});
                 // The first read-only file stays out, the others are cleared and exported.
                 prompts.messageAnswers.push_back(readOnlyRows++ == 0 ? PromptAnswer::No
                                                                      : PromptAnswer::Yes);

@@ -16,6 +16,7 @@
 #include "folders/folder_tree_ctrl.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
+#include "ui/control_ids.h"
 
 namespace quorvel::test {
 namespace {
@@ -44,8 +45,8 @@ class FileCollectionHandlers : public DialogFixture {
         QApplication::sendEvent(dialog.get(), &drop);
     }
     void setWalk(bool walk, const QString& kinds) const {
-        dialog->control<QCheckBox>(1007)->setChecked(walk);
-        dialog->control<QComboBox>(1019)->setEditText(kinds);
+        dialog->control<QCheckBox>(MainControl::SubDirSearch)->setChecked(walk);
+        dialog->control<QComboBox>(MainControl::FileKindCombo)->setEditText(kinds);
     }
     QStringList rows() const {
         QStringList paths;
@@ -61,7 +62,7 @@ class FileCollectionHandlers : public DialogFixture {
         }
         return list;
     }
-    void click1008() const { dialog->control<QPushButton>(1008)->click(); }
+    void click1008() const { dialog->control<QPushButton>(MainControl::FileSetting)->click(); }
     QString caption() const { return dialog->fileList().headerItem()->text(0); }
 
     TempFolder m_folder;
@@ -92,7 +93,7 @@ TEST_F(FileCollectionHandlers, DroppedFilesAlwaysCountAndFoldersOnlyWhenWalked) 
         {" *.doc", {}},
     };
     for (const Case& c : cases) {
-        dialog->control<QPushButton>(1010)->click();
+        dialog->control<QPushButton>(MainControl::ClearList)->click();
         setWalk(true, QString::fromUtf8(c.kinds));
         dropOn(dialog->fileList(), {folder, m_folder / "A/a1.doc"});
         std::vector<std::string> expected = c.added;
@@ -116,7 +117,7 @@ TEST_F(FileCollectionHandlers, FilesNamedOnTheCommandLineEnterAsADropOnTheList) 
     const std::vector<std::string> named = {"a.doc", "A", "missing.doc", "notes.txt", "A/a1.doc"};
     for (const bool walk : {false, true}) {
         setWalk(walk, QStringLiteral("*.doc"));
-        dialog->control<QPushButton>(1010)->click();
+        dialog->control<QPushButton>(MainControl::ClearList)->click();
         std::vector<std::string> absolute;
         for (const std::string& name : named) {
             absolute.push_back(m_folder / name);
@@ -124,7 +125,7 @@ TEST_F(FileCollectionHandlers, FilesNamedOnTheCommandLineEnterAsADropOnTheList) 
         dropOn(dialog->fileList(), absolute);
         const QStringList dropped = rows();
 
-        dialog->control<QPushButton>(1010)->click();
+        dialog->control<QPushButton>(MainControl::ClearList)->click();
         ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(m_folder.path())));
         QStringList arguments = {QStringLiteral("quorvel")};
         arguments.append(qt(named));
@@ -138,7 +139,7 @@ TEST_F(FileCollectionHandlers, FilesNamedOnTheCommandLineEnterAsADropOnTheList) 
 
 TEST_F(FileCollectionHandlers, DropsElsewhereAreIgnoredAndTheFrameCounts) {
     const std::string file = m_folder.makeFile("x.doc");
-    dropOn(*dialog->control<QLineEdit>(1037), {file});
+    dropOn(*dialog->control<QLineEdit>(MainControl::TitleEdit), {file});
     EXPECT_TRUE(rows().isEmpty());
     dropOn(dialog->fileList(), {file}, QPoint(0, 0));  // the frame's top-left corner
     EXPECT_EQ(rows(), qt({file}));
@@ -151,8 +152,8 @@ TEST_F(FileCollectionHandlers, DropsElsewhereAreIgnoredAndTheFrameCounts) {
 TEST_F(FileCollectionHandlers, WithTheFolderPaneOnTheListStillTakesItsDropsAndTheTreeItsOwn) {
     const std::string file = m_folder.makeFile("x.doc");
     const std::string folder = m_folder.makeFolder("tree");
-    dialog->control<QCheckBox>(1113)->click();
-    ASSERT_TRUE(dialog->control<QCheckBox>(1113)->isChecked());
+    dialog->control<QCheckBox>(MainControl::FolderInfoChange)->click();
+    ASSERT_TRUE(dialog->control<QCheckBox>(MainControl::FolderInfoChange)->isChecked());
     dropOn(dialog->fileList(), {file});
     EXPECT_EQ(rows(), qt({file}));
     dropOn(dialog->folderTree(), {folder, m_folder.makeFile("z.doc")});

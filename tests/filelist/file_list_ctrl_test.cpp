@@ -88,10 +88,10 @@ TEST_F(FileListTest, MovesPutMarkedRowsAtTopOrBottomInReverseOrder) {
         QStringList after;
     };
     const Case cases[] = {
-        {32779, {"A✓", "B", "C✓", "D"}, {"C✓", "A✓", "B", "D"}},
-        {32780, {"A✓", "B", "C✓", "D"}, {"B", "D", "C✓", "A✓"}},
-        {32779, {"A", "B"}, {"A", "B"}},
-        {32780, {"A", "B"}, {"A", "B"}},
+        {MenuCommand::MarkedFilesToTop, {"A✓", "B", "C✓", "D"}, {"C✓", "A✓", "B", "D"}},
+        {MenuCommand::MarkedFilesToBottom, {"A✓", "B", "C✓", "D"}, {"B", "D", "C✓", "A✓"}},
+        {MenuCommand::MarkedFilesToTop, {"A", "B"}, {"A", "B"}},
+        {MenuCommand::MarkedFilesToBottom, {"A", "B"}, {"A", "B"}},
     };
     for (const Case& c : cases) {
         list.ClearAllRows();
@@ -127,15 +127,15 @@ TEST_F(FileListTest, ContextMenuOpensOnlyOnAListWithRows) {
 
 TEST_F(FileListTest, SelectedRowsAreMarkedAndUnmarkedFromTheMenu) {
     fill({"A", "B", "C"});
-    list.findChild<QAction*>(QStringLiteral("32781"))->trigger();
+    list.findChild<QAction*>(idName(MenuCommand::MarkSelectedFiles))->trigger();
     EXPECT_EQ(rows(), (QStringList{"A", "B", "C"}));  // no selection: nothing changes
     list.topLevelItem(0)->setSelected(true);
     list.topLevelItem(2)->setSelected(true);
-    list.findChild<QAction*>(QStringLiteral("32781"))->trigger();
+    list.findChild<QAction*>(idName(MenuCommand::MarkSelectedFiles))->trigger();
     EXPECT_EQ(rows(), (QStringList{"A✓", "B", "C✓"}));
     EXPECT_EQ(caption(), QStringLiteral("ファイル名(選択数/総数：2/3)"));
     list.topLevelItem(0)->setSelected(false);
-    list.findChild<QAction*>(QStringLiteral("32782"))->trigger();
+    list.findChild<QAction*>(idName(MenuCommand::UnmarkSelectedFiles))->trigger();
     EXPECT_EQ(rows(), (QStringList{"A✓", "B", "C"}));
     EXPECT_EQ(caption(), QStringLiteral("ファイル名(選択数/総数：1/3)"));
 }

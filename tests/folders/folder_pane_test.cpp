@@ -13,6 +13,7 @@
 #include "stat_times.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -22,14 +23,27 @@ using ui::PromptAnswer;
 using ui::PromptButtons;
 using ui::PromptIcon;
 
-constexpr int kPaneIds[] = {1115, 1015, 1016, 1013, 1114, 1014, 1017, 1087, 1018};
+constexpr int kPaneIds[] = {
+    MainControl::FolderTree,    MainControl::FolderMarkAll,    MainControl::FolderUnmarkAll,
+    MainControl::FolderSetting, MainControl::FolderSubFolders, MainControl::FolderClear,
+    MainControl::FolderChange,  MainControl::FolderMarkLinked, MainControl::FolderDisplay};
 constexpr std::int64_t kT = 1'600'000'000;
 
 std::vector<int> filePartIds() {
-    std::vector<int> ids{1080, 1081, 1082, 1057, 1072, 1078, 1076, 1077,
-                         1089, 1,    1060, 1019, 1007, 1073, 1074, 1059};
+    std::vector<int> ids{MainControl::EditTimePicker,      MainControl::LastPrintedPicker,
+                         MainControl::CreatedPicker,       MainControl::LastSavedPicker,
+                         MainControl::LastSavedChange,     MainControl::NoChangeRadio,
+                         MainControl::AlsoTimeStampsRadio, MainControl::TimeStampsOnlyRadio,
+                         MainControl::KeepTimeStampsRadio, MainControl::ShowFile,
+                         MainControl::MarkLinkedDisplay,   MainControl::FileKindCombo,
+                         MainControl::SubDirSearch,        MainControl::CheckAllChanges,
+                         MainControl::UncheckAllChanges,   MainControl::BatchChange};
     for (const auto& [first, last] :
-         {std::pair{1037, 1052}, {1093, 1096}, {1061, 1071}, {1083, 1085}, {1008, 1012}}) {
+         {std::pair{MainControl::TitleEdit, MainControl::ParagraphCountEdit},
+          {MainControl::EditTimeLabel, MainControl::LastSavedLabel},
+          {MainControl::TitleChange, MainControl::CompanyChange},
+          {MainControl::EditTimeChange, MainControl::CreatedChange},
+          {MainControl::FileSetting, MainControl::UnmarkAllFiles}}) {
         for (int id = first; id <= last; ++id) {
             ids.push_back(id);
         }
@@ -75,9 +89,9 @@ class FolderPaneTest : public DialogFixture {
 
     // Switches the pane on and makes top the root through the folder browser.
     void openTop() {
-        click(1113);
+        click(MainControl::FolderInfoChange);
         prompts.folderAnswers = {QString::fromStdString(temp / "top")};
-        click(1013);
+        click(MainControl::FolderSetting);
         ASSERT_NE(item("top"), nullptr);
     }
 
@@ -90,9 +104,9 @@ class FolderPaneTest : public DialogFixture {
     }
 
     void setPickers(std::int64_t creation, std::int64_t access, std::int64_t modification) {
-        ASSERT_TRUE(ui::setPickerSeconds(picker(1086), creation));
-        ASSERT_TRUE(ui::setPickerSeconds(picker(1090), access));
-        ASSERT_TRUE(ui::setPickerSeconds(picker(1079), modification));
+        ASSERT_TRUE(ui::setPickerSeconds(picker(MainControl::FileCreatedPicker), creation));
+        ASSERT_TRUE(ui::setPickerSeconds(picker(MainControl::FileAccessedPicker), access));
+        ASSERT_TRUE(ui::setPickerSeconds(picker(MainControl::FileModifiedPicker), modification));
     }
 
     const ShownPrompt& lastPrompt() const { return prompts.shown.back(); }
@@ -120,14 +134,14 @@ class FolderPaneTest : public DialogFixture {
 };
 
 TEST_F(FolderPaneTest, SwitchChangesExactlyThePaneAndTheFilePart) {
-    click(1007);  // unticked: the file-kind label and combo disabled
+    click(MainControl::SubDirSearch);  // unticked: the file-kind label and combo disabled
     const auto before = enabledStates(*dialog);
-    ASSERT_FALSE(before.at(1019));
+    ASSERT_FALSE(before.at(MainControl::FileKindCombo));
     for (const int id : kPaneIds) {
         EXPECT_FALSE(before.at(id)) << id;
     }
 
-    click(1113);
+    click(MainControl::FolderInfoChange);
     auto expected = before;
     for (const int id : kPaneIds) {
         expected[id] = true;
@@ -135,10 +149,10 @@ TEST_F(FolderPaneTest, SwitchChangesExactlyThePaneAndTheFilePart) {
     for (const int id : filePartIds()) {
         expected[id] = false;
     }
-    expected[1112] = false;
+    expected[MainControl::FileList] = false;
     EXPECT_EQ(enabledStates(*dialog), expected);
 
-    click(1113);
+    click(MainControl::FolderInfoChange);
     for (const int id : kPaneIds) {
         expected[id] = false;
     }
@@ -146,53 +160,54 @@ TEST_F(FolderPaneTest, SwitchChangesExactlyThePaneAndTheFilePart) {
         expected[id] = true;  // the file-kind combo too, although SubDirSearch is unticked
     }
     EXPECT_EQ(enabledStates(*dialog), expected);
-    EXPECT_FALSE(dialog->control<QWidget>(1021)->isEnabled());
-    EXPECT_FALSE(dialog->control<QWidget>(1112)->isEnabled()) << "an empty list stays disabled";
+    EXPECT_FALSE(dialog->control<QWidget>(MainControl::FileKindLabel)->isEnabled());
+    EXPECT_FALSE(dialog->control<QWidget>(MainControl::FileList)->isEnabled())
+        << "an empty list stays disabled";
 
     dialog->fileList().AddFile(QString::fromStdString(temp.makeFile("x.doc")));
-    click(1113);
-    EXPECT_FALSE(dialog->control<QWidget>(1112)->isEnabled());
-    click(1113);
-    EXPECT_TRUE(dialog->control<QWidget>(1112)->isEnabled());
+    click(MainControl::FolderInfoChange);
+    EXPECT_FALSE(dialog->control<QWidget>(MainControl::FileList)->isEnabled());
+    click(MainControl::FolderInfoChange);
+    EXPECT_TRUE(dialog->control<QWidget>(MainControl::FileList)->isEnabled());
 }
 
 TEST_F(FolderPaneTest, SwitchingKeepsTicksTextsTreeAndTheRememberedFolder) {
     openTop();
-    click(1114);
-    click(1087);
+    click(MainControl::FolderSubFolders);
+    click(MainControl::FolderMarkLinked);
     item("top/b")->setCheckState(0, Qt::Checked);
-    dialog->control<QLineEdit>(1037)->setText("title");
+    dialog->control<QLineEdit>(MainControl::TitleEdit)->setText("title");
 
-    click(1113);
-    click(1113);
-    EXPECT_TRUE(dialog->control<QCheckBox>(1114)->isChecked());
-    EXPECT_TRUE(dialog->control<QCheckBox>(1087)->isChecked());
-    EXPECT_EQ(dialog->control<QLineEdit>(1037)->text(), "title");
+    click(MainControl::FolderInfoChange);
+    click(MainControl::FolderInfoChange);
+    EXPECT_TRUE(dialog->control<QCheckBox>(MainControl::FolderSubFolders)->isChecked());
+    EXPECT_TRUE(dialog->control<QCheckBox>(MainControl::FolderMarkLinked)->isChecked());
+    EXPECT_EQ(dialog->control<QLineEdit>(MainControl::TitleEdit)->text(), "title");
     ASSERT_NE(item("top/b"), nullptr);
     EXPECT_EQ(item("top/b")->checkState(0), Qt::Checked);
 
-    click(1013);
+    click(MainControl::FolderSetting);
     EXPECT_EQ(lastPrompt().kind, "existingFolder");
     EXPECT_EQ(lastPrompt().text, QString::fromStdString(temp / "top"));
 }
 
 TEST_F(FolderPaneTest, FolderBrowserChoosesTheRootAndRemembersEvenACancel) {
-    click(1113);
+    click(MainControl::FolderInfoChange);
     prompts.folderAnswers = {QString::fromStdString(temp / "top")};
-    click(1013);
+    click(MainControl::FolderSetting);
     EXPECT_EQ(lastPrompt().caption, "TimeStamp変更するﾌｫﾙﾀﾞ選択");
     EXPECT_EQ(lastPrompt().text, "");
     ASSERT_EQ(tree().topLevelItemCount(), 1);
     EXPECT_EQ(tree().topLevelItem(0)->text(0), QString::fromStdString(temp / "top"));
     EXPECT_EQ(tree().topLevelItem(0)->childCount(), 3);
 
-    click(1013);  // cancelled: the tree stays, the remembered folder empties
+    click(MainControl::FolderSetting);  // cancelled: the tree stays, the remembered folder empties
     EXPECT_EQ(tree().topLevelItemCount(), 1);
-    click(1013);
+    click(MainControl::FolderSetting);
     EXPECT_EQ(lastPrompt().text, "");
 
     prompts.folderAnswers = {"/"};
-    click(1013);
+    click(MainControl::FolderSetting);
     EXPECT_EQ(lastPrompt().kind, "message");
     EXPECT_EQ(lastPrompt().text, "フォルダを選択してください");
     EXPECT_EQ(lastPrompt().caption, "エラーメッセージ");
@@ -202,14 +217,15 @@ TEST_F(FolderPaneTest, FolderBrowserChoosesTheRootAndRemembersEvenACancel) {
 
 TEST_F(FolderPaneTest, AFolderDroppedOnTheTreeBecomesTheRoot) {
     const QPoint onTree = tree().mapTo(dialog.get(), tree().rect().center());
-    const QPoint offTree = dialog->control<QWidget>(1112)->mapTo(dialog.get(), QPoint(5, 5));
+    const QPoint offTree =
+        dialog->control<QWidget>(MainControl::FileList)->mapTo(dialog.get(), QPoint(5, 5));
     const QString top = QString::fromStdString(temp / "top");
     const QString b = QString::fromStdString(temp / "top/b");
     const QString file = QString::fromStdString(temp.makeFile("file.doc"));
 
     dialog->DropFolderOnTree({top}, onTree);
     EXPECT_EQ(tree().topLevelItemCount(), 0) << "pane off";
-    click(1113);
+    click(MainControl::FolderInfoChange);
     dialog->DropFolderOnTree({top}, offTree);
     EXPECT_EQ(tree().topLevelItemCount(), 0);
 
@@ -224,41 +240,41 @@ TEST_F(FolderPaneTest, AFolderDroppedOnTheTreeBecomesTheRoot) {
 
 TEST_F(FolderPaneTest, ClearAndBulkMarkButtons) {
     openTop();
-    click(1015);
+    click(MainControl::FolderMarkAll);
     item("top")->setExpanded(true);
     EXPECT_EQ(item("top/a/a1")->checkState(0), Qt::Checked);
-    click(1016);
+    click(MainControl::FolderUnmarkAll);
     EXPECT_EQ(item("top/a")->checkState(0), Qt::Unchecked);
-    click(1015);
-    click(1014);
+    click(MainControl::FolderMarkAll);
+    click(MainControl::FolderClear);
     EXPECT_EQ(tree().topLevelItemCount(), 0);
     EXPECT_FALSE(tree().marksNewItems());
 }
 
 TEST_F(FolderPaneTest, DisplayShowsTheSelectedFolderOrAsksForOne) {
     openTop();
-    click(1018);
+    click(MainControl::FolderDisplay);
     EXPECT_EQ(lastPrompt().text, "表示したいフォルダを選択してください。");
     EXPECT_EQ(lastPrompt().caption, "エラーメッセージ");
     EXPECT_EQ(lastPrompt().icon, PromptIcon::Exclamation);
 
     ASSERT_TRUE(setStatTimes(temp / "top/b", kT + 100, kT + 200));
     tree().setCurrentItem(item("top/b"));  // FolderMarkLinked unticked: nothing shown yet
-    EXPECT_NE(pickerValue(1079), kT + 200);
-    click(1018);
-    EXPECT_EQ(pickerValue(1090), kT + 100);
-    EXPECT_EQ(pickerValue(1079), kT + 200);
+    EXPECT_NE(pickerValue(MainControl::FileModifiedPicker), kT + 200);
+    click(MainControl::FolderDisplay);
+    EXPECT_EQ(pickerValue(MainControl::FileAccessedPicker), kT + 100);
+    EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), kT + 200);
 }
 
 TEST_F(FolderPaneTest, MarkLinkedDisplayShowsEachSelectedFolder) {
     openTop();
-    click(1087);
+    click(MainControl::FolderMarkLinked);
     ASSERT_TRUE(setStatTimes(temp / "top/a", kT, kT + 1));
     ASSERT_TRUE(setStatTimes(temp / "top/c", kT + 10, kT + 11));
     tree().setCurrentItem(item("top/a"));
-    EXPECT_EQ(pickerValue(1079), kT + 1);
+    EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), kT + 1);
     tree().setCurrentItem(item("top/c"));
-    EXPECT_EQ(pickerValue(1090), kT + 10);
+    EXPECT_EQ(pickerValue(MainControl::FileAccessedPicker), kT + 10);
     EXPECT_TRUE(prompts.shown.size() == 1U);  // the folder browser only
 
     std::filesystem::remove(temp / "top/b");
@@ -269,19 +285,19 @@ TEST_F(FolderPaneTest, MarkLinkedDisplayShowsEachSelectedFolder) {
     ASSERT_EQ(prompts.shown.size(), 3U);
     EXPECT_EQ(lastPrompt().buttons, PromptButtons::AbortRetryIgnore);
     EXPECT_TRUE(lastPrompt().text.contains(QString::fromStdString(temp / "top/b")));
-    EXPECT_EQ(pickerValue(1090), kT + 10);
+    EXPECT_EQ(pickerValue(MainControl::FileAccessedPicker), kT + 10);
 }
 
 TEST_F(FolderPaneTest, ChangeWritesThePickersTimesToEveryMarkedFolder) {
     openTop();
-    click(1017);
+    click(MainControl::FolderChange);
     EXPECT_EQ(prompts.shown.size(), 1U) << "nothing marked: no message";
 
     item("top/a")->setCheckState(0, Qt::Checked);
     item("top/c")->setCheckState(0, Qt::Checked);
-    click(1114);
+    click(MainControl::FolderSubFolders);
     setPickers(kT, kT + 100, kT + 200);
-    click(1017);
+    click(MainControl::FolderChange);
     expectSummary(1, "選択した3個の中に3個を処理しました。", 3);
     for (const char* folder : {"top/a", "top/a/a1", "top/c"}) {
         EXPECT_EQ(statTimes(temp / folder), (StatTimes{kT + 100, kT + 200})) << folder;
@@ -291,10 +307,10 @@ TEST_F(FolderPaneTest, ChangeWritesThePickersTimesToEveryMarkedFolder) {
 
     std::filesystem::remove(temp / "top/c");
     prompts.messageAnswers = {PromptAnswer::Abort};
-    click(1114);
+    click(MainControl::FolderSubFolders);
     setPickers(kT, kT + 300, kT + 400);
     const std::size_t shownBefore = prompts.shown.size();
-    click(1017);
+    click(MainControl::FolderChange);
     EXPECT_EQ(prompts.shown[shownBefore].buttons, PromptButtons::AbortRetryIgnore);
     expectSummary(shownBefore + 1, "選択した2個の中に1個を処理しました。", 1);
     EXPECT_EQ(statTimes(temp / "top/a"), (StatTimes{kT + 300, kT + 400}));
@@ -304,14 +320,14 @@ TEST_F(FolderPaneTest, ChangeWritesThePickersTimesToEveryMarkedFolder) {
 TEST_F(FolderPaneTest, AddModeStepsPastAnIgnoredFolder) {
     // Add mode: creation 1 day (slot 0), access 1 hour (slot 2), modification 1 minute (slot 3).
     prompts.dialogScripts.push_back([](QDialog& increments) {
-        increments.findChild<QAbstractButton*>("1106")->click();
-        increments.findChild<QLineEdit*>("1095")->setText("1");
-        increments.findChild<QLineEdit*>("1110")->setText("1");
-        increments.findChild<QLineEdit*>("1118")->setText("1");
-        increments.findChild<QPushButton*>("1")->click();
+        increments.findChild<QAbstractButton*>(idName(IncrementControl::AddRadio))->click();
+        increments.findChild<QLineEdit*>(idName(IncrementControl::EditAccessDays))->setText("1");
+        increments.findChild<QLineEdit*>(idName(IncrementControl::CreatedHours))->setText("1");
+        increments.findChild<QLineEdit*>(idName(IncrementControl::LastSavedMinutes))->setText("1");
+        increments.findChild<QPushButton*>(idName(IncrementControl::Ok))->click();
         return increments.result();
     });
-    dialog->control<QAction>(32777)->trigger();
+    dialog->control<QAction>(MenuCommand::DateIncrementSetting)->trigger();
     openTop();
     for (const char* folder : {"top/a", "top/b", "top/c"}) {
         item(folder)->setCheckState(0, Qt::Checked);
@@ -320,13 +336,14 @@ TEST_F(FolderPaneTest, AddModeStepsPastAnIgnoredFolder) {
     prompts.messageAnswers = {PromptAnswer::Ignore};
     setPickers(kT, kT + 100, kT + 200);
     const std::size_t shownBefore = prompts.shown.size();
-    click(1017);
+    click(MainControl::FolderChange);
 
     EXPECT_EQ(prompts.shown[shownBefore].buttons, PromptButtons::AbortRetryIgnore);
     expectSummary(shownBefore + 1, "選択した3個の中に2個を処理しました。", 2);
     EXPECT_EQ(statTimes(temp / "top/a"), (StatTimes{kT + 100, kT + 200}));
     EXPECT_EQ(statTimes(temp / "top/c"), (StatTimes{kT + 100 + 2 * 3600, kT + 200 + 2 * 60}));
-    EXPECT_EQ(pickerValue(1079), kT + 200) << "the pickers keep the first folder's times";
+    EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), kT + 200)
+        << "the pickers keep the first folder's times";
 }
 
 }  // namespace

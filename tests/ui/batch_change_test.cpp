@@ -19,6 +19,7 @@
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -32,12 +33,12 @@ constexpr std::int64_t kDay = 86'400;
 constexpr std::int64_t kBase = 1'300'000'000;  // 2011-03-13 07:06:40 UTC
 
 // Radio buttons of the time-stamp modes and of the increment modes.
-constexpr int kNoChange = 1078;
-constexpr int kAlsoTimeStamps = 1076;
-constexpr int kTimeStampsOnly = 1077;
-constexpr int kKeepTimeStamps = 1089;
-constexpr int kAdd = 1106;
-constexpr int kSubtract = 1107;
+constexpr int kNoChange = MainControl::NoChangeRadio;
+constexpr int kAlsoTimeStamps = MainControl::AlsoTimeStampsRadio;
+constexpr int kTimeStampsOnly = MainControl::TimeStampsOnlyRadio;
+constexpr int kKeepTimeStamps = MainControl::KeepTimeStampsRadio;
+constexpr int kAdd = IncrementControl::AddRadio;
+constexpr int kSubtract = IncrementControl::SubtractRadio;
 
 struct StampsOnDisk {
     std::int64_t access = 0;
@@ -81,14 +82,17 @@ class BatchChange : public DialogFixture {
         ASSERT_TRUE(ui::setPickerSeconds(*dialog->control<QDateTimeEdit>(id), seconds));
     }
     void setFileTimePickers(std::int64_t seconds) const {
-        for (const int id : {1086, 1090, 1079}) {
+        for (const int id : {MainControl::FileCreatedPicker, MainControl::FileAccessedPicker,
+                             MainControl::FileModifiedPicker}) {
             setPicker(id, seconds);
         }
     }
     // Sets the increments through the date-increment dialog: slot -> days, hours, minutes.
     void setIncrements(int modeButton,
                        const std::map<int, std::array<const char*, 3>>& numbersBySlot) {
-        static constexpr int kFirstField[] = {1095, 1100, 1108, 1114};
+        static constexpr int kFirstField[] = {
+            IncrementControl::EditAccessDays, IncrementControl::PrintedDays,
+            IncrementControl::CreatedDays, IncrementControl::LastSavedDays};
         prompts.dialogScripts.push_back([&](QDialog& d) {
             d.findChild<QAbstractButton*>(QString::number(modeButton))->click();
             for (const auto& [slot, numbers] : numbersBySlot) {
@@ -97,13 +101,13 @@ class BatchChange : public DialogFixture {
                         ->setText(QString::fromLatin1(numbers[unit]));
                 }
             }
-            d.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            d.findChild<QPushButton*>(idName(IncrementControl::Ok))->click();
             return d.result();
         });
-        dialog->control<QAction>(32777)->trigger();
+        dialog->control<QAction>(MenuCommand::DateIncrementSetting)->trigger();
         prompts.shown.clear();
     }
-    void runBatch() const { click(1059); }
+    void runBatch() const { click(MainControl::BatchChange); }
 
     std::vector<ShownPrompt> shownOfKind(const QString& kind) const {
         std::vector<ShownPrompt> found;
@@ -235,7 +239,7 @@ TEST_F(BatchChange, FailedWritesAskAndEveryAnswerIsObeyed) {
     EXPECT_EQ(failure, props::kNotCompoundFile);
     listAndMark(files);
     click(kAlsoTimeStamps);
-    tick(1061);
+    tick(MainControl::TitleChange);
     setFileTimePickers(kBase);
     for (const Case& c : cases) {
         prompts.shown.clear();
@@ -260,8 +264,8 @@ TEST_F(BatchChange, SkippedRowsStepThePropertyDatesButNotTheFileTimes) {
     setIncrements(kAdd, {{3, {"1", "0", "0"}}});
     click(kAlsoTimeStamps);
     setFileTimePickers(kBase);
-    setPicker(1057, kBase);
-    tick(1072);
+    setPicker(MainControl::LastSavedPicker, kBase);
+    tick(MainControl::LastSavedChange);
     prompts.messageAnswers = {PromptAnswer::No};
     runBatch();
 
@@ -273,8 +277,9 @@ TEST_F(BatchChange, SkippedRowsStepThePropertyDatesButNotTheFileTimes) {
         EXPECT_EQ(stampsOf(files[row]).modification, kBase + (row - 1) * kDay);
     }
     EXPECT_EQ(summaryText(), summary(3, 2, 2));
-    EXPECT_EQ(dialog->control<QLabel>(1075)->text(), QStringLiteral("処理完了(ﾌﾟﾛﾊﾟﾃｨ)：2/3"));
-    EXPECT_FALSE(dialog->control<QLabel>(1075)->isEnabled());
+    EXPECT_EQ(dialog->control<QLabel>(MainControl::ProgressText)->text(),
+              QStringLiteral("処理完了(ﾌﾟﾛﾊﾟﾃｨ)：2/3"));
+    EXPECT_FALSE(dialog->control<QLabel>(MainControl::ProgressText)->isEnabled());
 }
 
 TEST_F(BatchChange, DocumentSummaryFieldsAreWrittenOnlyWhileTheirBoxesAreEnabled) {
@@ -283,11 +288,11 @@ TEST_F(BatchChange, DocumentSummaryFieldsAreWrittenOnlyWhileTheirBoxesAreEnabled
         dialog->fileList().ClearAllRows();
         listAndMark({file});
         click(kNoChange);
-        dialog->control<QLineEdit>(1037)->setText(QStringLiteral("新しい題"));
-        dialog->control<QLineEdit>(1047)->setText(QStringLiteral("NewCo"));
-        tick(1061);
-        tick(1071);
-        dialog->control<QCheckBox>(1070)->setEnabled(enabled);
+        dialog->control<QLineEdit>(MainControl::TitleEdit)->setText(QStringLiteral("新しい題"));
+        dialog->control<QLineEdit>(MainControl::CompanyEdit)->setText(QStringLiteral("NewCo"));
+        tick(MainControl::TitleChange);
+        tick(MainControl::CompanyChange);
+        dialog->control<QCheckBox>(MainControl::CategoryChange)->setEnabled(enabled);
         runBatch();
         props::DocProperties properties;
         ASSERT_EQ(props::ReadDocProperties(file, properties), props::kSuccess);
@@ -299,17 +304,18 @@ TEST_F(BatchChange, DocumentSummaryFieldsAreWrittenOnlyWhileTheirBoxesAreEnabled
 
 // Packages are rewritten into a new file; their times come back all the same.
 TEST_F(BatchChange, KeepTimeStampsPutsTheOldTimesBack) {
-    const std::vector<std::string> files = {sampleDocument("keep.doc"),
-                                            copyOfSampleDocument("pydocx_coreprops.docx", m_folder / "keep.docx"),
-                                            copyOfSampleDocument("odfpy_simpletable.odt", m_folder / "keep.odt")};
+    const std::vector<std::string> files = {
+        sampleDocument("keep.doc"),
+        copyOfSampleDocument("pydocx_coreprops.docx", m_folder / "keep.docx"),
+        copyOfSampleDocument("odfpy_simpletable.odt", m_folder / "keep.odt")};
     const timespec old[2] = {{kBase, 0}, {kBase + 60, 0}};
     for (const std::string& file : files) {
         ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
     }
     listAndMark(files);
     click(kKeepTimeStamps);
-    tick(1061);
-    dialog->control<QLineEdit>(1037)->setText(QStringLiteral("保たれた時刻"));
+    tick(MainControl::TitleChange);
+    dialog->control<QLineEdit>(MainControl::TitleEdit)->setText(QStringLiteral("保たれた時刻"));
     runBatch();
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
@@ -343,14 +349,14 @@ TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
     setIncrements(kAdd, {{0, {"0", "0", "5"}}, {2, {"0", "3", "0"}}, {3, {"2", "0", "0"}}});
     click(kTimeStampsOnly);
     prompts.dialogScripts.push_back([](QDialog& d) {
-        d.findChild<QAbstractButton*>(QStringLiteral("1120"))->click();
-        d.findChild<QPushButton*>(QStringLiteral("2"))->click();
+        d.findChild<QAbstractButton*>(idName(IncrementControl::RandomRadio))->click();
+        d.findChild<QPushButton*>(idName(IncrementControl::Cancel))->click();
         return d.result();
     });
-    dialog->control<QAction>(32777)->trigger();
+    dialog->control<QAction>(MenuCommand::DateIncrementSetting)->trigger();
     setFileTimePickers(kBase);
-    setPicker(1057, kBase);
-    tick(1072);
+    setPicker(MainControl::LastSavedPicker, kBase);
+    tick(MainControl::LastSavedChange);
 
     ui::RuntimeRandom expected = ui::dateStepRandom();
     runBatch();

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "support/scripted_prompts.h"
+#include "ui/control_ids.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/error_prompt_dlg.h"
 #include "ui/spin_button.h"
@@ -41,11 +42,17 @@ TEST(ErrorPrompt, KeysAndButtonsGiveTheirAnswers) {
               ErrorPromptResult::Yes);
     EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }),
               ErrorPromptResult::No);
-    EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) { control<QPushButton>(d, 1)->click(); }),
+    EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) {
+                  control<QPushButton>(d, ErrorPromptControl::Yes)->click();
+              }),
               ErrorPromptResult::Yes);
-    EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) { control<QPushButton>(d, 1009)->click(); }),
+    EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) {
+                  control<QPushButton>(d, ErrorPromptControl::YesToAll)->click();
+              }),
               ErrorPromptResult::YesToAll);
-    EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) { control<QPushButton>(d, 2)->click(); }),
+    EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) {
+                  control<QPushButton>(d, ErrorPromptControl::No)->click();
+              }),
               ErrorPromptResult::No);
     EXPECT_EQ(answerPrompt([](CErrorPromptDlg& d) { d.close(); }), ErrorPromptResult::No);
 }
@@ -55,17 +62,23 @@ TEST(ErrorPrompt, ShowsCaptionIconAndWrappedText) {
                          QStringLiteral(".docの処理中\n  エラー");
     CErrorPromptDlg dialog(text, PromptIcon::Exclamation);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("エラーメッセージ"));
-    EXPECT_EQ(control<QLabel>(dialog, 1081)->text(), text);
-    EXPECT_TRUE(control<QLabel>(dialog, 1081)->wordWrap());
-    EXPECT_FALSE(control<QLabel>(dialog, 1087)->pixmap().isNull());
-    EXPECT_EQ(control<QPushButton>(dialog, 1009)->text(), QStringLiteral("すべてはい"));
+    EXPECT_EQ(control<QLabel>(dialog, ErrorPromptControl::Message)->text(), text);
+    EXPECT_TRUE(control<QLabel>(dialog, ErrorPromptControl::Message)->wordWrap());
+    EXPECT_FALSE(control<QLabel>(dialog, ErrorPromptControl::Icon)->pixmap().isNull());
+    EXPECT_EQ(control<QPushButton>(dialog, ErrorPromptControl::YesToAll)->text(),
+              QStringLiteral("すべてはい"));
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(dialog.answer(), ErrorPromptResult::No);
 }
 
 // Field ids in validation order: days, hours, minutes of slots 0 to 3.
-constexpr std::array<int, 12> kFieldIds = {1095, 1097, 1099, 1100, 1102, 1104,
-                                           1108, 1110, 1112, 1114, 1116, 1118};
+constexpr std::array<int, 12> kFieldIds = {
+    IncrementControl::EditAccessDays,    IncrementControl::EditAccessHours,
+    IncrementControl::EditAccessMinutes, IncrementControl::PrintedDays,
+    IncrementControl::PrintedHours,      IncrementControl::PrintedMinutes,
+    IncrementControl::CreatedDays,       IncrementControl::CreatedHours,
+    IncrementControl::CreatedMinutes,    IncrementControl::LastSavedDays,
+    IncrementControl::LastSavedHours,    IncrementControl::LastSavedMinutes};
 
 void fill(CDateIncrementDlg& dialog, const std::array<const char*, 12>& texts) {
     for (std::size_t i = 0; i < kFieldIds.size(); ++i) {
@@ -85,31 +98,37 @@ TEST(DateIncrementDialog, OkComputesIncrementsAndRefusesOutOfRangeFieldsInOrder)
     const QString hoursRange = QStringLiteral("0 から 23 までの整数を入力してください。");
     const std::vector<Case> cases = {
         {{"1", "2", "3", "0", "0", "0", "0", "0", "0", "200", "23", "59"}, true, {}, 0},
-        {{"1", "24", "3", "0", "0", "0", "0", "0", "0", "0", "0", "0"}, false, hoursRange, 1097},
+        {{"1", "24", "3", "0", "0", "0", "0", "0", "0", "0", "0", "0"},
+         false,
+         hoursRange,
+         IncrementControl::EditAccessHours},
         {{"201", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"},
          false,
          QStringLiteral("0 から 200 までの整数を入力してください。"),
-         1095},
+         IncrementControl::EditAccessDays},
         {{"0", "0", "0", "0", "0", "60", "0", "0", "0", "0", "0", "0"},
          false,
          QStringLiteral("0 から 59 までの整数を入力してください。"),
-         1104},
+         IncrementControl::PrintedMinutes},
         {{"0", "0", "0", "0", "0", "0", "x", "0", "0", "0", "0", "0"},
          false,
          QStringLiteral("0 から 200 までの整数を入力してください。"),
-         1108},
-        {{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "", "0"}, false, hoursRange, 1116},
+         IncrementControl::CreatedDays},
+        {{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "", "0"},
+         false,
+         hoursRange,
+         IncrementControl::LastSavedHours},
         {{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "-1"},
          false,
          QStringLiteral("0 から 59 までの整数を入力してください。"),
-         1118},
+         IncrementControl::LastSavedMinutes},
     };
     for (const Case& c : cases) {
         prompts.shown.clear();
         prompts.dialogScripts.push_back([&](QDialog& d) {
             fill(dialog, c.texts);
             d.setResult(QDialog::Rejected);
-            control<QPushButton>(d, 1)->click();
+            control<QPushButton>(d, IncrementControl::Ok)->click();
             return d.result();
         });
         const int result = dialog.run();
@@ -131,8 +150,10 @@ TEST(DateIncrementDialog, OkComputesIncrementsAndRefusesOutOfRangeFieldsInOrder)
     EXPECT_EQ(dialog.settings().minutes[1], 0U);
     EXPECT_EQ(dialog.settings().days[3], 0U);
     prompts.dialogScripts.push_back([&](QDialog& d) {
-        EXPECT_EQ(control<QLineEdit>(d, 1114)->text(), QStringLiteral("0"));
-        EXPECT_EQ(control<QLineEdit>(d, 1116)->text(), QStringLiteral("0"));
+        EXPECT_EQ(control<QLineEdit>(d, IncrementControl::LastSavedDays)->text(),
+                  QStringLiteral("0"));
+        EXPECT_EQ(control<QLineEdit>(d, IncrementControl::LastSavedHours)->text(),
+                  QStringLiteral("0"));
         return int{QDialog::Rejected};
     });
     dialog.run();
@@ -143,17 +164,17 @@ TEST(DateIncrementDialog, OpensOnRandomAndAClickStoresTheModeEvenWhenCancelled) 
     CDateIncrementDlg dialog(prompts);
     EXPECT_EQ(dialog.settings().mode, IncrementMode::Random);
     prompts.dialogScripts.push_back([&](QDialog& d) {
-        EXPECT_TRUE(control<QRadioButton>(d, 1120)->isChecked());
-        EXPECT_EQ(control<QRadioButton>(d, 1106)->toolTip(),
+        EXPECT_TRUE(control<QRadioButton>(d, IncrementControl::RandomRadio)->isChecked());
+        EXPECT_EQ(control<QRadioButton>(d, IncrementControl::AddRadio)->toolTip(),
                   QStringLiteral("ファイル毎に指定日時に増分設定を累積加算する"));
-        control<QRadioButton>(d, 1107)->click();
-        control<QPushButton>(d, 2)->click();
+        control<QRadioButton>(d, IncrementControl::SubtractRadio)->click();
+        control<QPushButton>(d, IncrementControl::Cancel)->click();
         return d.result();
     });
     dialog.run();
     EXPECT_EQ(dialog.settings().mode, IncrementMode::Subtract);
     prompts.dialogScripts.push_back([&](QDialog& d) {
-        EXPECT_TRUE(control<QRadioButton>(d, 1120)->isChecked());
+        EXPECT_TRUE(control<QRadioButton>(d, IncrementControl::RandomRadio)->isChecked());
         return int{QDialog::Rejected};
     });
     dialog.run();
@@ -164,8 +185,8 @@ TEST(DateIncrementDialog, SpinButtonsWrapAtTheEndsOfTheirRange) {
     ScriptedPrompts prompts;
     CDateIncrementDlg dialog(prompts);
     prompts.dialogScripts.push_back([&](QDialog& d) {
-        auto* hours = control<QLineEdit>(d, 1097);
-        auto* spin = control<SpinButton>(d, 1096);
+        auto* hours = control<QLineEdit>(d, IncrementControl::EditAccessHours);
+        auto* spin = control<SpinButton>(d, IncrementControl::EditAccessHoursSpin);
         hours->setText(QStringLiteral("23"));
         spin->findChild<QToolButton*>(QStringLiteral("up"))->click();
         EXPECT_EQ(hours->text(), QStringLiteral("0"));
@@ -173,7 +194,7 @@ TEST(DateIncrementDialog, SpinButtonsWrapAtTheEndsOfTheirRange) {
         EXPECT_EQ(hours->text(), QStringLiteral("23"));
         QTest::keyClick(hours, Qt::Key_Down);
         EXPECT_EQ(hours->text(), QStringLiteral("22"));
-        auto* days = control<QLineEdit>(d, 1114);
+        auto* days = control<QLineEdit>(d, IncrementControl::LastSavedDays);
         QTest::keyClick(days, Qt::Key_Down);
         EXPECT_EQ(days->text(), QStringLiteral("200"));
         return int{QDialog::Rejected};

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "support/dialog_fixture.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -51,19 +52,19 @@ TEST_F(FileStatusCheck, WritableFileGoesOnAndFillsThePickers) {
     const std::string path = makeFile("plain.doc", 0644);
     EXPECT_EQ(dlg.CheckFileStatus(path, false, nullptr), 0);
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(pickerValue(1090), kAccessed);
-    EXPECT_EQ(pickerValue(1079), kModified);
+    EXPECT_EQ(pickerValue(MainControl::FileAccessedPicker), kAccessed);
+    EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), kModified);
 }
 
 TEST_F(FileStatusCheck, MissingFileGoesOnSilently) {
     CQuorvelDlg& dlg = openDialog();
-    ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(1079), 1000);
+    ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(MainControl::FileModifiedPicker), 1000);
     FileTimes times{1, 2, 3, false};
     EXPECT_EQ(dlg.CheckFileStatus("/nonexistent/x.doc", false, &times), 0);
     EXPECT_EQ(dlg.CheckFileStatus("/nonexistent/x.doc", false, nullptr), 0);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(times.accessed, 2);
-    EXPECT_EQ(pickerValue(1079), 1000);
+    EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), 1000);
 }
 
 TEST_F(FileStatusCheck, ReadOnlyPromptAnsweredBothWays) {
@@ -96,9 +97,9 @@ TEST_F(FileStatusCheck, ReadOnlyPromptAnsweredBothWays) {
 TEST_F(FileStatusCheck, SkipTimesLeavesThePickersAlone) {
     CQuorvelDlg& dlg = openDialog();
     const std::string path = makeFile("skip.doc", 0644);
-    ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(1079), 1000);
+    ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(MainControl::FileModifiedPicker), 1000);
     EXPECT_EQ(dlg.CheckFileStatus(path, true, nullptr), 0);
-    EXPECT_EQ(pickerValue(1079), 1000);
+    EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), 1000);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "support/dialog_fixture.h"
 #include "support/time_zone_scope.h"
+#include "ui/control_ids.h"
 
 namespace quorvel::ui {
 namespace {
@@ -96,7 +97,8 @@ TEST_F(PickerTyping, TwoDigitYearsAreReadWithinAWindowAndArrowsCrossIt) {
         {9998, press(Qt::Key_Up, 3), 9999},
     };
     openDialog();
-    for (const int id : {1086, 1090, 1079}) {
+    for (const int id : {MainControl::FileCreatedPicker, MainControl::FileAccessedPicker,
+                         MainControl::FileModifiedPicker}) {
         auto* picker = dialog->control<QDateTimeEdit>(id);
         for (const Case& c : cases) {
             picker->setFocus();
@@ -108,7 +110,7 @@ TEST_F(PickerTyping, TwoDigitYearsAreReadWithinAWindowAndArrowsCrossIt) {
         }
     }
     // Four-digit years are taken as typed.
-    auto* propertyDate = dialog->control<QDateTimeEdit>(1080);
+    auto* propertyDate = dialog->control<QDateTimeEdit>(MainControl::EditTimePicker);
     propertyDate->setDateTime(QDateTime(QDate(2026, 2, 28), QTime(12, 0), Qt::UTC));
     propertyDate->setSelectedSection(QDateTimeEdit::YearSection);
     QTest::keyClicks(propertyDate, "2099");

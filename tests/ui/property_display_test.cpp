@@ -13,6 +13,7 @@
 #include "support/dialog_fixture.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -20,9 +21,12 @@ namespace {
 
 using ui::PromptAnswer;
 
-constexpr int kDatePickers[] = {1080, 1081, 1082, 1057};
-constexpr int kDateBoxes[] = {1083, 1084, 1085, 1072};
-constexpr int kDateLabels[] = {1093, 1094, 1095, 1096};
+constexpr int kDatePickers[] = {MainControl::EditTimePicker, MainControl::LastPrintedPicker,
+                                MainControl::CreatedPicker, MainControl::LastSavedPicker};
+constexpr int kDateBoxes[] = {MainControl::EditTimeChange, MainControl::LastPrintedChange,
+                              MainControl::CreatedChange, MainControl::LastSavedChange};
+constexpr int kDateLabels[] = {MainControl::EditTimeLabel, MainControl::LastPrintedLabel,
+                               MainControl::CreatedLabel, MainControl::LastSavedLabel};
 
 const QString kUsableTip =
     QStringLiteral("内容を変更したい時、右側のチェックボックスをチェックしてください");
@@ -53,7 +57,7 @@ class PropertyDisplay : public DialogFixture {
         }
         list.clearSelection();
         list.topLevelItem(row)->setSelected(true);
-        dialog->control<QPushButton>(1)->click();
+        dialog->control<QPushButton>(MainControl::ShowFile)->click();
     }
 
     static props::DocProperties read(const QString& path) {
@@ -77,7 +81,7 @@ TEST_F(PropertyDisplay, FieldsShowTheirPropertiesInDisplayOrder) {
     ASSERT_EQ(record.size(), props::kCatalogueSize);
     show(path);
     EXPECT_TRUE(prompts.shown.empty());
-    int textId = 1037;
+    int textId = MainControl::TitleEdit;
     int date = 0;
     for (std::size_t index : props::kDisplayOrder) {
         if (index >= props::kFirstDateIndex && index < props::kFirstDateIndex + props::kDateCount) {
@@ -96,7 +100,8 @@ TEST_F(PropertyDisplay, FieldsShowTheirPropertiesInDisplayOrder) {
             ++textId;
         }
     }
-    EXPECT_EQ(dialog->control<QDateTimeEdit>(1080)->text(), QStringLiteral("1601/01/01 10:04:00"))
+    EXPECT_EQ(dialog->control<QDateTimeEdit>(MainControl::EditTimePicker)->text(),
+              QStringLiteral("1601/01/01 10:04:00"))
         << "an edit time of 64 minutes shows as a moment in 1601, local time";
     EXPECT_TRUE(dialog->fileList().hasFocus() || !dialog->isActiveWindow());
 }
@@ -106,27 +111,30 @@ TEST_F(PropertyDisplay, MissingDocumentSummaryDisablesItsFourFields) {
     const QString summaryOnly = copyOf("poi_WORKBOOK_in_capitals.xls");
     const QString both = copyOf("libscan_japanese.doc");
     ASSERT_EQ(read(summaryOnly).size(), props::kSummaryBlockSize);
-    for (int id : {1061, 1069, 1070, 1071}) {
+    for (int id : {MainControl::TitleChange, MainControl::AppNameChange,
+                   MainControl::CategoryChange, MainControl::CompanyChange}) {
         box(id)->setChecked(true);
     }
     show(summaryOnly);
-    for (int id : {1046, 1047, 1051, 1052}) {
+    for (int id : {MainControl::CategoryEdit, MainControl::CompanyEdit, MainControl::LineCountEdit,
+                   MainControl::ParagraphCountEdit}) {
         EXPECT_TRUE(text(id).isEmpty()) << id;
         EXPECT_FALSE(dialog->control<QLineEdit>(id)->isEnabled()) << id;
     }
-    for (int id : {1070, 1071}) {
+    for (int id : {MainControl::CategoryChange, MainControl::CompanyChange}) {
         EXPECT_FALSE(box(id)->isEnabled()) << id;
         EXPECT_FALSE(box(id)->isChecked()) << id;
     }
-    EXPECT_TRUE(box(1061)->isChecked()) << "ticks of usable fields survive";
-    EXPECT_TRUE(box(1069)->isChecked());
-    EXPECT_TRUE(dialog->control<QLineEdit>(1048)->isEnabled());
+    EXPECT_TRUE(box(MainControl::TitleChange)->isChecked()) << "ticks of usable fields survive";
+    EXPECT_TRUE(box(MainControl::AppNameChange)->isChecked());
+    EXPECT_TRUE(dialog->control<QLineEdit>(MainControl::PageCountEdit)->isEnabled());
 
     show(both);
-    for (int id : {1046, 1047, 1051, 1052}) {
+    for (int id : {MainControl::CategoryEdit, MainControl::CompanyEdit, MainControl::LineCountEdit,
+                   MainControl::ParagraphCountEdit}) {
         EXPECT_TRUE(dialog->control<QLineEdit>(id)->isEnabled()) << id;
     }
-    for (int id : {1070, 1071}) {
+    for (int id : {MainControl::CategoryChange, MainControl::CompanyChange}) {
         EXPECT_TRUE(box(id)->isEnabled()) << id;
         EXPECT_FALSE(box(id)->isChecked()) << id;
     }
@@ -143,7 +151,8 @@ TEST_F(PropertyDisplay, UnusableDatesAreDisabledWithTheirReason) {
                 record[props::kFirstDateIndex + 3].isTime);
 
     show(allDates);
-    const QDateTime lastPrinted = dialog->control<QDateTimeEdit>(1081)->dateTime();
+    const QDateTime lastPrinted =
+        dialog->control<QDateTimeEdit>(MainControl::LastPrintedPicker)->dateTime();
     for (int box : kDateBoxes) {
         dialog->control<QCheckBox>(box)->setChecked(true);
     }
@@ -157,19 +166,21 @@ TEST_F(PropertyDisplay, UnusableDatesAreDisabledWithTheirReason) {
                   usable ? kUsableTip : kUnusableTip)
             << d;
     }
-    EXPECT_EQ(dialog->control<QDateTimeEdit>(1081)->dateTime(), lastPrinted) << "kept";
+    EXPECT_EQ(dialog->control<QDateTimeEdit>(MainControl::LastPrintedPicker)->dateTime(),
+              lastPrinted)
+        << "kept";
 
     show(allDates);
-    EXPECT_TRUE(box(1084)->isEnabled());
-    EXPECT_FALSE(box(1084)->isChecked());
-    EXPECT_EQ(dialog->control<QLineEdit>(1094)->toolTip(), kUsableTip);
+    EXPECT_TRUE(box(MainControl::LastPrintedChange)->isEnabled());
+    EXPECT_FALSE(box(MainControl::LastPrintedChange)->isChecked());
+    EXPECT_EQ(dialog->control<QLineEdit>(MainControl::LastPrintedLabel)->toolTip(), kUsableTip);
 }
 
 TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
     openDialog();
     const QString path = copyOf("libscan_japanese.doc");
     show(path);
-    const QString title = text(1037);
+    const QString title = text(MainControl::TitleEdit);
     const QString missing = m_dir.filePath(QStringLiteral("消えた.doc"));
     show(missing);
     ASSERT_EQ(prompts.shown.size(), 1U);
@@ -178,7 +189,7 @@ TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
                                        "ファイルが見つかりません。"));
     EXPECT_EQ(prompts.shown[0].caption, QCoreApplication::applicationName());
     EXPECT_EQ(prompts.shown[0].icon, ui::PromptIcon::None);
-    EXPECT_EQ(text(1037), title);
+    EXPECT_EQ(text(MainControl::TitleEdit), title);
 
     const QString notCompound = m_dir.filePath(QStringLiteral("text.doc"));
     QFile file(notCompound);
@@ -188,7 +199,7 @@ TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
     show(notCompound);
     ASSERT_EQ(prompts.shown.size(), 2U);
     EXPECT_TRUE(prompts.shown[1].text.endsWith(QStringLiteral("合成ファイルが見つかりません。")));
-    EXPECT_EQ(text(1037), title);
+    EXPECT_EQ(text(MainControl::TitleEdit), title);
 }
 
 TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
@@ -196,7 +207,7 @@ TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
     const QString writable = copyOf("libscan_japanese.doc");
     const QString readOnly = copyOf("poi_WORKBOOK_in_capitals.xls");
     show(writable);
-    const QString title = text(1037);
+    const QString title = text(MainControl::TitleEdit);
     ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
     const timespec times[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, readOnly.toLocal8Bit().constData(), times, 0), 0);
@@ -204,15 +215,16 @@ TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
     prompts.messageAnswers.push_back(PromptAnswer::No);
     show(readOnly);
     ASSERT_EQ(prompts.shown.size(), 1U);
-    EXPECT_EQ(text(1037), title) << "the display stops";
+    EXPECT_EQ(text(MainControl::TitleEdit), title) << "the display stops";
     std::int64_t modified = 0;
-    ASSERT_TRUE(ui::pickerSeconds(*dialog->control<QDateTimeEdit>(1079), modified));
+    ASSERT_TRUE(ui::pickerSeconds(*dialog->control<QDateTimeEdit>(MainControl::FileModifiedPicker),
+                                  modified));
     EXPECT_EQ(modified, 1'100'000'000);
 
     prompts.messageAnswers.push_back(PromptAnswer::Yes);
     show(readOnly);
     EXPECT_EQ(prompts.shown.size(), 2U);
-    EXPECT_FALSE(dialog->control<QLineEdit>(1046)->isEnabled()) << "now shown";
+    EXPECT_FALSE(dialog->control<QLineEdit>(MainControl::CategoryEdit)->isEnabled()) << "now shown";
 }
 
 TEST_F(PropertyDisplay, FirstSelectedRowIsShownAndMarkLinkedDisplayFollowsTheSelection) {
@@ -224,26 +236,29 @@ TEST_F(PropertyDisplay, FirstSelectedRowIsShownAndMarkLinkedDisplayFollowsTheSel
     list.AddFile(second);
     list.topLevelItem(1)->setSelected(true);
     list.topLevelItem(0)->setSelected(true);
-    dialog->control<QPushButton>(1)->click();
-    EXPECT_FALSE(dialog->control<QLineEdit>(1046)->isEnabled()) << "row 0 shown";
+    dialog->control<QPushButton>(MainControl::ShowFile)->click();
+    EXPECT_FALSE(dialog->control<QLineEdit>(MainControl::CategoryEdit)->isEnabled())
+        << "row 0 shown";
 
-    dialog->control<QCheckBox>(1060)->click();
+    dialog->control<QCheckBox>(MainControl::MarkLinkedDisplay)->click();
     list.clearSelection();
     list.setFocus();
     list.setCurrentItem(list.topLevelItem(0));
     QTest::keyClick(&list, Qt::Key_Down);
-    EXPECT_TRUE(dialog->control<QLineEdit>(1046)->isEnabled()) << "row 1 shown";
+    EXPECT_TRUE(dialog->control<QLineEdit>(MainControl::CategoryEdit)->isEnabled())
+        << "row 1 shown";
     QTest::keyClick(&list, Qt::Key_Up);
-    EXPECT_FALSE(dialog->control<QLineEdit>(1046)->isEnabled()) << "row 0 shown";
+    EXPECT_FALSE(dialog->control<QLineEdit>(MainControl::CategoryEdit)->isEnabled())
+        << "row 0 shown";
     EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(PropertyDisplay, NoSelectionChangesNothing) {
     openDialog();
     dialog->fileList().AddFile(copyOf("libscan_japanese.doc"));
-    dialog->control<QLineEdit>(1037)->setText(QStringLiteral("kept"));
-    dialog->control<QPushButton>(1)->click();
-    EXPECT_EQ(text(1037), QStringLiteral("kept"));
+    dialog->control<QLineEdit>(MainControl::TitleEdit)->setText(QStringLiteral("kept"));
+    dialog->control<QPushButton>(MainControl::ShowFile)->click();
+    EXPECT_EQ(text(MainControl::TitleEdit), QStringLiteral("kept"));
     EXPECT_TRUE(prompts.shown.empty());
 }
 

@@ -17,6 +17,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "support/qstring_printer.h"
 #include "support/temp_folder.h"
+#include "ui/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace quorvel::ui {
@@ -114,7 +115,7 @@ TEST_F(RealFileDialog, TheChosenFilterIsStoredAndOfferedFirstNextTime) {
         dialog.selectFile(sheet);
         QMetaObject::invokeMethod(&dialog, "accept");
     }));
-    window.control<QPushButton>(1008)->click();
+    window.control<QPushButton>(MainControl::FileSetting)->click();
     EXPECT_EQ(app::Settings::dialogFileKind(), excel);
     ASSERT_EQ(window.fileList().topLevelItemCount(), 1);
     EXPECT_EQ(window.fileList().RowPath(0), sheet);
@@ -125,7 +126,7 @@ TEST_F(RealFileDialog, TheChosenFilterIsStoredAndOfferedFirstNextTime) {
         offered.prepend(dialog.selectedNameFilter());
         dialog.reject();
     }));
-    window.control<QPushButton>(1008)->click();
+    window.control<QPushButton>(MainControl::FileSetting)->click();
     ASSERT_GE(offered.size(), 3);
     EXPECT_EQ(offered[0], QStringLiteral("EXCEL File(*.xls;)"));
     EXPECT_EQ(offered[1], QStringLiteral("EXCEL File(*.xls;) (*.xls)"));
@@ -138,7 +139,7 @@ TEST_F(RealFileDialog, TheChosenFilterIsStoredAndOfferedFirstNextTime) {
         dialog.selectFile(sheet);
         QMetaObject::invokeMethod(&dialog, "accept");
     }));
-    window.control<QPushButton>(1008)->click();
+    window.control<QPushButton>(MainControl::FileSetting)->click();
     EXPECT_EQ(app::Settings::dialogFileKind(), QStringLiteral("All Files (*.*)|*.*"));
 }
 

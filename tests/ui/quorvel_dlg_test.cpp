@@ -20,6 +20,7 @@
 #include "props/property_access.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
+#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -38,79 +39,79 @@ struct ExpectedControl {
 
 // The main dialog's controls as the users know them.
 const ExpectedControl kControls[] = {
-    {1037, Kind::Edit, "Title", true},
-    {1038, Kind::Edit, "表題", true},
-    {1039, Kind::Edit, "元作成者", true},
-    {1040, Kind::Edit, "KeyWord", true},
-    {1041, Kind::Edit, "Comment", true},
-    {1042, Kind::Edit, "Template", true},
-    {1043, Kind::Edit, "最終保存者", true},
-    {1044, Kind::Edit, "改訂", true},
-    {1045, Kind::Edit, "APP名", true},
-    {1046, Kind::Edit, "分類", true},
-    {1047, Kind::Edit, "会社", true},
-    {1048, Kind::ReadOnlyEdit, "頁数", true},
-    {1049, Kind::ReadOnlyEdit, "単語数", true},
-    {1050, Kind::ReadOnlyEdit, "文字数", true},
-    {1051, Kind::ReadOnlyEdit, "行数", true},
-    {1052, Kind::ReadOnlyEdit, "段落数", true},
-    {1061, Kind::Check, "変更", true},
-    {1062, Kind::Check, "変更", true},
-    {1063, Kind::Check, "変更", true},
-    {1064, Kind::Check, "変更", true},
-    {1065, Kind::Check, "変更", true},
-    {1066, Kind::Check, "変更", true},
-    {1067, Kind::Check, "変更", true},
-    {1068, Kind::Check, "変更", true},
-    {1069, Kind::Check, "変更", true},
-    {1070, Kind::Check, "変更", true},
-    {1071, Kind::Check, "変更", true},
-    {1093, Kind::ReadOnlyEdit, "編集日時", true},
-    {1094, Kind::ReadOnlyEdit, "最終印刷日時", true},
-    {1095, Kind::ReadOnlyEdit, "作成日時", true},
-    {1096, Kind::ReadOnlyEdit, "最終保存日時", true},
-    {1080, Kind::Picker, "編集日時", true},
-    {1081, Kind::Picker, "最終印刷日時", true},
-    {1082, Kind::Picker, "作成日時", true},
-    {1057, Kind::Picker, "最終保存日時", true},
-    {1083, Kind::Check, "変更", true},
-    {1084, Kind::Check, "変更", true},
-    {1085, Kind::Check, "変更", true},
-    {1072, Kind::Check, "変更", true},
-    {1088, Kind::Group, "File Time Stamp", true},
-    {1078, Kind::Radio, "変更無し", true},
-    {1076, Kind::Radio, "Time Stampも変更", true},
-    {1077, Kind::Radio, "File Time Stampのみ変更", true},
-    {1089, Kind::Radio, "File Time Stampを元のまま", true},
-    {1086, Kind::Picker, "作成日時", true},
-    {1090, Kind::Picker, "ｱｸｾｽ日時", true},
-    {1079, Kind::Picker, "更新日時", true},
-    {1007, Kind::Check, "S&ubDirectoryも検索", true},
-    {1021, Kind::Label, "File種類(Dro&pDrag時）", true},
-    {1019, Kind::Combo, "File種類(Dro&pDrag時）", true},
-    {1073, Kind::Button, "全変更選択(&T)", true},
-    {1074, Kind::Button, "全選択取消(&R)", true},
-    {1, Kind::Button, "表示(&W)", true},
-    {1059, Kind::Button, "変更(&A)", true},
-    {2, Kind::Button, "終了(&E)", true},
-    {1075, Kind::Label, "", true},
-    {1112, Kind::Tree, "", false},
-    {1060, Kind::Check, "Mark連動表示(&S)", true},
-    {1008, Kind::Button, "&File設定", true},
-    {1009, Kind::Button, "mark F&ile除外", true},
-    {1010, Kind::Button, "&ClearList", true},
-    {1011, Kind::Button, "全Mark(&L)", true},
-    {1012, Kind::Button, "全Mark取消(&N)", true},
-    {1113, Kind::Check, "Folder情報変更", true},
-    {1114, Kind::Check, "SubFolderも", false},
-    {1087, Kind::Check, "Mark連動表示()", false},
-    {1013, Kind::Button, "Folder設定", false},
-    {1115, Kind::Tree, "", false},
-    {1014, Kind::Button, "Clear", false},
-    {1015, Kind::Button, "全Mark", false},
-    {1016, Kind::Button, "全Mark取消", false},
-    {1018, Kind::Button, "表示", false},
-    {1017, Kind::Button, "変更", false},
+    {MainControl::TitleEdit, Kind::Edit, "Title", true},
+    {MainControl::SubjectEdit, Kind::Edit, "表題", true},
+    {MainControl::AuthorEdit, Kind::Edit, "元作成者", true},
+    {MainControl::KeywordsEdit, Kind::Edit, "KeyWord", true},
+    {MainControl::CommentsEdit, Kind::Edit, "Comment", true},
+    {MainControl::TemplateEdit, Kind::Edit, "Template", true},
+    {MainControl::LastAuthorEdit, Kind::Edit, "最終保存者", true},
+    {MainControl::RevisionEdit, Kind::Edit, "改訂", true},
+    {MainControl::AppNameEdit, Kind::Edit, "APP名", true},
+    {MainControl::CategoryEdit, Kind::Edit, "分類", true},
+    {MainControl::CompanyEdit, Kind::Edit, "会社", true},
+    {MainControl::PageCountEdit, Kind::ReadOnlyEdit, "頁数", true},
+    {MainControl::WordCountEdit, Kind::ReadOnlyEdit, "単語数", true},
+    {MainControl::CharCountEdit, Kind::ReadOnlyEdit, "文字数", true},
+    {MainControl::LineCountEdit, Kind::ReadOnlyEdit, "行数", true},
+    {MainControl::ParagraphCountEdit, Kind::ReadOnlyEdit, "段落数", true},
+    {MainControl::TitleChange, Kind::Check, "変更", true},
+    {MainControl::SubjectChange, Kind::Check, "変更", true},
+    {MainControl::AuthorChange, Kind::Check, "変更", true},
+    {MainControl::KeywordsChange, Kind::Check, "変更", true},
+    {MainControl::CommentsChange, Kind::Check, "変更", true},
+    {MainControl::TemplateChange, Kind::Check, "変更", true},
+    {MainControl::LastAuthorChange, Kind::Check, "変更", true},
+    {MainControl::RevisionChange, Kind::Check, "変更", true},
+    {MainControl::AppNameChange, Kind::Check, "変更", true},
+    {MainControl::CategoryChange, Kind::Check, "変更", true},
+    {MainControl::CompanyChange, Kind::Check, "変更", true},
+    {MainControl::EditTimeLabel, Kind::ReadOnlyEdit, "編集日時", true},
+    {MainControl::LastPrintedLabel, Kind::ReadOnlyEdit, "最終印刷日時", true},
+    {MainControl::CreatedLabel, Kind::ReadOnlyEdit, "作成日時", true},
+    {MainControl::LastSavedLabel, Kind::ReadOnlyEdit, "最終保存日時", true},
+    {MainControl::EditTimePicker, Kind::Picker, "編集日時", true},
+    {MainControl::LastPrintedPicker, Kind::Picker, "最終印刷日時", true},
+    {MainControl::CreatedPicker, Kind::Picker, "作成日時", true},
+    {MainControl::LastSavedPicker, Kind::Picker, "最終保存日時", true},
+    {MainControl::EditTimeChange, Kind::Check, "変更", true},
+    {MainControl::LastPrintedChange, Kind::Check, "変更", true},
+    {MainControl::CreatedChange, Kind::Check, "変更", true},
+    {MainControl::LastSavedChange, Kind::Check, "変更", true},
+    {MainControl::FileTimeStampGroup, Kind::Group, "File Time Stamp", true},
+    {MainControl::NoChangeRadio, Kind::Radio, "変更無し", true},
+    {MainControl::AlsoTimeStampsRadio, Kind::Radio, "Time Stampも変更", true},
+    {MainControl::TimeStampsOnlyRadio, Kind::Radio, "File Time Stampのみ変更", true},
+    {MainControl::KeepTimeStampsRadio, Kind::Radio, "File Time Stampを元のまま", true},
+    {MainControl::FileCreatedPicker, Kind::Picker, "作成日時", true},
+    {MainControl::FileAccessedPicker, Kind::Picker, "ｱｸｾｽ日時", true},
+    {MainControl::FileModifiedPicker, Kind::Picker, "更新日時", true},
+    {MainControl::SubDirSearch, Kind::Check, "S&ubDirectoryも検索", true},
+    {MainControl::FileKindLabel, Kind::Label, "File種類(Dro&pDrag時）", true},
+    {MainControl::FileKindCombo, Kind::Combo, "File種類(Dro&pDrag時）", true},
+    {MainControl::CheckAllChanges, Kind::Button, "全変更選択(&T)", true},
+    {MainControl::UncheckAllChanges, Kind::Button, "全選択取消(&R)", true},
+    {MainControl::ShowFile, Kind::Button, "表示(&W)", true},
+    {MainControl::BatchChange, Kind::Button, "変更(&A)", true},
+    {MainControl::Exit, Kind::Button, "終了(&E)", true},
+    {MainControl::ProgressText, Kind::Label, "", true},
+    {MainControl::FileList, Kind::Tree, "", false},
+    {MainControl::MarkLinkedDisplay, Kind::Check, "Mark連動表示(&S)", true},
+    {MainControl::FileSetting, Kind::Button, "&File設定", true},
+    {MainControl::RemoveMarkedFiles, Kind::Button, "mark F&ile除外", true},
+    {MainControl::ClearList, Kind::Button, "&ClearList", true},
+    {MainControl::MarkAllFiles, Kind::Button, "全Mark(&L)", true},
+    {MainControl::UnmarkAllFiles, Kind::Button, "全Mark取消(&N)", true},
+    {MainControl::FolderInfoChange, Kind::Check, "Folder情報変更", true},
+    {MainControl::FolderSubFolders, Kind::Check, "SubFolderも", false},
+    {MainControl::FolderMarkLinked, Kind::Check, "Mark連動表示()", false},
+    {MainControl::FolderSetting, Kind::Button, "Folder設定", false},
+    {MainControl::FolderTree, Kind::Tree, "", false},
+    {MainControl::FolderClear, Kind::Button, "Clear", false},
+    {MainControl::FolderMarkAll, Kind::Button, "全Mark", false},
+    {MainControl::FolderUnmarkAll, Kind::Button, "全Mark取消", false},
+    {MainControl::FolderDisplay, Kind::Button, "表示", false},
+    {MainControl::FolderChange, Kind::Button, "変更", false},
 };
 
 // The text of the label whose buddy the widget is.
@@ -132,8 +133,9 @@ QString shownCaption(CQuorvelDlg& dlg, const ExpectedControl& expected) {
             return buddyCaption(dlg, widget);
         case Kind::ReadOnlyEdit:
             // The four date labels are read-only edits themselves.
-            return expected.id >= 1093 ? static_cast<QLineEdit*>(widget)->text()
-                                       : buddyCaption(dlg, widget);
+            return expected.id >= MainControl::EditTimeLabel
+                       ? static_cast<QLineEdit*>(widget)->text()
+                       : buddyCaption(dlg, widget);
         case Kind::Picker:
             return widget->accessibleName();
         case Kind::Check:
@@ -194,31 +196,36 @@ TEST_F(MainDialog, EveryControlHasItsIdKindCaptionAndFirstStartState) {
         }
     }
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Quorvel"));
-    EXPECT_FALSE(dlg.control<QWidget>(1112)->accessibleName().isEmpty());
-    EXPECT_FALSE(dlg.control<QWidget>(1115)->accessibleName().isEmpty());
-    EXPECT_TRUE(dlg.control<QPushButton>(1)->isDefault());
+    EXPECT_FALSE(dlg.control<QWidget>(MainControl::FileList)->accessibleName().isEmpty());
+    EXPECT_FALSE(dlg.control<QWidget>(MainControl::FolderTree)->accessibleName().isEmpty());
+    EXPECT_TRUE(dlg.control<QPushButton>(MainControl::ShowFile)->isDefault());
     EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize()) << "fixed size";
     EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST_F(MainDialog, FirstStartUsesTheDefaults) {
     CQuorvelDlg& dlg = openDialog();
-    EXPECT_TRUE(dlg.control<QCheckBox>(1007)->isChecked());
-    EXPECT_EQ(dlg.control<QComboBox>(1019)->currentText(),
+    EXPECT_TRUE(dlg.control<QCheckBox>(MainControl::SubDirSearch)->isChecked());
+    EXPECT_EQ(dlg.control<QComboBox>(MainControl::FileKindCombo)->currentText(),
               QStringLiteral("*.doc;*.xls;*.ppt;*.jtd"));
-    EXPECT_EQ(dlg.control<QComboBox>(1019)->count(), 18);
-    EXPECT_EQ(dlg.control<QComboBox>(1019)->findText(QStringLiteral("*.docx;*.xlsx;*.pptx")), 15);
-    EXPECT_EQ(dlg.control<QComboBox>(1019)->itemText(17), QStringLiteral("*.*"));
-    EXPECT_FALSE(dlg.control<QAction>(32783)->isChecked());
+    EXPECT_EQ(dlg.control<QComboBox>(MainControl::FileKindCombo)->count(), 18);
+    EXPECT_EQ(dlg.control<QComboBox>(MainControl::FileKindCombo)
+                  ->findText(QStringLiteral("*.docx;*.xlsx;*.pptx")),
+              15);
+    EXPECT_EQ(dlg.control<QComboBox>(MainControl::FileKindCombo)->itemText(17),
+              QStringLiteral("*.*"));
+    EXPECT_FALSE(dlg.control<QAction>(MenuCommand::ForceGeneration)->isChecked());
     EXPECT_FALSE(props::ForceGenerationProperty);
-    EXPECT_TRUE(dlg.control<QRadioButton>(1078)->isChecked());
+    EXPECT_TRUE(dlg.control<QRadioButton>(MainControl::NoChangeRadio)->isChecked());
     EXPECT_EQ(dlg.SelectedTimeStampMode(), TimeStampMode::NoChange);
     EXPECT_EQ(dlg.fileList().headerItem()->text(0), QStringLiteral("ファイル名"));
-    for (int id : {1079, 1086, 1090}) {
+    for (int id : {MainControl::FileModifiedPicker, MainControl::FileCreatedPicker,
+                   MainControl::FileAccessedPicker}) {
         EXPECT_EQ(dlg.control<QDateTimeEdit>(id)->displayFormat(),
                   QStringLiteral("yy/MM/dd HH:mm:ss"));
     }
-    for (int id : {1080, 1081, 1082, 1057}) {
+    for (int id : {MainControl::EditTimePicker, MainControl::LastPrintedPicker,
+                   MainControl::CreatedPicker, MainControl::LastSavedPicker}) {
         EXPECT_EQ(dlg.control<QDateTimeEdit>(id)->displayFormat(),
                   QStringLiteral("yyyy/MM/dd HH:mm:ss"));
     }
@@ -228,24 +235,24 @@ TEST_F(MainDialog, FirstStartUsesTheDefaults) {
         EXPECT_LE(std::abs(shown - static_cast<std::int64_t>(std::time(nullptr))), 5)
             << picker->objectName().toStdString();
     }
-    dlg.control<QRadioButton>(1089)->click();
+    dlg.control<QRadioButton>(MainControl::KeepTimeStampsRadio)->click();
     EXPECT_EQ(dlg.SelectedTimeStampMode(), TimeStampMode::KeepTimeStamps);
 }
 
 TEST_F(MainDialog, MenuHoldsItsCommandsAndForceGenerationToggles) {
     CQuorvelDlg& dlg = openDialog();
     const std::pair<int, const char*> commands[] = {
-        {32777, "日時増分設定(&T)"},
-        {32783, "プロパティが存在しない場合、作成する（&F)"},
-        {32778, "プロパタイ表示内容をファイルに出力"},
-        {32776, "&Help"},
-        {32772, "&Version"},
+        {MenuCommand::DateIncrementSetting, "日時増分設定(&T)"},
+        {MenuCommand::ForceGeneration, "プロパティが存在しない場合、作成する（&F)"},
+        {MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力"},
+        {MenuCommand::Help, "&Help"},
+        {MenuCommand::Version, "&Version"},
     };
     for (const auto& [id, caption] : commands) {
         ASSERT_NE(dlg.control<QAction>(id), nullptr) << id;
         EXPECT_EQ(dlg.control<QAction>(id)->text(), QString::fromUtf8(caption));
     }
-    QAction* force = dlg.control<QAction>(32783);
+    QAction* force = dlg.control<QAction>(MenuCommand::ForceGeneration);
     force->trigger();
     EXPECT_TRUE(force->isChecked());
     EXPECT_TRUE(props::ForceGenerationProperty);
@@ -264,16 +271,17 @@ TEST_F(MainDialog, StoredSettingsAreShownAndTheClosingStateIsSaved) {
         store.setValue(QStringLiteral("ForceGenerationProperty"), 1);
     }
     CQuorvelDlg& dlg = openDialog();
-    EXPECT_EQ(dlg.control<QComboBox>(1019)->currentText(), QStringLiteral("*.xls"));
-    EXPECT_FALSE(dlg.control<QCheckBox>(1007)->isChecked());
-    EXPECT_FALSE(dlg.control<QComboBox>(1019)->isEnabled());
-    EXPECT_FALSE(dlg.control<QLabel>(1021)->isEnabled());
-    EXPECT_TRUE(dlg.control<QAction>(32783)->isChecked());
+    EXPECT_EQ(dlg.control<QComboBox>(MainControl::FileKindCombo)->currentText(),
+              QStringLiteral("*.xls"));
+    EXPECT_FALSE(dlg.control<QCheckBox>(MainControl::SubDirSearch)->isChecked());
+    EXPECT_FALSE(dlg.control<QComboBox>(MainControl::FileKindCombo)->isEnabled());
+    EXPECT_FALSE(dlg.control<QLabel>(MainControl::FileKindLabel)->isEnabled());
+    EXPECT_TRUE(dlg.control<QAction>(MenuCommand::ForceGeneration)->isChecked());
     EXPECT_TRUE(props::ForceGenerationProperty);
 
-    dlg.control<QCheckBox>(1007)->click();
-    EXPECT_TRUE(dlg.control<QComboBox>(1019)->isEnabled());
-    dlg.control<QAction>(32783)->trigger();
+    dlg.control<QCheckBox>(MainControl::SubDirSearch)->click();
+    EXPECT_TRUE(dlg.control<QComboBox>(MainControl::FileKindCombo)->isEnabled());
+    dlg.control<QAction>(MenuCommand::ForceGeneration)->trigger();
     QTest::keyClick(&dlg, Qt::Key_Escape);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
@@ -285,9 +293,9 @@ TEST_F(MainDialog, StoredSettingsAreShownAndTheClosingStateIsSaved) {
 
 TEST_F(MainDialog, CloseButtonSavesLikeEscape) {
     CQuorvelDlg& dlg = openDialog();
-    dlg.control<QCheckBox>(1007)->click();
-    dlg.control<QAction>(32783)->trigger();
-    dlg.control<QPushButton>(2)->click();
+    dlg.control<QCheckBox>(MainControl::SubDirSearch)->click();
+    dlg.control<QAction>(MenuCommand::ForceGeneration)->trigger();
+    dlg.control<QPushButton>(MainControl::Exit)->click();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_FALSE(Settings::subDirCheck());
     EXPECT_TRUE(Settings::forceGeneration());
@@ -297,24 +305,29 @@ TEST_F(MainDialog, CloseButtonSavesLikeEscape) {
 TEST_F(MainDialog, ToolTipsCarryTheirTexts) {
     CQuorvelDlg& dlg = openDialog();
     const std::pair<std::vector<int>, const char*> tips[] = {
-        {{1037, 1047, 1093, 1096, 1080, 1057},
+        {{MainControl::TitleEdit, MainControl::CompanyEdit, MainControl::EditTimeLabel,
+          MainControl::LastSavedLabel, MainControl::EditTimePicker, MainControl::LastSavedPicker},
          "内容を変更したい時、右側のチェックボックスをチェックしてください"},
-        {{1048, 1052}, "表示のみ、変更不可の内容"},
-        {{1078}, "Time StampがFile Propertyを変更する日時になる"},
-        {{1076}, "Time Stampを以下の日時に変更する"},
-        {{1077}, "File PropertyがなくてもTime Stampを以下の日時に変更する"},
-        {{1089, 1086, 1090}, "File Propertyを変更しても、FileのTime Stampが元のままに保持する"},
-        {{1060},
+        {{MainControl::PageCountEdit, MainControl::ParagraphCountEdit}, "表示のみ、変更不可の内容"},
+        {{MainControl::NoChangeRadio}, "Time StampがFile Propertyを変更する日時になる"},
+        {{MainControl::AlsoTimeStampsRadio}, "Time Stampを以下の日時に変更する"},
+        {{MainControl::TimeStampsOnlyRadio},
+         "File PropertyがなくてもTime Stampを以下の日時に変更する"},
+        {{MainControl::KeepTimeStampsRadio, MainControl::FileCreatedPicker,
+          MainControl::FileAccessedPicker},
+         "File Propertyを変更しても、FileのTime Stampが元のままに保持する"},
+        {{MainControl::MarkLinkedDisplay},
          "カーソルキーで左側のファイル名に移動する度に、該当ファイルのプロパティが表示される"},
-        {{1007}, "FolderをDrag&Dropする時Floder配下のﾌｧｲﾙをﾌｧｲﾙﾘｽﾄに設定"},
-        {{1019}, "Drag&Dropでﾌｧｲﾙ選択時に配下ﾌｧｲﾙの種類を指定して下さい"},
-        {{1015}, "全てのフォルダをマーク"},
-        {{1115}, "「Folder設定」ボタン又はDrug&Dropで変更対象のフォルダを設定してください。"},
-        {{1016}, "全てのマーク取り消し"},
-        {{1014}, "フォルダリストクリア"},
-        {{1017}, "マークフォルダの日時情報設定"},
-        {{1114}, "マークされたフォルダのサブフォルダも変更対象"},
-        {{1079, 1013, 1}, ""},
+        {{MainControl::SubDirSearch}, "FolderをDrag&Dropする時Floder配下のﾌｧｲﾙをﾌｧｲﾙﾘｽﾄに設定"},
+        {{MainControl::FileKindCombo}, "Drag&Dropでﾌｧｲﾙ選択時に配下ﾌｧｲﾙの種類を指定して下さい"},
+        {{MainControl::FolderMarkAll}, "全てのフォルダをマーク"},
+        {{MainControl::FolderTree},
+         "「Folder設定」ボタン又はDrug&Dropで変更対象のフォルダを設定してください。"},
+        {{MainControl::FolderUnmarkAll}, "全てのマーク取り消し"},
+        {{MainControl::FolderClear}, "フォルダリストクリア"},
+        {{MainControl::FolderChange}, "マークフォルダの日時情報設定"},
+        {{MainControl::FolderSubFolders}, "マークされたフォルダのサブフォルダも変更対象"},
+        {{MainControl::FileModifiedPicker, MainControl::FolderSetting, MainControl::ShowFile}, ""},
     };
     for (const auto& [ids, text] : tips) {
         for (int id : ids) {
@@ -325,27 +338,28 @@ TEST_F(MainDialog, ToolTipsCarryTheirTexts) {
 
 TEST_F(MainDialog, ChangeBoxButtonsTouchOnlyEnabledBoxes) {
     CQuorvelDlg& dlg = openDialog();
-    auto* disabledTicked = dlg.control<QCheckBox>(1070);
-    auto* disabledUnticked = dlg.control<QCheckBox>(1084);
+    auto* disabledTicked = dlg.control<QCheckBox>(MainControl::CategoryChange);
+    auto* disabledUnticked = dlg.control<QCheckBox>(MainControl::LastPrintedChange);
     disabledTicked->setChecked(true);
     disabledTicked->setEnabled(false);
     disabledUnticked->setEnabled(false);
-    dlg.control<QPushButton>(1073)->click();
+    dlg.control<QPushButton>(MainControl::CheckAllChanges)->click();
     for (int id : CQuorvelDlg::kChangeBoxIds) {
-        EXPECT_EQ(dlg.control<QCheckBox>(id)->isChecked(), id != 1084) << id;
+        EXPECT_EQ(dlg.control<QCheckBox>(id)->isChecked(), id != MainControl::LastPrintedChange)
+            << id;
     }
-    dlg.control<QPushButton>(1074)->click();
+    dlg.control<QPushButton>(MainControl::UncheckAllChanges)->click();
     for (int id : CQuorvelDlg::kChangeBoxIds) {
-        EXPECT_EQ(dlg.control<QCheckBox>(id)->isChecked(), id == 1070) << id;
+        EXPECT_EQ(dlg.control<QCheckBox>(id)->isChecked(), id == MainControl::CategoryChange) << id;
     }
 }
 
 TEST_F(MainDialog, MarkLinkedDisplayDisablesTheShowButton) {
     CQuorvelDlg& dlg = openDialog();
-    dlg.control<QCheckBox>(1060)->click();
-    EXPECT_FALSE(dlg.control<QPushButton>(1)->isEnabled());
-    dlg.control<QCheckBox>(1060)->click();
-    EXPECT_TRUE(dlg.control<QPushButton>(1)->isEnabled());
+    dlg.control<QCheckBox>(MainControl::MarkLinkedDisplay)->click();
+    EXPECT_FALSE(dlg.control<QPushButton>(MainControl::ShowFile)->isEnabled());
+    dlg.control<QCheckBox>(MainControl::MarkLinkedDisplay)->click();
+    EXPECT_TRUE(dlg.control<QPushButton>(MainControl::ShowFile)->isEnabled());
 }
 
 TEST_F(MainDialog, ListButtonsSetTheCaption) {
@@ -355,17 +369,17 @@ TEST_F(MainDialog, ListButtonsSetTheCaption) {
     const QString a = QString::fromStdString(folder.makeFile("a.doc"));
     const QString b = QString::fromStdString(folder.makeFile("b.doc"));
     prompts.fileAnswers.push_back({{a, b, a}, {}});
-    dlg.control<QPushButton>(1008)->click();
+    dlg.control<QPushButton>(MainControl::FileSetting)->click();
     EXPECT_EQ(list.topLevelItemCount(), 2);
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("ファイル名(選択数/総数：0/2)"));
-    dlg.control<QPushButton>(1011)->click();
+    dlg.control<QPushButton>(MainControl::MarkAllFiles)->click();
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("ファイル名(選択数/総数：2/2)"));
-    dlg.control<QPushButton>(1012)->click();
+    dlg.control<QPushButton>(MainControl::UnmarkAllFiles)->click();
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("ファイル名(選択数/総数：0/2)"));
     list.topLevelItem(1)->setCheckState(0, Qt::Checked);
-    dlg.control<QPushButton>(1009)->click();
+    dlg.control<QPushButton>(MainControl::RemoveMarkedFiles)->click();
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("ファイル名(選択数/総数：0/1)"));
-    dlg.control<QPushButton>(1010)->click();
+    dlg.control<QPushButton>(MainControl::ClearList)->click();
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("ファイル名(選択数/総数：0/0)"));
     EXPECT_FALSE(list.isEnabled());
 }
@@ -389,10 +403,10 @@ TEST_F(MainDialog, VersionOpensTheAboutBox) {
     CQuorvelDlg& dlg = openDialog();
     QString seen;
     prompts.dialogScripts.push_back([&](QDialog& about) {
-        seen = about.findChild<QPushButton*>(QStringLiteral("1080"))->text();
+        seen = about.findChild<QPushButton*>(idName(AboutControl::WebPage))->text();
         return QDialog::Accepted;
     });
-    dlg.control<QAction>(32772)->trigger();
+    dlg.control<QAction>(MenuCommand::Version)->trigger();
     ASSERT_EQ(prompts.shown.size(), 1U);
     EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("Quorvelのﾊﾞｰｼﾞｮﾝ情報"));
     EXPECT_TRUE(seen.startsWith(QStringLiteral("https://")));

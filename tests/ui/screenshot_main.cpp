@@ -14,6 +14,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
 #include "support/scripted_prompts.h"
+#include "ui/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {
@@ -61,18 +62,20 @@ int main(int argc, char** argv) {
     dialog.fileList().RefreshCaption(dialog.fileList().CountMarkedRows());
     dialog.fileList().resizeColumnToContents(0);
     dialog.fileList().topLevelItem(0)->setSelected(true);
-    dialog.control<QCheckBox>(1061)->setChecked(true);
+    dialog.control<QCheckBox>(MainControl::TitleChange)->setChecked(true);
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog)) {
         return 1;
     }
     dialog.ShowSelectedFile();
     bool saved = save(dialog, output, "main.png");
-    saved = saveDialogOf(dialog, prompts, 32777, output, "increments.png") && saved;
-    saved = saveDialogOf(dialog, prompts, 32778, output, "export.png") && saved;
-    saved = saveDialogOf(dialog, prompts, 32772, output, "about.png") && saved;
+    saved = saveDialogOf(dialog, prompts, MenuCommand::DateIncrementSetting, output,
+                         "increments.png") &&
+            saved;
+    saved = saveDialogOf(dialog, prompts, MenuCommand::OutputToFile, output, "export.png") && saved;
+    saved = saveDialogOf(dialog, prompts, MenuCommand::Version, output, "about.png") && saved;
 
-    dialog.control<QCheckBox>(1113)->click();
+    dialog.control<QCheckBox>(MainControl::FolderInfoChange)->click();
     dialog.SetRootFolder(QString::fromLocal8Bit(argv[2]));
     dialog.folderTree().expandAll();
     dialog.folderTree().MarkAllItems();
