@@ -168,7 +168,7 @@ void COutputFileDlg::dragMoveEvent(QDragMoveEvent* event) {
     }
 }
 
-// Only a drop onto edit 1107 counts, and of the dropped items only the first.
+// Only a drop onto the file-name edit counts, and of the dropped items only the first.
 void COutputFileDlg::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !IsOverOutputEdit(event->position())) {

@@ -22,11 +22,11 @@ class COutputFileDlg : public QDialog {
     COutputFileDlg(quorvel::ui::Prompts& prompts, std::vector<quorvel::csv::ExportRecord> records,
                    QWidget* parent = nullptr);
 
-    // The text of edit 1107 at the last press of O&K, for the next export of this run.
+    // The text of the file-name edit at the last press of O&K, for the next export of this run.
     static inline QString lastOutputFileName;
 
   public slots:
-    // 終了(&E), Escape and the close box: store the state of box 1110, then close.
+    // 終了(&E), Escape and the close box: store the state of the open-after-saving box, then close.
     void reject() override;
 
   protected:

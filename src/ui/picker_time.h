@@ -7,8 +7,9 @@
 namespace quorvel::ui {
 
 // Display formats of the date-time pickers.
-inline constexpr char kFileTimeFormat[] = "yy/MM/dd HH:mm:ss";        // 1079, 1086, 1090
-inline constexpr char kPropertyTimeFormat[] = "yyyy/MM/dd HH:mm:ss";  // 1080, 1081, 1082, 1057
+inline constexpr char kFileTimeFormat[] = "yy/MM/dd HH:mm:ss";  // the three file-time pickers
+inline constexpr char kPropertyTimeFormat[] =
+    "yyyy/MM/dd HH:mm:ss";  // the four property-date pickers
 
 // A date-time picker that reads a typed two-digit year within a window, as the desktop's
 // pickers do: 50..99 is 1950..1999 and 00..49 is 2000..2049. Years shown with four digits,
