@@ -1,6 +1,7 @@
 #include "props/property_format.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 
 #include "platform/local_time.h"
@@ -20,6 +21,18 @@ std::string printed(const char* format, Args... args) {
     return text;
 }
 
+// A number as printf's "%0<width>d" shows it, appended to out (snprintf is slow on the read
+// path that formats every date and count of every file).
+void appendNumber(std::string& out, long long value, std::size_t width = 0) {
+    std::array<char, 24> digits{};
+    const char* end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    const auto length = static_cast<std::size_t>(end - digits.data());
+    if (value >= 0 && length < width) {
+        out.append(width - length, '0');
+    }
+    out.append(digits.data(), length);
+}
+
 // "01:07.09 pm, Sat 04/05/2003": a 12-hour dial on which midnight shows as 00.
 std::string timeText(std::uint64_t fileTime) {
     static constexpr std::array<const char*, 7> kWeekdays = {"Sun", "Mon", "Tue", "Wed",
@@ -29,10 +42,21 @@ std::string timeText(std::uint64_t fileTime) {
         return {};
     }
     const int dialHour = ((local.hour - 1) % 12) + 1;
-    return printed("%02d:%02d.%02d %s, %s %02d/%02d/%d", dialHour, local.minute, local.second,
-                   local.hour < 12 ? "am" : "pm",
-                   kWeekdays[static_cast<std::size_t>(local.weekday % 7)], local.month, local.day,
-                   local.year);
+    std::string text;
+    appendNumber(text, dialHour, 2);
+    text += ':';
+    appendNumber(text, local.minute, 2);
+    text += '.';
+    appendNumber(text, local.second, 2);
+    text += local.hour < 12 ? " am, " : " pm, ";
+    text += kWeekdays[static_cast<std::size_t>(local.weekday % 7)];
+    text += ' ';
+    appendNumber(text, local.month, 2);
+    text += '/';
+    appendNumber(text, local.day, 2);
+    text += '/';
+    appendNumber(text, local.year);
+    return text;
 }
 
 }  // namespace
@@ -55,7 +79,8 @@ void FormatPropertyValue(const PropertyValue& value, std::string& text) {
             return;
         case VT_I2:
         case VT_I4:
-            text = printed("%d", value.integer);
+            text.clear();
+            appendNumber(text, value.integer);
             return;
         case VT_R4:
         case VT_R8:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 
@@ -44,6 +45,8 @@ TEST_F(PropertyFormat, FormatsEachTypeAsTheDialogShowsIt) {
         {typed(VT_CF), ""},
         {with(VT_I4, [](PropertyValue& v) { v.integer = 1234; }), "1234"},
         {with(VT_I2, [](PropertyValue& v) { v.integer = -12; }), "-12"},
+        {typed(VT_I4), "0"},
+        {with(VT_I4, [](PropertyValue& v) { v.integer = INT32_MIN; }), "-2147483648"},
         {with(VT_R4, [](PropertyValue& v) { v.real = 2.5; }), "2.50"},
         {with(VT_R8, [](PropertyValue& v) { v.real = 1.0 / 3; }), "0.33"},
         {with(VT_BSTR, [](PropertyValue& v) { v.text = "見出し"; }), "見出し (VT_BSTR)"},
