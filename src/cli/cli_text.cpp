@@ -60,7 +60,26 @@ std::string localTimeText(std::uint64_t fileTime) {
 
 std::string jsonEscaped(std::string_view text) {
     std::string out;
+    appendJsonEscaped(out, text);
+    return out;
+}
+
+void appendJsonEscaped(std::string& out, std::string_view text) {
     while (!text.empty()) {
+        // Printable ASCII other than quote and backslash goes out as it is, a run at a time.
+        std::size_t plain = 0;
+        while (plain < text.size()) {
+            const auto byte = static_cast<unsigned char>(text[plain]);
+            if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\') {
+                break;
+            }
+            ++plain;
+        }
+        out.append(text.substr(0, plain));
+        text.remove_prefix(plain);
+        if (text.empty()) {
+            break;
+        }
         const char c = text[0];
         const std::size_t length = utf8SequenceLength(text);
         if (length == 0) {
@@ -80,7 +99,6 @@ std::string jsonEscaped(std::string_view text) {
         }
         text.remove_prefix(length);
     }
-    return out;
 }
 
 }  // namespace quorvel::cli

@@ -17,5 +17,7 @@ std::string localTimeText(std::uint64_t fileTime);
 // text as the contents of a JSON string: quotes, backslashes and control characters
 // escaped, valid UTF-8 kept, invalid bytes replaced by U+FFFD.
 std::string jsonEscaped(std::string_view text);
+// The same, appended to out.
+void appendJsonEscaped(std::string& out, std::string_view text);
 
 }  // namespace quorvel::cli

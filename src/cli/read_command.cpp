@@ -76,12 +76,17 @@ std::string plainText(const std::string& path, props::MessageCode code,
 // One file as one JSON object on one line.
 std::string jsonText(const std::string& path, props::MessageCode code,
                      const props::DocProperties& props) {
-    std::string out = R"({"path":")" + jsonEscaped(path) + R"(","code":)" +
-                      std::to_string(static_cast<int>(code)) + R"(,"message":")" +
-                      jsonEscaped(props::messageCodeText(code)) + R"(","entries":[)";
+    std::string out = R"({"path":")";
+    out.reserve(512);
+    appendJsonEscaped(out, path);
+    out += R"(","code":)";
+    out += std::to_string(static_cast<int>(code));
+    out += R"(,"message":")";
+    appendJsonEscaped(out, props::messageCodeText(code));
+    out += R"(","entries":[)";
     for (std::size_t i = 0; i < props.size(); ++i) {
         out += i == 0 ? R"({"text":")" : R"(,{"text":")";
-        out += jsonEscaped(props[i].text);
+        appendJsonEscaped(out, props[i].text);
         out += props[i].isTime ? R"(","isTime":true,"time":)" : R"(","isTime":false,"time":)";
         out += std::to_string(props[i].time);
         out += '}';

@@ -58,9 +58,16 @@ TEST_F(Cli, EscapesJsonStrings) {
         {"bad\xff\xc3", "bad\\ufffd\\ufffd"},
         {"\xc0\xaf", "\\ufffd\\ufffd"},             // overlong '/'
         {"\xed\xa0\x80", "\\ufffd\\ufffd\\ufffd"},  // surrogate
+        {"", ""},
+        {"\"", "\\\""},
+        {"del\x7f~ x\x1f", "del\x7f~ x\\u001f"},
+        {"ab表\\cd\xe8\x1f", "ab表\\\\cd\\ufffd\\u001f"},  // cut sequence before a control
     };
     for (const auto& [text, escaped] : cases) {
         EXPECT_EQ(jsonEscaped(text), escaped) << text;
+        std::string appended = "{\"";
+        appendJsonEscaped(appended, text);
+        EXPECT_EQ(appended, "{\"" + escaped) << text;
     }
 }
 
