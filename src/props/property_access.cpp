@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "package/package_access.h"
@@ -78,7 +79,7 @@ SetLoad loadSet(const CompoundFile& file, const SetKind& kind, EntryId& stream,
     if (file.readStream(stream, bytes, kMaxSetBytes) != Status::Ok) {
         return SetLoad::CannotOpen;
     }
-    switch (PropertySetStream::parse(bytes, kind.fmtid, set)) {
+    switch (PropertySetStream::parse(std::move(bytes), kind.fmtid, set)) {
         case SetParseStatus::Ok:
             return SetLoad::Loaded;
         case SetParseStatus::BadSection:

@@ -159,8 +159,27 @@ const Fmtid FMTID_DocSummaryInformation = {
     std::byte{0x93}, std::byte{0x97}, std::byte{0x08}, std::byte{0x00},
     std::byte{0x2B}, std::byte{0x2C}, std::byte{0xF9}, std::byte{0xAE}};
 
-SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, PropertySection& out) {
+StoredBytes::StoredBytes(std::vector<std::byte> bytes)
+    : m_buffer(std::make_shared<const std::vector<std::byte>>(std::move(bytes))),
+      m_length(m_buffer->size()) {}
+
+std::span<const std::byte> StoredBytes::span() const {
+    if (!m_buffer) {
+        return {};
+    }
+    return std::span<const std::byte>(*m_buffer).subspan(m_offset, m_length);
+}
+
+StoredBytes StoredBytes::sub(std::size_t offset, std::size_t length) const {
+    StoredBytes part = *this;
+    part.m_offset += offset;
+    part.m_length = length;
+    return part;
+}
+
+SetParseStatus PropertySection::parse(const StoredBytes& stored, PropertySection& out) {
     out = PropertySection();
+    const std::span<const std::byte> bytes = stored.span();
     if (bytes.size() < kSectionHeaderSize) {
         return SetParseStatus::BadSection;
     }
@@ -169,9 +188,8 @@ SetParseStatus PropertySection::parse(std::span<const std::byte> bytes, Property
     if (declaredSize < kSectionHeaderSize) {
         return SetParseStatus::BadSection;
     }
-    const std::span<const std::byte> section =
-        bytes.first(std::min<std::size_t>(declaredSize, bytes.size()));
-    out.m_stored.assign(section.begin(), section.end());
+    out.m_stored = stored.sub(0, std::min<std::size_t>(declaredSize, bytes.size()));
+    const std::span<const std::byte> section = out.m_stored.span();
     const std::uint64_t tableEnd = kSectionHeaderSize + count * kTableEntrySize;
     if (tableEnd > section.size()) {
         return SetParseStatus::BadSection;
@@ -302,7 +320,7 @@ std::span<const std::byte> PropertySection::bytesOf(const Property& property) co
     if (property.fresh) {
         return *property.fresh;
     }
-    return std::span<const std::byte>(m_stored).subspan(property.offset, property.length);
+    return m_stored.span().subspan(property.offset, property.length);
 }
 
 void PropertySection::store(std::uint32_t id, std::vector<std::byte> bytes) {
@@ -368,9 +386,11 @@ std::vector<std::byte> PropertySection::serialize() const {
     return out;
 }
 
-SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const Fmtid& fmtid,
+SetParseStatus PropertySetStream::parse(std::vector<std::byte> read, const Fmtid& fmtid,
                                         PropertySetStream& out) {
     out = PropertySetStream();
+    out.m_stored = StoredBytes(std::move(read));
+    const std::span<const std::byte> bytes = out.m_stored.span();
     if (bytes.size() < kStreamHeaderSize || u16(bytes, 0) != kByteOrderMark) {
         return SetParseStatus::BadHeader;
     }
@@ -380,7 +400,6 @@ SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const 
         return SetParseStatus::BadHeader;
     }
     out.m_header.assign(bytes.begin(), bytes.begin() + kStreamHeaderSize - 4);
-    out.m_stored.assign(bytes.begin(), bytes.end());
 
     std::vector<std::uint32_t> offsets(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -400,7 +419,7 @@ SetParseStatus PropertySetStream::parse(std::span<const std::byte> bytes, const 
         const auto next = std::upper_bound(sorted.begin(), sorted.end(), offset);
         const std::size_t end =
             next == sorted.end() ? bytes.size() : std::min<std::size_t>(*next, bytes.size());
-        return bytes.subspan(offset, end - offset);
+        return out.m_stored.sub(offset, end - offset);
     };
     for (std::size_t i = 0; i < count; ++i) {
         if (offsets[i] < listEnd || offsets[i] >= bytes.size()) {
@@ -453,8 +472,9 @@ std::vector<std::byte> PropertySetStream::serialize() const {
             const std::vector<std::byte> section = m_section.serialize();
             out.insert(out.end(), section.begin(), section.end());
         } else {
-            const auto stored = m_stored.begin() + static_cast<std::ptrdiff_t>(m_list[i].offset);
-            out.insert(out.end(), stored, stored + static_cast<std::ptrdiff_t>(m_list[i].length));
+            const std::span<const std::byte> stored =
+                m_stored.span().subspan(m_list[i].offset, m_list[i].length);
+            out.insert(out.end(), stored.begin(), stored.end());
         }
     }
     return out;

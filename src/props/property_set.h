@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -31,12 +32,30 @@ enum class SetParseStatus : std::uint8_t {
     BadSection,     // the section's header or property list is unreadable
 };
 
+// Bytes as read: a range of one buffer that a stream and its parsed section share instead of
+// each keeping a copy. Never changed once made.
+class StoredBytes {
+  public:
+    StoredBytes() = default;
+    explicit StoredBytes(std::vector<std::byte> bytes);
+
+    std::span<const std::byte> span() const;
+    std::size_t size() const { return m_length; }
+    // The bytes [offset, offset + length) of these; both must lie inside them.
+    StoredBytes sub(std::size_t offset, std::size_t length) const;
+
+  private:
+    std::shared_ptr<const std::vector<std::byte>> m_buffer;
+    std::size_t m_offset = 0;
+    std::size_t m_length = 0;
+};
+
 // One section of a property set (MS-OLEPS 2.21). Each property is kept as the stored
 // bytes of its value, so that what is not changed is written back as it was.
 class PropertySection {
   public:
     // bytes: from the section's start to the start of the next section or the stream end.
-    static SetParseStatus parse(std::span<const std::byte> bytes, PropertySection& out);
+    static SetParseStatus parse(const StoredBytes& bytes, PropertySection& out);
     // A section holding only its code page.
     static PropertySection create(std::uint16_t codePage);
 
@@ -72,7 +91,7 @@ class PropertySection {
     std::span<const std::byte> bytesOf(const Property& property) const;
     void store(std::uint32_t id, std::vector<std::byte> bytes);
 
-    std::vector<std::byte> m_stored;     // the section as read
+    StoredBytes m_stored;                // the section as read
     std::vector<Property> m_properties;  // in the order of the property list
     std::uint16_t m_codePage = kDefaultCodePage;
     bool m_complete = true;
@@ -83,7 +102,7 @@ class PropertySection {
 // section parsed, every other section (user-defined properties) kept as raw bytes.
 class PropertySetStream {
   public:
-    static SetParseStatus parse(std::span<const std::byte> bytes, const Fmtid& fmtid,
+    static SetParseStatus parse(std::vector<std::byte> bytes, const Fmtid& fmtid,
                                 PropertySetStream& out);
     // A new stream with one section of fmtid that holds only its code page.
     static PropertySetStream create(const Fmtid& fmtid, std::uint16_t codePage);
@@ -101,7 +120,7 @@ class PropertySetStream {
         std::size_t offset = 0;  // the section's stored bytes in m_stored
         std::size_t length = 0;
     };
-    std::vector<std::byte> m_stored;  // the stream as read
+    StoredBytes m_stored;             // the stream as read
     std::vector<std::byte> m_header;  // byte order, version, system identifier, CLSID
     std::vector<ListEntry> m_list;    // in the order of the section list
     std::size_t m_own = 0;            // index of the set's own section in m_list

@@ -141,6 +141,17 @@ TEST(PropertySet, RewritesOnlyTheOwnSectionAndKeepsEverythingElse) {
     EXPECT_EQ(reread.section().codePage(), 65001);
     EXPECT_TRUE(contains(written, dictionary));
     EXPECT_TRUE(contains(written, unknown));
+
+    // Copies share the bytes as read: a change to one leaves the others as they were, and a
+    // section outlives the stream it was read from.
+    const PropertySetStream untouched = parsed(original, FMTID_DocSummaryInformation);
+    PropertySetStream changed = untouched;
+    ASSERT_TRUE(changed.section().setText(2, "new"));
+    EXPECT_EQ(untouched.section().value(2).text, "old");
+    EXPECT_EQ(untouched.serialize(), parsed(original, FMTID_DocSummaryInformation).serialize());
+    const PropertySection kept = parsed(changed.serialize(), FMTID_DocSummaryInformation).section();
+    EXPECT_EQ(kept.value(2).text, "new");
+    EXPECT_EQ(kept.value(12).type, VT_VECTOR | VT_LPSTR);
 }
 
 TEST(PropertySet, ChangesOnlyWhatReallyDiffers) {
