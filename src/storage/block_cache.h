@@ -16,7 +16,10 @@ namespace quorvel::storage {
 // once, in the caller's order, and update the kept bytes, so reads never see stale data.
 class BlockCache final : public BlockDevice {
   public:
-    static constexpr std::uint64_t kBlockSize = 64 * 1024;
+    // Small enough that the kernel's copy of a document's first block (most documents need
+    // little beyond its start) stays cheap, large enough that a typical document still
+    // costs one read or two.
+    static constexpr std::uint64_t kBlockSize = 32 * 1024;
     // Bytes kept at most; the least recently used blocks go first.
     static constexpr std::uint64_t kCapacity = 16 * kBlockSize;
     // Longer reads go straight to the device: they would only push out what is kept.
