@@ -1,6 +1,23 @@
 #include "storage/sector_chain.h"
 
+#include <algorithm>
+
 namespace quorvel::storage::cfb {
+namespace {
+
+constexpr std::size_t kScannedLength = 16;
+
+}  // namespace
+
+bool SectorChain::firstVisit(SectorId sector) {
+    if (m_sectors.size() < kScannedLength) {
+        return std::find(m_sectors.begin(), m_sectors.end(), sector) == m_sectors.end();
+    }
+    if (m_seen.empty()) {
+        m_seen.insert(m_sectors.begin(), m_sectors.end());
+    }
+    return m_seen.insert(sector).second;
+}
 
 Status SectorChain::step(AllocationTable& table, std::uint32_t idLimit, Step& result) {
     SectorId next = m_first;
@@ -14,7 +31,7 @@ Status SectorChain::step(AllocationTable& table, std::uint32_t idLimit, Step& re
         result = Step::Ended;
         return Status::Ok;
     }
-    if (next >= idLimit || !m_seen.insert(next).second) {
+    if (next >= idLimit || !firstVisit(next)) {
         return Status::Damaged;
     }
     m_sectors.push_back(next);
@@ -53,7 +70,9 @@ void SectorChain::append(SectorId sector) {
         m_first = sector;
     }
     m_sectors.push_back(sector);
-    m_seen.insert(sector);
+    if (!m_seen.empty()) {
+        m_seen.insert(sector);
+    }
     m_ended = true;
 }
 

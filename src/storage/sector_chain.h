@@ -29,10 +29,13 @@ class SectorChain {
   private:
     enum class Step { Added, Ended };
     Status step(AllocationTable& table, std::uint32_t idLimit, Step& result);
+    // Whether the chain does not hold sector yet: a scan while the chain is short (most
+    // are: no allocation per sector), a set once it is long.
+    bool firstVisit(SectorId sector);
 
     SectorId m_first;
     std::vector<SectorId> m_sectors;
-    std::unordered_set<SectorId> m_seen;
+    std::unordered_set<SectorId> m_seen;  // the sectors, once the chain is long
     bool m_ended = false;
 };
 

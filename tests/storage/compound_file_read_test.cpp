@@ -134,6 +134,12 @@ TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
          [](auto& b, auto& l) { putU32(b, l.entryOffset(2) + 120, 1 << 20); }, u"WordDocument"},
         {"chain loops", [&](auto& b, auto&) { putU32(b, fatEntry(startOf(b, 2)), startOf(b, 2)); },
          u"WordDocument"},
+        {"chain loops back from its 10th sector",  // WordDocument: 18 consecutive sectors
+         [&](auto& b, auto&) { putU32(b, fatEntry(startOf(b, 2) + 9), startOf(b, 2) + 4); },
+         u"WordDocument"},
+        {"chain loops back from its 17th sector",
+         [&](auto& b, auto&) { putU32(b, fatEntry(startOf(b, 2) + 16), startOf(b, 2) + 1); },
+         u"WordDocument"},
         {"chain ends early",
          [&](auto& b, auto&) { putU32(b, fatEntry(startOf(b, 2)), 0xFFFFFFFE); }, u"WordDocument"},
         {"chain runs into a free sector",
