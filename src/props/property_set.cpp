@@ -130,6 +130,9 @@ bool dropRepeatedIds(std::vector<TableEntry>& table) {
             any = true;
         }
     }
+    if (!any) {
+        return false;
+    }
     std::vector<TableEntry> kept;
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (!repeated[i]) {
@@ -137,7 +140,7 @@ bool dropRepeatedIds(std::vector<TableEntry>& table) {
         }
     }
     table = std::move(kept);
-    return any;
+    return true;
 }
 
 bool sameValue(std::span<const std::byte> stored, std::span<const std::byte> fresh,
@@ -195,7 +198,9 @@ SetParseStatus PropertySection::parse(const StoredBytes& stored, PropertySection
         return SetParseStatus::BadSection;
     }
 
+    // count is bounded by the section's size (checked above).
     std::vector<TableEntry> table;
+    table.reserve(static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = kSectionHeaderSize + i * kTableEntrySize;
         const TableEntry entry{u32(section, at), u32(section, at + 4)};
@@ -209,6 +214,8 @@ SetParseStatus PropertySection::parse(const StoredBytes& stored, PropertySection
         out.m_complete = false;
     }
     std::vector<std::uint32_t> offsets;
+    offsets.reserve(table.size());
+    out.m_properties.reserve(table.size());
     for (const TableEntry& entry : table) {
         offsets.push_back(entry.offset);
     }
