@@ -74,6 +74,7 @@ Status Directory::entry(EntryId id, DirEntry& out) {
         return Status::Damaged;
     }
     // The length counts the terminating null character.
+    out.name.reserve(nameBytes / 2U);
     for (std::size_t i = 0; i + 1 < nameBytes / 2U; ++i) {
         out.name.push_back(static_cast<char16_t>(loadU16(raw, 2 * i)));
     }
