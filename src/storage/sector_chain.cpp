@@ -5,13 +5,26 @@
 namespace quorvel::storage::cfb {
 namespace {
 
-constexpr std::size_t kScannedLength = 16;
+// Runs kept at most; a chain in more pieces than that is checked with a set.
+constexpr std::size_t kMostRuns = 16;
 
 }  // namespace
 
 bool SectorChain::firstVisit(SectorId sector) {
-    if (m_sectors.size() < kScannedLength) {
-        return std::find(m_sectors.begin(), m_sectors.end(), sector) == m_sectors.end();
+    if (m_seen.empty() && m_runs.size() < kMostRuns) {
+        const auto after =
+            std::upper_bound(m_runs.begin(), m_runs.end(), sector,
+                             [](SectorId id, const Run& run) { return id < run.first; });
+        const auto before = after == m_runs.begin() ? m_runs.end() : std::prev(after);
+        if (before != m_runs.end() && sector < before->end) {
+            return false;
+        }
+        if (before != m_runs.end() && sector == before->end) {
+            ++before->end;
+        } else {
+            m_runs.insert(after, Run{sector, sector + 1});
+        }
+        return true;
     }
     if (m_seen.empty()) {
         m_seen.insert(m_sectors.begin(), m_sectors.end());
@@ -69,10 +82,8 @@ void SectorChain::append(SectorId sector) {
     if (m_sectors.empty()) {
         m_first = sector;
     }
+    firstVisit(sector);  // a planned sector is new to the chain
     m_sectors.push_back(sector);
-    if (!m_seen.empty()) {
-        m_seen.insert(sector);
-    }
     m_ended = true;
 }
 

@@ -29,13 +29,20 @@ class SectorChain {
   private:
     enum class Step { Added, Ended };
     Status step(AllocationTable& table, std::uint32_t idLimit, Step& result);
-    // Whether the chain does not hold sector yet: a scan while the chain is short (most
-    // are: no allocation per sector), a set once it is long.
+    // Records a sector of the chain; false when the chain held it already (a loop).
     bool firstVisit(SectorId sector);
+
+    // Consecutive sectors [first, end) of the chain. Most chains are a few such runs, so a
+    // loop is found without a set node per sector.
+    struct Run {
+        SectorId first;
+        SectorId end;
+    };
 
     SectorId m_first;
     std::vector<SectorId> m_sectors;
-    std::unordered_set<SectorId> m_seen;  // the sectors, once the chain is long
+    std::vector<Run> m_runs;              // by first sector, disjoint
+    std::unordered_set<SectorId> m_seen;  // the sectors, once the chain is in many runs
     bool m_ended = false;
 };
 

@@ -187,6 +187,55 @@ TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
     }
 }
 
+// WordDocument's 18 sectors chained last to first: a run of its own for each, so that the
+// chain is checked for loops first run by run, then (beyond 16 runs) with a set.
+TEST(CompoundFileRead, FollowsChainsInPiecesAndFindsTheirLoops) {
+    MemoryDevice built;
+    const TestFileLayout layout = buildCompoundFile(samplePlan(9, 3), built);
+    const std::vector<std::byte>& good = built.bytes();
+    const std::uint64_t startAt = layout.entryOffset(2) + 116;
+    const std::uint32_t first = std::to_integer<std::uint32_t>(good[startAt]) |
+                                std::to_integer<std::uint32_t>(good[startAt + 1]) << 8;
+    constexpr std::uint32_t kSectors = 18;
+    std::vector<std::byte> reversed = good;
+    putU32(reversed, startAt, first + kSectors - 1);
+    for (std::uint32_t i = 1; i < kSectors; ++i) {
+        putU32(reversed, layout.offsetOf(0) + 4ULL * (first + i), first + i - 1);
+    }
+    putU32(reversed, layout.offsetOf(0) + 4ULL * first, 0xFFFFFFFE);
+    std::vector<std::byte> expected;
+    for (std::uint32_t i = kSectors; i-- > 0;) {
+        const auto at = static_cast<std::ptrdiff_t>(layout.offsetOf(first + i));
+        expected.insert(expected.end(), good.begin() + at, good.begin() + at + 512);
+    }
+    expected.resize(9000);
+
+    struct Case {
+        const char* what;
+        std::uint32_t from;  // the sector whose entry is bent back to `to`; 0: none
+        std::uint32_t to;
+    };
+    const Case cases[] = {
+        {"no loop", 0, 0},
+        {"loop after 6 runs", first + 12, first + 15},
+        {"loop after 17 runs", first + 1, first + 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::byte> bytes = reversed;
+        if (c.from != 0) {
+            putU32(bytes, layout.offsetOf(0) + 4ULL * c.from, c.to);
+        }
+        MemoryDevice device(bytes);
+        std::unique_ptr<CompoundFile> file;
+        ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
+        std::vector<std::byte> data;
+        EXPECT_EQ(readNamed(*file, u"WordDocument", data),
+                  c.from == 0 ? Status::Ok : Status::Damaged);
+        EXPECT_EQ(data, c.from == 0 ? expected : std::vector<std::byte>{});
+    }
+}
+
 TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
     const TestFilePlan plan = samplePlan(9, 3);
     MemoryDevice built;
