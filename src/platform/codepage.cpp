@@ -2,8 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
+#include <numeric>
 #include <string>
 #include <utility>
 
@@ -105,9 +107,36 @@ bool convert(const std::string& to, const std::string& from, std::string_view in
     return ok;
 }
 
+// Whether the code page reads each ASCII byte as that character, asked of iconv once per
+// thread and code page: the bytes 0 to 127 in a row decode to themselves. Stateful
+// encodings fail the test (their shift sequences are among those bytes), as does UTF-16.
+bool keepsAscii(std::uint32_t codePage) {
+    thread_local std::map<std::uint32_t, bool> known;
+    auto found = known.find(codePage);
+    if (found == known.end()) {
+        std::string ascii(128, '\0');
+        std::iota(ascii.begin(), ascii.end(), '\0');
+        std::string decoded;
+        const bool same =
+            convert("UTF-8", iconvName(codePage), ascii, decoded, false) && decoded == ascii;
+        found = known.emplace(codePage, same).first;
+    }
+    return found->second;
+}
+
+bool isAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 bool decodeCodePage(std::uint32_t codePage, std::string_view bytes, std::string& utf8) {
+    // Most stored text is plain ASCII: it needs no conversion where the code page keeps it.
+    if (isAscii(bytes) && keepsAscii(codePage)) {
+        utf8.assign(bytes);
+        return true;
+    }
     return convert("UTF-8", iconvName(codePage), bytes, utf8, false);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace quorvel::platform {
 namespace {
 
@@ -19,6 +21,31 @@ TEST(CodePage, ConvertsTheCodePagesDocumentsUse) {
     EXPECT_EQ(text, "café");
     ASSERT_TRUE(decodeCodePage(65001, "ü", text));
     EXPECT_EQ(text, "ü");
+}
+
+TEST(CodePage, DecodesPlainAsciiAsEachCodePageReadsIt) {
+    struct Case {
+        std::uint32_t codePage;
+        std::string_view bytes;
+        bool decodes;
+        std::string_view text;
+    };
+    const Case cases[] = {
+        {932, "Path \\ ~ 100%", true, "Path \\ ~ 100%"},
+        {1252, "plain", true, "plain"},
+        {65001, "", true, ""},
+        {1200, std::string_view("A\0b\0", 4), true, "Ab"},  // ASCII bytes, not ASCII text
+        {54321, "plain", false, ""},                        // a code page iconv does not know
+    };
+    for (const Case& c : cases) {
+        for (int again = 0; again < 2; ++again) {  // the code page's first use and a later one
+            std::string text = "previous";
+            EXPECT_EQ(decodeCodePage(c.codePage, c.bytes, text), c.decodes) << c.codePage;
+            if (c.decodes) {
+                EXPECT_EQ(text, c.text) << c.codePage;
+            }
+        }
+    }
 }
 
 TEST(CodePage, RefusesWhatCannotBeHeldUnlessLossy) {
