@@ -15,6 +15,7 @@
 #include "package_test_util.h"
 #include "props/property_access.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST(PackageCrashTest, ADeathAtAnyCallLeavesTheOldOrTheNewDocument) {
         SCOPED_TRACE(sample);
         test::TempFolder folder;
         const std::string path = folder / sample;
-        const std::string original = readFile(std::string(QUORVEL_TEST_DATA_DIR) + "/" + sample);
+        const std::string original = readFile(quorvel::test::sampleDocument(sample).string());
         ASSERT_FALSE(original.empty()) << "sample missing: " << sample;
         ::setxattr(folder.path().c_str(), "user.probe", "1", 1, 0);  // harmless if refused
         bool died = true;

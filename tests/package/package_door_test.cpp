@@ -7,6 +7,7 @@
 #include "package_test_util.h"
 #include "props/property_access.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 #include "zip_builder.h"
 
 namespace quorvel::package::testing {
@@ -14,10 +15,6 @@ namespace {
 
 using props::DocProperties;
 using props::PropertyWriteRequest;
-
-std::string sample(const std::string& name) {
-    return std::string(QUORVEL_TEST_DATA_DIR) + "/" + name;
-}
 
 // Every text field ticked, and the four dates.
 PropertyWriteRequest everyField() {
@@ -62,7 +59,7 @@ TEST(PackageDoorTest, TheContainerIsFoundFromTheFirstBytes) {
 TEST(PackageDoorTest, ALockedOrLinkedPackageIsLeftAlone) {
     test::TempFolder folder;
     const std::string path = folder / "report.docx";
-    std::filesystem::copy_file(sample("pydocx_coreprops.docx"), path);
+    quorvel::test::copyOfSampleDocument("pydocx_coreprops.docx", path);
     const std::string original = readFile(path);
 
     writeFile(folder / ".~lock.report.docx#", "someone,host");
@@ -79,7 +76,7 @@ TEST(PackageDoorTest, ALockedOrLinkedPackageIsLeftAlone) {
 TEST(PackageDoorTest, AMissingCorePartIsCreatedOnlyWhenAsked) {
     test::TempFolder folder;
     const std::string path = folder / "nocore.docx";
-    std::filesystem::copy_file(sample("pydocx_no_coreprops.docx"), path);
+    quorvel::test::copyOfSampleDocument("pydocx_no_coreprops.docx", path);
     const std::string original = readFile(path);
     const bool force = props::ForceGenerationProperty;
 
@@ -105,7 +102,7 @@ TEST(PackageDoorTest, EveryFieldRoundTripsAndOtherEntriesStayAsTheyWere) {
         SCOPED_TRACE(name);
         test::TempFolder folder;
         const std::string path = folder / name;
-        std::filesystem::copy_file(sample(name), path);
+        quorvel::test::copyOfSampleDocument(name, path);
         ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
         const OpenedZip before(readFile(path));
         ASSERT_EQ(before.status, ZipStatus::Ok) << "sample missing or damaged: " << name;

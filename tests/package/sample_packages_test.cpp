@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "package_test_util.h"
+#include "support/test_data.h"
 
 namespace quorvel::package::testing {
 namespace {
@@ -32,7 +33,7 @@ const struct {
 TEST(SamplePackagesTest, ReadAndRewriteKeepEveryOtherEntry) {
     for (const auto& sample : kSamples) {
         SCOPED_TRACE(sample.file);
-        const std::string bytes = readFile(std::string(QUORVEL_TEST_DATA_DIR) + "/" + sample.file);
+        const std::string bytes = readFile(quorvel::test::sampleDocument(sample.file).string());
         ASSERT_FALSE(bytes.empty()) << "sample missing: " << sample.file;
         const OpenedZip source(bytes);
         ASSERT_EQ(source.status, ZipStatus::Ok);
