@@ -9,10 +9,10 @@
 #include <chrono>
 
 #include "filelist/file_list_ctrl.h"
+#include "res/control_ids.h"
 #include "support/bench_documents.h"
 #include "support/gui_benchmark_main.h"
 #include "support/scripted_prompts.h"
-#include "ui/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "folders/folder_time_stamps.h"
 #include "folders/folder_tree_ctrl.h"
+#include "prompts/prompts.h"
 #include "support/gui_benchmark_main.h"
-#include "ui/prompts.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/document_access.h"
+#include "io/memory_device.h"
 #include "package/zip_package.h"
-#include "props/property_access.h"
-#include "storage/memory_device.h"
 #include "support/temp_folder.h"
 #include "zip_builder.h"
 
@@ -33,7 +33,7 @@ std::string samplePresentation(std::int64_t mediaBytes) {
     if (std::filesystem::exists(path)) {
         return path;
     }
-    storage::MemoryDevice source([] {
+    io::MemoryDevice source([] {
         const std::string text = fileText(QUORVEL_TEST_DATA_DIR "/pypptx_properties.pptx");
         std::vector<std::byte> bytes(text.size());
         std::memcpy(bytes.data(), text.data(), text.size());
@@ -66,7 +66,7 @@ void readProperties(benchmark::State& state) {
     state.counters["file bytes"] = static_cast<double>(std::filesystem::file_size(path));
     for (auto _ : state) {
         props::DocProperties properties;
-        if (props::ReadDocProperties(path, properties) != props::kSuccess) {
+        if (document::ReadDocProperties(path, properties) != props::kSuccess) {
             state.SkipWithError("read failed");
         }
         benchmark::DoNotOptimize(properties.data());
@@ -81,7 +81,7 @@ void writeTitle(benchmark::State& state) {
     int round = 0;
     for (auto _ : state) {
         request.fields[0].text = "Title " + std::to_string(++round);
-        if (props::WriteDocProperties(path, request) != props::kSuccess) {
+        if (document::WriteDocProperties(path, request) != props::kSuccess) {
             state.SkipWithError("write failed");
         }
     }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "props/property_access.h"
-#include "props/property_set.h"
+#include "compound/property_set.h"
+#include "document/document_access.h"
 
 namespace {
 
@@ -136,8 +136,8 @@ void writeSparseDocument(const std::string& path, std::uint64_t dataBytes) {
         putU32(directory, 3 * 128 + field, kFree);  // the unused fourth entry
     }
 
-    props::PropertySetStream set =
-        props::PropertySetStream::create(props::FMTID_SummaryInformation, 1252);
+    compound::PropertySetStream set =
+        compound::PropertySetStream::create(compound::FMTID_SummaryInformation, 1252);
     set.section().setText(2, "Benchmark");
     std::vector<std::byte> setBytes = set.serialize();
     setBytes.resize(4096);
@@ -163,7 +163,7 @@ void BM_ReadPropertiesOf1000Documents(benchmark::State& state) {
     for (auto _ : state) {
         for (const std::string& path : paths) {
             props::DocProperties props;
-            if (props::ReadDocProperties(path, props) != props::kSuccess) {
+            if (document::ReadDocProperties(path, props) != props::kSuccess) {
                 state.SkipWithError("read failed");
                 return;
             }
@@ -183,7 +183,7 @@ void BM_WriteTitle(benchmark::State& state) {
     int round = 0;
     for (auto _ : state) {
         request.fields[0] = {"Title " + std::to_string(++round), 1};
-        if (props::WriteDocProperties(path, request) != props::kSuccess) {
+        if (document::WriteDocProperties(path, request) != props::kSuccess) {
             state.SkipWithError("write failed");
             return;
         }

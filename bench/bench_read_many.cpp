@@ -17,8 +17,8 @@
 #include <fstream>
 #include <string_view>
 
+#include "document/document_access.h"
 #include "platform/ordered_parallel.h"
-#include "props/property_access.h"
 #include "support/bench_documents.h"
 
 extern char** environ;
@@ -98,7 +98,7 @@ void readAll(const std::vector<std::string>& paths, unsigned threads) {
         paths.size(), threads,
         [&](std::size_t i) {
             quorvel::props::DocProperties props;
-            quorvel::props::ReadDocProperties(paths[i], props);
+            quorvel::document::ReadDocProperties(paths[i], props);
             return props.size();
         },
         [](std::size_t, std::size_t entries) {

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "cfb_builder.h"
+#include "io/file_device.h"
 #include "storage/compound_file.h"
 
 namespace {
@@ -30,8 +31,8 @@ std::string sampleDocument(std::int64_t bulkBytes) {
             .string();
     if (!std::filesystem::exists(path)) {
         { std::ofstream create(path); }
-        std::unique_ptr<FileDevice> device;
-        FileDevice::open(path, device);
+        std::unique_ptr<quorvel::io::FileDevice> device;
+        quorvel::io::FileDevice::open(path, device);
         test::TestFilePlan plan;
         plan.streams = {{u"\u0005SummaryInformation", test::patternBytes(400, 1)},
                         {u"WordDocument", {}, static_cast<std::uint64_t>(bulkBytes)}};
@@ -44,8 +45,8 @@ std::string sampleDocument(std::int64_t bulkBytes) {
 void readSmallStream(benchmark::State& state) {
     const std::string path = sampleDocument(state.range(0));
     for (auto _ : state) {
-        std::unique_ptr<FileDevice> device;
-        FileDevice::open(path, device);
+        std::unique_ptr<quorvel::io::FileDevice> device;
+        quorvel::io::FileDevice::open(path, device);
         std::unique_ptr<CompoundFile> file;
         CompoundFile::open(*device, file);
         EntryId id = 0;
@@ -60,8 +61,8 @@ void replaceSmallStream(benchmark::State& state) {
     const std::string path = sampleDocument(state.range(0));
     std::size_t size = 300;
     for (auto _ : state) {
-        std::unique_ptr<FileDevice> device;
-        FileDevice::open(path, device);
+        std::unique_ptr<quorvel::io::FileDevice> device;
+        quorvel::io::FileDevice::open(path, device);
         std::unique_ptr<CompoundFile> file;
         CompoundFile::open(*device, file);
         EntryId id = 0;

@@ -7,8 +7,8 @@
 #include <set>
 #include <vector>
 
+#include "io/memory_device.h"
 #include "storage/compound_file.h"
-#include "storage/memory_device.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < size; ++i) {
         bytes[i] = static_cast<std::byte>(data[i]);
     }
-    MemoryDevice device(bytes);
+    io::MemoryDevice device(bytes);
     std::unique_ptr<CompoundFile> file;
     if (CompoundFile::open(device, file) != Status::Ok) {
         return 0;
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<EntryId> streams;
     walk(*file, streams);
 
-    MemoryDevice copy(bytes);
+    io::MemoryDevice copy(bytes);
     std::unique_ptr<CompoundFile> writable;
     if (CompoundFile::open(copy, writable) != Status::Ok) {
         return 0;

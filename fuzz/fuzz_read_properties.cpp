@@ -3,16 +3,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "props/document_properties.h"
-#include "storage/memory_device.h"
+#include "compound/compound_properties.h"
+#include "io/memory_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto* bytes = reinterpret_cast<const std::byte*>(data);
-    quorvel::storage::MemoryDevice device(std::vector<std::byte>(bytes, bytes + size));
+    quorvel::io::MemoryDevice device(std::vector<std::byte>(bytes, bytes + size));
     std::unique_ptr<quorvel::storage::CompoundFile> file;
-    if (quorvel::props::openCompoundFile(device, file) == quorvel::props::kSuccess) {
+    if (quorvel::compound::openCompoundFile(device, file) == quorvel::props::kSuccess) {
         quorvel::props::DocProperties props;
-        quorvel::props::readDocProperties(*file, props);
+        quorvel::compound::readDocProperties(*file, props);
     }
     return 0;
 }

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "io/memory_device.h"
 #include "package/zip_package.h"
 #include "package/zip_writer.h"
-#include "storage/memory_device.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ class StringSink final : public PackageSink {
     std::string bytes;
 };
 
-std::unique_ptr<ZipPackage> open(quorvel::storage::MemoryDevice& device) {
+std::unique_ptr<ZipPackage> open(quorvel::io::MemoryDevice& device) {
     std::unique_ptr<ZipPackage> package;
     ZipPackage::open(device, package);
     return package;
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 0) {
         std::memcpy(bytes.data(), data, size);
     }
-    quorvel::storage::MemoryDevice device(std::move(bytes));
+    quorvel::io::MemoryDevice device(std::move(bytes));
     const std::unique_ptr<ZipPackage> package = open(device);
     if (!package) {
         return 0;
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expected["docProps/core.xml"] = "<changed/>";
     std::vector<std::byte> written(sink.bytes.size());
     std::memcpy(written.data(), sink.bytes.data(), sink.bytes.size());
-    quorvel::storage::MemoryDevice rewritten(std::move(written));
+    quorvel::io::MemoryDevice rewritten(std::move(written));
     const std::unique_ptr<ZipPackage> again = open(rewritten);
     // Entries that could not be read before may be damaged inside; the others must match.
     if (!again) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cfb_builder.h"
-#include "props/property_set_builder.h"
+#include "compound/property_set_builder.h"
 
 // The documents the reading benchmarks work on.
 namespace quorvel::bench {
@@ -60,7 +60,7 @@ inline std::vector<fs::path> readableCorpusFiles() {
 // A document as office programs write it: both property sets in the mini stream, in code
 // page 932, beside a body of `bodyBytes`.
 inline std::vector<std::byte> builtDocument(unsigned number, std::size_t bodyBytes) {
-    namespace ps = props::testing;
+    namespace ps = compound::testing;
     const std::string title = numbered("\x89\x63\x8b\xc6\x95\xf1\x8d\x90 ", number);
     const ps::Bytes summary = ps::summaryStream({{1, ps::i2(932)},
                                                  {2, ps::string(title)},
@@ -75,11 +75,11 @@ inline std::vector<std::byte> builtDocument(unsigned number, std::size_t bodyByt
                                                  {16, ps::i4(5400)},
                                                  {18, ps::string("Microsoft Office Word")}});
     const ps::Bytes docSummary = ps::stream(
-        {{props::FMTID_DocSummaryInformation, ps::section({{1, ps::i2(932)},
-                                                           {2, ps::string("Report")},
-                                                           {5, ps::i4(40)},
-                                                           {6, ps::i4(12)},
-                                                           {15, ps::string("Quorvel Ltd.")}})}});
+        {{compound::FMTID_DocSummaryInformation, ps::section({{1, ps::i2(932)},
+                                                              {2, ps::string("Report")},
+                                                              {5, ps::i4(40)},
+                                                              {6, ps::i4(12)},
+                                                              {15, ps::string("Quorvel Ltd.")}})}});
     storage::test::TestFilePlan plan;
     plan.streams = {{u"\u0005SummaryInformation", summary},
                     {u"WordDocument", storage::test::patternBytes(bodyBytes, number)},

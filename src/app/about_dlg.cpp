@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "app/shell_open.h"
+#include "res/control_ids.h"
 #include "res/icon.h"
-#include "ui/control_ids.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(idName(TemplateId::AboutDialog));

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "document/document_access.h"
 #include "platform/local_time.h"
-#include "props/property_access.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
 
-namespace quorvel::ui {
+namespace quorvel::batch {
 namespace {
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
@@ -21,7 +21,7 @@ unsigned countTicks(const BatchSnapshot& snapshot) {
 
 }  // namespace
 
-BatchChangeRun::BatchChangeRun(Prompts& prompts, QWidget* owner, StatusCheck statusCheck,
+BatchChangeRun::BatchChangeRun(ui::Prompts& prompts, QWidget* owner, StatusCheck statusCheck,
                                Progress progress, const DateIncrementSettings& increments)
     : m_prompts(prompts),
       m_owner(owner),
@@ -62,7 +62,7 @@ BatchChangeRun::Flow BatchChangeRun::processFile(const std::string& path) {
         m_statusCheck(path, false, &saved);
     } else if (mode == TimeStampMode::NoChange && m_tickedCount == 0) {
         m_prompts.message(m_owner, res::loadString(StringId::NoPropertyTicked), kErrorCaption,
-                          PromptButtons::Ok, PromptIcon::Exclamation);
+                          ui::PromptButtons::Ok, ui::PromptIcon::Exclamation);
         return Flow::Stop;
     }
     if (m_tickedCount > 0 && writeProperties(path) == Flow::Stop) {
@@ -80,7 +80,7 @@ BatchChangeRun::Flow BatchChangeRun::processFile(const std::string& path) {
 }
 
 BatchChangeRun::Flow BatchChangeRun::writeProperties(const std::string& path) {
-    const props::MessageCode code = props::WriteDocProperties(path, request());
+    const props::MessageCode code = document::WriteDocProperties(path, request());
     if (code == props::kSuccess) {
         ++m_counts.properties;
         m_progress(res::formatText(
@@ -88,14 +88,14 @@ BatchChangeRun::Flow BatchChangeRun::writeProperties(const std::string& path) {
             {QString::number(m_counts.properties), QString::number(m_counts.selected)}));
         return Flow::GoOn;
     }
-    if (m_lastAnswer == ErrorPromptResult::YesToAll) {
+    if (m_lastAnswer == ui::ErrorPromptResult::YesToAll) {
         return Flow::GoOn;
     }
     const QString text = res::formatString(
         StringId::ContinueAfterError,
         {QString::fromStdString(path), QString::fromUtf8(props::messageCodeText(code))});
     m_lastAnswer = m_prompts.errorPrompt(m_owner, text);
-    return m_lastAnswer == ErrorPromptResult::No ? Flow::Stop : Flow::GoOn;
+    return m_lastAnswer == ui::ErrorPromptResult::No ? Flow::Stop : Flow::GoOn;
 }
 
 void BatchChangeRun::setTimeStamps(const std::string& path, const FileTimeStamps& times,
@@ -146,4 +146,4 @@ props::PropertyWriteRequest BatchChangeRun::request() const {
     return request;
 }
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

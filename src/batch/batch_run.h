@@ -12,10 +12,10 @@
 #include "batch/file_time_stamps.h"
 #include "batch/time_stamp_mode.h"
 #include "platform/file_status.h"
+#include "prompts/prompts.h"
 #include "props/property_record.h"
-#include "ui/prompts.h"
 
-namespace quorvel::ui {
+namespace quorvel::batch {
 
 // What a batch change applies, taken from the main dialog when it starts.
 struct BatchSnapshot {
@@ -46,7 +46,7 @@ class BatchChangeRun {
     // Shows the progress text of the status line.
     using Progress = std::function<void(const QString&)>;
 
-    BatchChangeRun(Prompts& prompts, QWidget* owner, StatusCheck statusCheck, Progress progress,
+    BatchChangeRun(ui::Prompts& prompts, QWidget* owner, StatusCheck statusCheck, Progress progress,
                    const DateIncrementSettings& increments);
 
     BatchCounts run(const BatchSnapshot& snapshot);
@@ -61,7 +61,7 @@ class BatchChangeRun {
     void stepDates();
     props::PropertyWriteRequest request() const;
 
-    Prompts& m_prompts;
+    ui::Prompts& m_prompts;
     QWidget* m_owner;
     StatusCheck m_statusCheck;
     Progress m_progress;
@@ -71,8 +71,8 @@ class BatchChangeRun {
     unsigned m_tickedCount = 0;
     std::array<std::int64_t, props::kDateCount> m_workingDates{};
     FileTimeStamps m_workingTimes;
-    std::optional<ErrorPromptResult> m_lastAnswer;
+    std::optional<ui::ErrorPromptResult> m_lastAnswer;
     BatchCounts m_counts;
 };
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

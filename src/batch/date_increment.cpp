@@ -4,7 +4,7 @@
 #include <bit>
 #include <limits>
 
-namespace quorvel::ui {
+namespace quorvel::batch {
 namespace {
 
 // The single-precision value nearest to 1/32767 (bit pattern 0x38000100). Scaling by it makes
@@ -62,4 +62,4 @@ void StepDate(IncrementMode mode, std::int64_t base, std::int64_t& working,
     StepDate(mode, base, working, increment, dateStepRandom());
 }
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace quorvel::ui {
+namespace quorvel::batch {
 
 // How StepDate moves a working date after each file; other values leave dates unchanged.
 enum class IncrementMode : std::uint8_t { Add = 1, Subtract = 2, Random = 3 };
@@ -47,4 +47,4 @@ void StepDate(IncrementMode mode, std::int64_t base, std::int64_t& working, std:
               RuntimeRandom& random);
 void StepDate(IncrementMode mode, std::int64_t base, std::int64_t& working, std::int64_t increment);
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

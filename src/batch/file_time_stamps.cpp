@@ -2,11 +2,11 @@
 
 #include "platform/creation_time.h"
 #include "platform/file_status.h"
+#include "prompts/prompts.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/prompts.h"
 
-namespace quorvel::ui {
+namespace quorvel::batch {
 namespace {
 
 constexpr std::uint8_t kDone = 0;
@@ -15,10 +15,10 @@ constexpr std::uint8_t kFileError = 2;
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 
-std::uint8_t showFileError(Prompts& prompts, QWidget* owner, const std::string& path,
+std::uint8_t showFileError(ui::Prompts& prompts, QWidget* owner, const std::string& path,
                            const platform::SystemError& error) {
     prompts.message(owner, QString::fromStdString(path + "\n" + error.text), kErrorCaption,
-                    PromptButtons::Ok, PromptIcon::Stop);
+                    ui::PromptButtons::Ok, ui::PromptIcon::Stop);
     return kFileError;
 }
 
@@ -28,7 +28,7 @@ std::int64_t orKept(std::int64_t given, std::int64_t current) {
 
 }  // namespace
 
-TimeStampOutcome SetFileTimeStamps(Prompts& prompts, QWidget* owner, const std::string& path,
+TimeStampOutcome SetFileTimeStamps(ui::Prompts& prompts, QWidget* owner, const std::string& path,
                                    const FileTimeStamps& times) {
     TimeStampOutcome outcome;
     platform::FileStatus status;
@@ -39,8 +39,8 @@ TimeStampOutcome SetFileTimeStamps(Prompts& prompts, QWidget* owner, const std::
     if (status.readOnly) {
         const QString question =
             res::formatString(StringId::ClearReadOnlyQuestion, {QString::fromStdString(path)});
-        if (prompts.message(owner, question, kErrorCaption, PromptButtons::YesNo,
-                            PromptIcon::Exclamation) != PromptAnswer::Yes) {
+        if (prompts.message(owner, question, kErrorCaption, ui::PromptButtons::YesNo,
+                            ui::PromptIcon::Exclamation) != ui::PromptAnswer::Yes) {
             outcome.result = kKeptReadOnly;
             return outcome;
         }
@@ -66,4 +66,4 @@ TimeStampOutcome SetFileTimeStamps(Prompts& prompts, QWidget* owner, const std::
     return outcome;
 }
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

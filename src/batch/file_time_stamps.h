@@ -6,8 +6,10 @@
 class QWidget;
 
 namespace quorvel::ui {
-
 class Prompts;
+}  // namespace quorvel::ui
+
+namespace quorvel::batch {
 
 // Times to give a file, in seconds since 1970-01-01 UTC; 0 leaves that time unchanged.
 struct FileTimeStamps {
@@ -24,7 +26,7 @@ struct TimeStampOutcome {
 
 // Sets a file's time stamps, first offering to clear a read-only attribute (string 113). The
 // attribute is not put back. A file whose status cannot be read is left alone (result 0).
-TimeStampOutcome SetFileTimeStamps(Prompts& prompts, QWidget* owner, const std::string& path,
+TimeStampOutcome SetFileTimeStamps(ui::Prompts& prompts, QWidget* owner, const std::string& path,
                                    const FileTimeStamps& times);
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

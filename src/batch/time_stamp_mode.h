@@ -1,5 +1,7 @@
 #pragma once
 
+namespace quorvel::batch {
+
 // The four file time-stamp choices of a batch change, in the order of their radio buttons.
 enum class TimeStampMode {
     NoChange = 0,
@@ -7,3 +9,5 @@ enum class TimeStampMode {
     TimeStampsOnly = 2,
     KeepTimeStamps = 3
 };
+
+}  // namespace quorvel::batch

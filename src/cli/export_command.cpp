@@ -4,10 +4,10 @@
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "cli/jobs_option.h"
+#include "document/document_access.h"
 #include "export/csv_format.h"
 #include "platform/file_status.h"
 #include "platform/ordered_parallel.h"
-#include "props/property_access.h"
 
 namespace quorvel::cli {
 namespace {
@@ -67,7 +67,7 @@ props::MessageCode readRecord(const std::string& path, csv::ExportRecord& record
     if (platform::queryFileStatus(path, status)) {
         record.times = status.times;
     }
-    return props::ReadDocProperties(path, record.properties);
+    return document::ReadDocProperties(path, record.properties);
 }
 
 struct FileRecord {

@@ -4,8 +4,8 @@
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "cli/jobs_option.h"
+#include "document/document_access.h"
 #include "platform/ordered_parallel.h"
-#include "props/property_access.h"
 
 namespace quorvel::cli {
 namespace {
@@ -140,7 +140,7 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
         files.size(), jobs,
         [&](std::size_t i) {
             props::DocProperties props;
-            const props::MessageCode code = props::ReadDocProperties(files[i], props);
+            const props::MessageCode code = document::ReadDocProperties(files[i], props);
             return FileOutcome{code, show(files[i], code, props)};
         },
         [&](std::size_t, FileOutcome outcome) {

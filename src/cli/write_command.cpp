@@ -6,8 +6,8 @@
 
 #include "cli/cli_text.h"
 #include "cli/command.h"
+#include "document/document_access.h"
 #include "platform/local_time.h"
-#include "props/property_access.h"
 
 namespace quorvel::cli {
 namespace {
@@ -131,10 +131,10 @@ int runWrite(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << "quorvel-cli write: " << problem << '\n' << kUsage;
         return kExitUsage;
     }
-    props::ForceGenerationProperty = command.createMissing;
+    document::ForceGenerationProperty = command.createMissing;
     int status = kExitOk;
     for (const std::string& path : command.files) {
-        const props::MessageCode code = props::WriteDocProperties(path, command.request);
+        const props::MessageCode code = document::WriteDocProperties(path, command.request);
         out << path << ": " << outcomeText(code) << '\n';
         if (code != props::kSuccess) {
             status = kExitFailed;

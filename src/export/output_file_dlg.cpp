@@ -15,10 +15,10 @@
 
 #include "app/settings.h"
 #include "app/shell_open.h"
+#include "prompts/prompts.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
-#include "ui/prompts.h"
 
 using quorvel::ui::PromptButtons;
 using quorvel::ui::PromptIcon;

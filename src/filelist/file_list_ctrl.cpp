@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-#include "ui/control_ids.h"
+#include "res/control_ids.h"
 
 int g_sortDescending = 0;
 

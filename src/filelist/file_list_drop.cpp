@@ -4,7 +4,7 @@
 
 #include "filelist/file_collection.h"
 #include "filelist/file_list_ctrl.h"
-#include "ui/wait_cursor.h"
+#include "prompts/wait_cursor.h"
 
 namespace {
 

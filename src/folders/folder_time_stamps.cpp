@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "platform/local_time.h"
-#include "ui/wait_cursor.h"
+#include "prompts/wait_cursor.h"
 
 using quorvel::platform::FolderHandle;
 using quorvel::platform::SystemError;
@@ -122,7 +122,7 @@ void CFolderTimeStamps::ReportInvalidTime(const std::string& path) {
 
 FolderRunCounts CFolderTimeStamps::ChangeFolders(
     const MarkedFolderSet& set, const FolderTimes& first,
-    const quorvel::ui::DateIncrementSettings& increments) {
+    const quorvel::batch::DateIncrementSettings& increments) {
     using namespace quorvel::ui;
     FolderTimes working = first;
     FolderRunCounts counts;
@@ -138,12 +138,12 @@ FolderRunCounts CFolderTimeStamps::ChangeFolders(
         if (result > FolderOpResult::Skip) {
             break;
         }
-        StepDate(increments.mode, first.creation, working.creation,
-                 increments.increment[kIncrementSlotEditAccess]);
-        StepDate(increments.mode, first.access, working.access,
-                 increments.increment[kIncrementSlotCreated]);
-        StepDate(increments.mode, first.modification, working.modification,
-                 increments.increment[kIncrementSlotLastSaved]);
+        quorvel::batch::StepDate(increments.mode, first.creation, working.creation,
+                                 increments.increment[quorvel::batch::kIncrementSlotEditAccess]);
+        quorvel::batch::StepDate(increments.mode, first.access, working.access,
+                                 increments.increment[quorvel::batch::kIncrementSlotCreated]);
+        quorvel::batch::StepDate(increments.mode, first.modification, working.modification,
+                                 increments.increment[quorvel::batch::kIncrementSlotLastSaved]);
     }
     return counts;
 }

@@ -8,7 +8,7 @@
 #include "folders/folder_tree_ctrl.h"
 #include "platform/folder_times.h"
 #include "platform/system_error.h"
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
 
 class QWidget;
 
@@ -54,7 +54,7 @@ class CFolderTimeStamps {
     // folder (also after one the user skipped) by the date increments: creation by slot 0,
     // access by slot 2, modification by slot 3. Stops at Abort.
     FolderRunCounts ChangeFolders(const MarkedFolderSet& set, const FolderTimes& first,
-                                  const quorvel::ui::DateIncrementSettings& increments);
+                                  const quorvel::batch::DateIncrementSettings& increments);
 
   private:
     template <typename Operation>

@@ -13,7 +13,7 @@ namespace {
 
 using props::MessageCode;
 
-MessageCode openPackage(storage::BlockDevice& device, std::unique_ptr<ZipPackage>& package) {
+MessageCode openPackage(io::BlockDevice& device, std::unique_ptr<ZipPackage>& package) {
     switch (ZipPackage::open(device, package)) {
         case ZipStatus::Ok:
             return packageKind(*package) == PackageKind::None ? props::kNotCompoundFile
@@ -32,21 +32,21 @@ bool firstSetFailed(MessageCode code) {
 
 }  // namespace
 
-bool startsAsPackage(storage::BlockDevice& device) {
+bool startsAsPackage(io::BlockDevice& device) {
     std::array<std::byte, 4> head{};
     const std::array<std::byte, 4> local{std::byte{'P'}, std::byte{'K'}, std::byte{3},
                                          std::byte{4}};
     return device.size() >= head.size() && device.readAt(0, head) && head == local;
 }
 
-MessageCode readPackageDocument(storage::BlockDevice& device, props::DocProperties& props) {
+MessageCode readPackageDocument(io::BlockDevice& device, props::DocProperties& props) {
     props.clear();
     std::unique_ptr<ZipPackage> package;
     const MessageCode opened = openPackage(device, package);
     return opened == props::kSuccess ? readPackageProperties(*package, props) : opened;
 }
 
-MessageCode writePackageDocument(const std::string& path, storage::BlockDevice& device,
+MessageCode writePackageDocument(const std::string& path, io::BlockDevice& device,
                                  const props::PropertyWriteRequest& request, bool createMissing,
                                  const SinkWrapper& wrap) {
     std::unique_ptr<ZipPackage> package;

@@ -220,14 +220,14 @@ ZipStatus parseCentralDirectory(std::span<const std::byte> bytes, const ZipEnd& 
 
 namespace {
 
-bool readBytes(storage::BlockDevice& device, std::uint64_t offset, std::size_t size,
+bool readBytes(io::BlockDevice& device, std::uint64_t offset, std::size_t size,
                std::vector<std::byte>& out) {
     out.resize(size);
     return device.readAt(offset, out);
 }
 
 // The ZIP64 end record named by the locator just before the end record.
-ZipStatus readZip64End(storage::BlockDevice& device, ZipEnd& end) {
+ZipStatus readZip64End(io::BlockDevice& device, ZipEnd& end) {
     std::vector<std::byte> bytes;
     if (end.recordOffset < kZip64LocatorSize ||
         !readBytes(device, end.recordOffset - kZip64LocatorSize, kZip64LocatorSize, bytes)) {
@@ -249,7 +249,7 @@ ZipStatus readZip64End(storage::BlockDevice& device, ZipEnd& end) {
 
 }  // namespace
 
-ZipStatus readZipDirectory(storage::BlockDevice& device, ZipDirectory& directory) {
+ZipStatus readZipDirectory(io::BlockDevice& device, ZipDirectory& directory) {
     const std::uint64_t size = device.size();
     std::vector<std::byte> bytes;
     if (size < 4 || !readBytes(device, 0, 4, bytes)) {

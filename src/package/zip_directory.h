@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/block_device.h"
+#include "io/block_device.h"
 
 namespace quorvel::package {
 
@@ -68,6 +68,6 @@ ZipStatus parseCentralDirectory(std::span<const std::byte> bytes, const ZipEnd& 
 std::string withoutExtraBlock(std::string_view extra, std::uint16_t id);
 
 // Reads the end record and the central directory of the ZIP file on device.
-ZipStatus readZipDirectory(storage::BlockDevice& device, ZipDirectory& directory);
+ZipStatus readZipDirectory(io::BlockDevice& device, ZipDirectory& directory);
 
 }  // namespace quorvel::package

@@ -19,7 +19,7 @@ std::span<std::byte> writable(std::string& text) {
     return std::as_writable_bytes(std::span<char>(text.data(), text.size()));
 }
 
-bool readStored(storage::BlockDevice& device, const ZipEntry& entry, std::uint64_t dataOffset,
+bool readStored(io::BlockDevice& device, const ZipEntry& entry, std::uint64_t dataOffset,
                 std::string& out) {
     if (entry.compressedSize != entry.uncompressedSize) {
         return false;
@@ -30,7 +30,7 @@ bool readStored(storage::BlockDevice& device, const ZipEntry& entry, std::uint64
 
 // Inflates the entry's raw deflate data into exactly its declared size: more or less output,
 // or input that ends before the stream does, is damage.
-bool readDeflated(storage::BlockDevice& device, const ZipEntry& entry, std::uint64_t dataOffset,
+bool readDeflated(io::BlockDevice& device, const ZipEntry& entry, std::uint64_t dataOffset,
                   std::string& out) {
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
@@ -74,14 +74,14 @@ bool crcMatches(const ZipEntry& entry, const std::string& data) {
 
 }  // namespace
 
-ZipPackage::ZipPackage(storage::BlockDevice& device, ZipDirectory directory)
+ZipPackage::ZipPackage(io::BlockDevice& device, ZipDirectory directory)
     : m_device(device), m_directory(std::move(directory)) {
     for (const ZipEntry& entry : m_directory.entries) {
         m_names.push_back(entry.name);
     }
 }
 
-ZipStatus ZipPackage::open(storage::BlockDevice& device, std::unique_ptr<ZipPackage>& out) {
+ZipStatus ZipPackage::open(io::BlockDevice& device, std::unique_ptr<ZipPackage>& out) {
     ZipDirectory directory;
     const ZipStatus status = readZipDirectory(device, directory);
     if (status == ZipStatus::Ok) {

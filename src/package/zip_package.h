@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "io/block_device.h"
 #include "package/package_reader.h"
 #include "package/zip_directory.h"
-#include "storage/block_device.h"
 
 namespace quorvel::package {
 
@@ -23,20 +23,20 @@ struct LocalEntry {
 class ZipPackage final : public PackageReader {
   public:
     // NotZip: no ZIP signature at the start; Damaged: no usable central directory.
-    static ZipStatus open(storage::BlockDevice& device, std::unique_ptr<ZipPackage>& out);
+    static ZipStatus open(io::BlockDevice& device, std::unique_ptr<ZipPackage>& out);
 
     const std::vector<std::string>& entryNames() const override { return m_names; }
     EntryRead read(std::string_view name, std::string& out, std::size_t maxBytes) const override;
 
     const ZipDirectory& directory() const { return m_directory; }
-    storage::BlockDevice& device() const { return m_device; }
+    io::BlockDevice& device() const { return m_device; }
     // Checks the entry's local header against its central record and places its data.
     bool locate(const ZipEntry& entry, LocalEntry& local) const;
 
   private:
-    ZipPackage(storage::BlockDevice& device, ZipDirectory directory);
+    ZipPackage(io::BlockDevice& device, ZipDirectory directory);
 
-    storage::BlockDevice& m_device;
+    io::BlockDevice& m_device;
     ZipDirectory m_directory;
     std::vector<std::string> m_names;
 };

@@ -130,7 +130,7 @@ Status CompoundFile::Impl::readMiniSectors(SectorId start, std::span<std::byte> 
 CompoundFile::CompoundFile(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 CompoundFile::~CompoundFile() = default;
 
-Status CompoundFile::open(BlockDevice& device, std::unique_ptr<CompoundFile>& out) {
+Status CompoundFile::open(io::BlockDevice& device, std::unique_ptr<CompoundFile>& out) {
     auto impl = std::make_unique<Impl>(device);
     if (const Status s = impl->load(); s != Status::Ok) {
         return s;

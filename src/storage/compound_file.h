@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/block_device.h"
+#include "io/block_device.h"
 #include "storage/storage_status.h"
 
 namespace quorvel::storage {
@@ -24,7 +24,7 @@ enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root 
 class CompoundFile {
   public:
     // Checks the header and the directory; NotCompound, Damaged, IoError or Ok.
-    static Status open(BlockDevice& device, std::unique_ptr<CompoundFile>& out);
+    static Status open(io::BlockDevice& device, std::unique_ptr<CompoundFile>& out);
     ~CompoundFile();
 
     // Looks a name up among the children of a storage (the format's name comparison).

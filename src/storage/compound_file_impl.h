@@ -22,7 +22,7 @@ struct Placement {
 };
 
 struct CompoundFile::Impl {
-    explicit Impl(BlockDevice& onDevice) : device(onDevice) {}
+    explicit Impl(io::BlockDevice& onDevice) : device(onDevice) {}
 
     // Reads the header and the root entry, dropping everything held before.
     Status load();
@@ -46,7 +46,7 @@ struct CompoundFile::Impl {
     Status recover(Status failure);
     Status sync() { return file->sync(); }
 
-    BlockDevice& device;
+    io::BlockDevice& device;
     bool usable = false;
     cfb::Header header;
     std::array<std::byte, cfb::kHeaderSize> headerOnDisk{};

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "storage/block_device.h"
+#include "io/block_device.h"
 #include "storage/cfb_format.h"
 #include "storage/storage_status.h"
 
@@ -14,7 +14,7 @@ namespace quorvel::storage::cfb {
 // the header's sector. Every access is checked against the end of the file.
 class SectorFile {
   public:
-    SectorFile(BlockDevice& device, std::uint32_t sectorSize)
+    SectorFile(io::BlockDevice& device, std::uint32_t sectorSize)
         : m_device(device), m_sectorSize(sectorSize) {}
 
     std::uint32_t sectorSize() const { return m_sectorSize; }
@@ -36,7 +36,7 @@ class SectorFile {
         return (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
     }
 
-    BlockDevice& m_device;
+    io::BlockDevice& m_device;
     std::uint32_t m_sectorSize;
 };
 

@@ -5,17 +5,17 @@
 
 #include "batch/batch_run.h"
 #include "filelist/file_list_ctrl.h"
+#include "prompts/prompts.h"
+#include "prompts/wait_cursor.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
-#include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
-#include "ui/wait_cursor.h"
 
-using quorvel::ui::BatchCounts;
-using quorvel::ui::BatchSnapshot;
+using quorvel::batch::BatchCounts;
+using quorvel::batch::BatchSnapshot;
 using quorvel::ui::PromptButtons;
 using quorvel::ui::PromptIcon;
 
@@ -56,15 +56,15 @@ void CQuorvelDlg::OnBatchChange() {
                                         quorvel::platform::FileTimes* times) {
             return CheckFileStatus(path, skipTimes, times);
         };
-        quorvel::ui::BatchChangeRun run(m_prompts, this, checkStatus, showProgress,
-                                        DateIncrements());
+        quorvel::batch::BatchChangeRun run(m_prompts, this, checkStatus, showProgress,
+                                           DateIncrements());
         ShowBatchSummary(run.run(TakeBatchSnapshot(rows)));
     }
     statusLine->setEnabled(false);
 }
 
-BatchSnapshot CQuorvelDlg::TakeBatchSnapshot(const std::vector<int>& rows) const {
-    BatchSnapshot snapshot;
+quorvel::batch::BatchSnapshot CQuorvelDlg::TakeBatchSnapshot(const std::vector<int>& rows) const {
+    quorvel::batch::BatchSnapshot snapshot;
     for (const int row : rows) {
         snapshot.paths.push_back(m_fileList->RowPath(row).toStdString());
     }
@@ -90,7 +90,7 @@ BatchSnapshot CQuorvelDlg::TakeBatchSnapshot(const std::vector<int>& rows) const
     return snapshot;
 }
 
-void CQuorvelDlg::ShowBatchSummary(const BatchCounts& counts) {
+void CQuorvelDlg::ShowBatchSummary(const quorvel::batch::BatchCounts& counts) {
     const QString summary =
         quorvel::res::formatString(StringId::BatchSummary, {QString::number(counts.selected),
                                                             QString::number(counts.properties),
@@ -107,7 +107,7 @@ void CQuorvelDlg::ShowBatchSummary(const BatchCounts& counts) {
     }
 }
 
-const quorvel::ui::DateIncrementSettings& CQuorvelDlg::DateIncrements() const {
+const quorvel::batch::DateIncrementSettings& CQuorvelDlg::DateIncrements() const {
     return m_dateIncrementDlg->settings();
 }
 

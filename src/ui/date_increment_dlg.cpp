@@ -10,13 +10,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
 #include "ui/spin_button.h"
 
-using quorvel::ui::IncrementMode;
-using quorvel::ui::kIncrementSlotCount;
+using quorvel::batch::IncrementMode;
+using quorvel::batch::kIncrementSlotCount;
 
 namespace {
 
@@ -26,7 +26,7 @@ struct GroupIds {
     std::array<int, 3> spins;
 };
 
-constexpr std::array<GroupIds, kIncrementSlotCount> kGroups = {{
+constexpr std::array<GroupIds, quorvel::batch::kIncrementSlotCount> kGroups = {{
     {"ファイル毎に編集／アクセス日時増分設定",
      {IncrementControl::EditAccessDays, IncrementControl::EditAccessHours,
       IncrementControl::EditAccessMinutes},
@@ -66,7 +66,7 @@ CDateIncrementDlg::CDateIncrementDlg(quorvel::ui::Prompts& prompts, QWidget* par
 
 QLayout* CDateIncrementDlg::buildGroups() {
     auto* groups = new QVBoxLayout;
-    for (std::size_t slot = 0; slot < kIncrementSlotCount; ++slot) {
+    for (std::size_t slot = 0; slot < quorvel::batch::kIncrementSlotCount; ++slot) {
         auto* group = new QGroupBox(QString::fromUtf8(kGroups[slot].label), this);
         auto* grid = new QGridLayout(group);
         for (std::size_t unit = 0; unit < 3; ++unit) {
@@ -94,22 +94,24 @@ QLayout* CDateIncrementDlg::buildModeButtons() {
         int id;
         const char* caption;
         int tooltip;  // string id
-        IncrementMode mode;
+        quorvel::batch::IncrementMode mode;
     };
     static constexpr std::array<ModeButton, 3> kModes = {{
-        {IncrementControl::RandomRadio, "ランダム", StringId::RandomTip, IncrementMode::Random},
-        {IncrementControl::AddRadio, "逓増", StringId::AddTip, IncrementMode::Add},
-        {IncrementControl::SubtractRadio, "逓減", StringId::SubtractTip, IncrementMode::Subtract},
+        {IncrementControl::RandomRadio, "ランダム", StringId::RandomTip,
+         quorvel::batch::IncrementMode::Random},
+        {IncrementControl::AddRadio, "逓増", StringId::AddTip, quorvel::batch::IncrementMode::Add},
+        {IncrementControl::SubtractRadio, "逓減", StringId::SubtractTip,
+         quorvel::batch::IncrementMode::Subtract},
     }};
     auto* column = new QVBoxLayout;
     for (const ModeButton& mode : kModes) {
         auto* button = new QRadioButton(QString::fromUtf8(mode.caption), this);
         button->setObjectName(idName(mode.id));
         button->setToolTip(quorvel::res::loadString(mode.tooltip));
-        const IncrementMode chosen = mode.mode;
+        const quorvel::batch::IncrementMode chosen = mode.mode;
         connect(button, &QRadioButton::clicked, this, [this, chosen] { m_settings.mode = chosen; });
         column->addWidget(button);
-        if (mode.mode == IncrementMode::Random) {
+        if (mode.mode == quorvel::batch::IncrementMode::Random) {
             m_randomButton = button;
         }
     }
@@ -167,8 +169,8 @@ void CDateIncrementDlg::accept() {
         }
         storedNumber(i) = value;
     }
-    for (std::size_t slot = 0; slot < kIncrementSlotCount; ++slot) {
-        m_settings.increment[slot] = quorvel::ui::incrementSeconds(
+    for (std::size_t slot = 0; slot < quorvel::batch::kIncrementSlotCount; ++slot) {
+        m_settings.increment[slot] = quorvel::batch::incrementSeconds(
             m_settings.days[slot], m_settings.hours[slot], m_settings.minutes[slot]);
     }
     QDialog::accept();

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "batch/date_increment.h"
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
 
 class QLayout;
 class QLineEdit;
@@ -18,7 +18,7 @@ class CDateIncrementDlg final : public QDialog {
   public:
     explicit CDateIncrementDlg(quorvel::ui::Prompts& prompts, QWidget* parent = nullptr);
 
-    const quorvel::ui::DateIncrementSettings& settings() const { return m_settings; }
+    const quorvel::batch::DateIncrementSettings& settings() const { return m_settings; }
 
     // Shows the stored numbers, selects ランダム and runs the dialog modally.
     int run();
@@ -32,7 +32,7 @@ class CDateIncrementDlg final : public QDialog {
         int maximum = 0;
     };
     // Days, hours and minutes of each slot, in the order they are validated.
-    static constexpr std::size_t kFieldCount = quorvel::ui::kIncrementSlotCount * 3;
+    static constexpr std::size_t kFieldCount = quorvel::batch::kIncrementSlotCount * 3;
 
     QLayout* buildGroups();
     QLayout* buildModeButtons();
@@ -40,7 +40,7 @@ class CDateIncrementDlg final : public QDialog {
     std::uint32_t& storedNumber(std::size_t field);
 
     quorvel::ui::Prompts& m_prompts;
-    quorvel::ui::DateIncrementSettings m_settings;
+    quorvel::batch::DateIncrementSettings m_settings;
     std::array<Field, kFieldCount> m_fields;
     QRadioButton* m_randomButton = nullptr;
 };

@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "ui/control_ids.h"
+#include "res/control_ids.h"
 
 using quorvel::ui::ErrorPromptResult;
 using quorvel::ui::PromptIcon;

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
 
 class QLabel;
 

@@ -10,8 +10,8 @@
 #include "filelist/file_kind_filters.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/file_status.h"
-#include "ui/control_ids.h"
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
+#include "res/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <QDir>
 
 #include "filelist/file_list_ctrl.h"
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
 #include "ui/quorvel_dlg.h"
 
 void CQuorvelDlg::OnRemoveMarkedFiles() {

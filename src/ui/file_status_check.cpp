@@ -1,10 +1,10 @@
 #include <QDateTimeEdit>
 
+#include "prompts/prompts.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
-#include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
 
 using quorvel::ui::PromptAnswer;

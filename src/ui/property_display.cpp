@@ -3,14 +3,14 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 
+#include "document/document_access.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/local_time.h"
-#include "props/property_access.h"
+#include "prompts/prompts.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
-#include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {
@@ -51,7 +51,7 @@ void CQuorvelDlg::ShowSelectedFile() {
     }
     quorvel::props::DocProperties properties;
     const quorvel::props::MessageCode code =
-        quorvel::props::ReadDocProperties(narrowPath, properties);
+        quorvel::document::ReadDocProperties(narrowPath, properties);
     if (code != quorvel::props::kSuccess) {
         const QString text = quorvel::res::formatText(
             QStringLiteral("%sのプロパティの処理中に、次のエラーが発生しました。\n%s"),

@@ -4,8 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "prompts/wait_cursor.h"
 #include "ui/error_prompt_dlg.h"
-#include "ui/wait_cursor.h"
 
 namespace quorvel::ui {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
 
 namespace quorvel::ui {
 

@@ -20,16 +20,16 @@
 #include "app/about_dlg.h"
 #include "app/settings.h"
 #include "app/shell_open.h"
+#include "document/document_access.h"
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
-#include "props/property_access.h"
+#include "prompts/prompts.h"
+#include "res/control_ids.h"
 #include "res/icon.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/picker_time.h"
-#include "ui/prompts.h"
 
 namespace {
 
@@ -498,22 +498,22 @@ void CQuorvelDlg::InitDialog() {
 
     m_fileList->SetUpColumns({CFileListCtrl::BaseCaption()});
 
-    quorvel::props::ForceGenerationProperty = quorvel::app::Settings::forceGeneration();
+    quorvel::document::ForceGenerationProperty = quorvel::app::Settings::forceGeneration();
     control<QAction>(MenuCommand::ForceGeneration)
-        ->setChecked(quorvel::props::ForceGenerationProperty);
+        ->setChecked(quorvel::document::ForceGenerationProperty);
 
     control<QLineEdit>(MainControl::TitleEdit)->setFocus();
 }
 
-TimeStampMode CQuorvelDlg::SelectedTimeStampMode() const {
+quorvel::batch::TimeStampMode CQuorvelDlg::SelectedTimeStampMode() const {
     int mode = 0;
     for (const ControlSpec& radio : kTimeStampRadios) {
         if (control<QRadioButton>(radio.id)->isChecked()) {
-            return static_cast<TimeStampMode>(mode);
+            return static_cast<quorvel::batch::TimeStampMode>(mode);
         }
         ++mode;
     }
-    return TimeStampMode::NoChange;
+    return quorvel::batch::TimeStampMode::NoChange;
 }
 
 void CQuorvelDlg::ReadChangeFlags() {
@@ -525,7 +525,7 @@ void CQuorvelDlg::ReadChangeFlags() {
 void CQuorvelDlg::reject() {
     quorvel::app::Settings::setSubDirCheck(
         control<QCheckBox>(MainControl::SubDirSearch)->isChecked());
-    quorvel::app::Settings::setForceGeneration(quorvel::props::ForceGenerationProperty);
+    quorvel::app::Settings::setForceGeneration(quorvel::document::ForceGenerationProperty);
     QDialog::reject();
 }
 
@@ -569,9 +569,9 @@ void CQuorvelDlg::OnShowFile() {
 }
 
 void CQuorvelDlg::OnForceGeneration() {
-    quorvel::props::ForceGenerationProperty = !quorvel::props::ForceGenerationProperty;
+    quorvel::document::ForceGenerationProperty = !quorvel::document::ForceGenerationProperty;
     control<QAction>(MenuCommand::ForceGeneration)
-        ->setChecked(quorvel::props::ForceGenerationProperty);
+        ->setChecked(quorvel::document::ForceGenerationProperty);
 }
 
 void CQuorvelDlg::OnHelp() {

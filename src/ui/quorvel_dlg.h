@@ -14,7 +14,7 @@
 #include "batch/time_stamp_mode.h"
 #include "filelist/file_kind_filters.h"
 #include "platform/file_status.h"
-#include "ui/control_ids.h"
+#include "res/control_ids.h"
 
 class CDateIncrementDlg;
 class CFileListCtrl;
@@ -24,10 +24,12 @@ class QTreeWidgetItem;
 
 namespace quorvel::ui {
 class Prompts;
+}  // namespace quorvel::ui
+namespace quorvel::batch {
 struct BatchCounts;
 struct BatchSnapshot;
 struct DateIncrementSettings;
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch
 
 // The main window: one document's property fields, the file time stamps, the file list and
 // the folder pane. Every control carries its id (MainControl, MenuCommand) as object name.
@@ -56,7 +58,7 @@ class CQuorvelDlg : public QDialog {
     quorvel::ui::Prompts& prompts() const { return m_prompts; }
     CFileListCtrl& fileList() const { return *m_fileList; }
     CFolderTreeCtrl& folderTree() const { return *m_folderTree; }
-    TimeStampMode SelectedTimeStampMode() const;
+    quorvel::batch::TimeStampMode SelectedTimeStampMode() const;
     // Copies the ticks of the 15 change boxes into the change flags.
     void ReadChangeFlags();
     const std::array<int, 15>& ChangeFlags() const { return m_changeFlags; }
@@ -68,7 +70,7 @@ class CQuorvelDlg : public QDialog {
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
                                  quorvel::platform::FileTimes* times);
     // The per-file date increments (Settin&g menu), kept for the whole run.
-    const quorvel::ui::DateIncrementSettings& DateIncrements() const;
+    const quorvel::batch::DateIncrementSettings& DateIncrements() const;
 
     // Puts the remembered file-dialog filter first and builds the dialog's name filters.
     void BuildFileDialogFilter();
@@ -127,8 +129,8 @@ class CQuorvelDlg : public QDialog {
     void RefreshFileListCaption();
 
     void OnBatchChange();
-    quorvel::ui::BatchSnapshot TakeBatchSnapshot(const std::vector<int>& rows) const;
-    void ShowBatchSummary(const quorvel::ui::BatchCounts& counts);
+    quorvel::batch::BatchSnapshot TakeBatchSnapshot(const std::vector<int>& rows) const;
+    void ShowBatchSummary(const quorvel::batch::BatchCounts& counts);
     void OnDateIncrementSetting();
 
     void OnOutputToFile();

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace quorvel::ui {
+namespace quorvel::batch {
 namespace {
 
 constexpr std::int64_t kBase = 1'000'000'000;
@@ -88,4 +88,4 @@ TEST(DateIncrement, IncrementSecondsOfTheLargestSetting) {
 }
 
 }  // namespace
-}  // namespace quorvel::ui
+}  // namespace quorvel::batch

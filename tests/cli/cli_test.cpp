@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "../props/compound_document.h"
+#include "../compound/compound_document.h"
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "support/temp_folder.h"
@@ -13,7 +13,7 @@
 namespace quorvel::cli {
 namespace {
 
-using namespace props::testing;
+using namespace compound::testing;
 
 class Cli : public ::testing::Test {
   protected:

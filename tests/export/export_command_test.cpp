@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "cli/command.h"
+#include "document/document_access.h"
 #include "export/csv_format.h"
 #include "export_documents.h"
 #include "platform/system_error.h"
-#include "props/property_access.h"
 #include "support/time_zone_scope.h"
 
 namespace quorvel::cli {
@@ -35,7 +35,7 @@ std::string csvOf(const std::vector<std::pair<std::string, platform::FileTimes>>
     std::vector<csv::ExportRecord> records;
     for (const auto& [path, times] : files) {
         csv::ExportRecord record{path, {}, times};
-        EXPECT_EQ(props::ReadDocProperties(path, record.properties), props::kSuccess) << path;
+        EXPECT_EQ(document::ReadDocProperties(path, record.properties), props::kSuccess) << path;
         records.push_back(std::move(record));
     }
     return csv::formatCsv(records, encoding);

@@ -17,10 +17,10 @@
 
 #include "app/settings.h"
 #include "platform/system_error.h"
+#include "res/control_ids.h"
 #include "support/qstring_printer.h"
 #include "support/scripted_prompts.h"
 #include "support/xdg_sandbox.h"
-#include "ui/control_ids.h"
 
 namespace quorvel::test {
 namespace {

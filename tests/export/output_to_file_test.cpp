@@ -5,18 +5,18 @@
 #include <filesystem>
 #include <map>
 
+#include "document/document_access.h"
 #include "export/csv_format.h"
 #include "export/output_file_dlg.h"
 #include "export_documents.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/file_status.h"
-#include "props/property_access.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
 #include "support/dialog_fixture.h"
 #include "support/qstring_printer.h"
 #include "support/time_zone_scope.h"
-#include "ui/control_ids.h"
 
 namespace quorvel::test {
 namespace {
@@ -78,7 +78,8 @@ class OutputToFileTest : public DialogFixture {
         std::vector<csv::ExportRecord> records;
         for (const std::string& path : paths) {
             csv::ExportRecord record{path, {}, m_timesBeforeExport[path]};
-            EXPECT_EQ(props::ReadDocProperties(path, record.properties), props::kSuccess) << path;
+            EXPECT_EQ(document::ReadDocProperties(path, record.properties), props::kSuccess)
+                << path;
             records.push_back(std::move(record));
         }
         return csv::formatCsv(records);

@@ -14,9 +14,9 @@
 #include "filelist/file_kind_filters.h"
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
+#include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
-#include "ui/control_ids.h"
 
 namespace quorvel::test {
 namespace {

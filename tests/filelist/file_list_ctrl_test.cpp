@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/control_ids.h"
+#include "res/control_ids.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
+#include "res/control_ids.h"
 #include "stat_times.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {

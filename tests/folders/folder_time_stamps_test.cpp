@@ -11,12 +11,12 @@
 
 namespace {
 
+using quorvel::batch::DateIncrementSettings;
+using quorvel::batch::IncrementMode;
 using quorvel::test::ScriptedPrompts;
 using quorvel::test::StatTimes;
 using quorvel::test::statTimes;
 using quorvel::test::TempFolder;
-using quorvel::ui::DateIncrementSettings;
-using quorvel::ui::IncrementMode;
 using quorvel::ui::PromptAnswer;
 using quorvel::ui::PromptButtons;
 using quorvel::ui::PromptIcon;
@@ -70,12 +70,12 @@ class FolderTimeStampsTest : public ::testing::Test {
     PromptsWithAction prompts;
     CFolderTimeStamps stamps{prompts, nullptr};
     MarkedFolderSet set;
-    DateIncrementSettings increments;
+    quorvel::batch::DateIncrementSettings increments;
     const FolderTimes first{kT, kT + 100, kT + 200};
 };
 
 TEST_F(FolderTimeStampsTest, AddModeStepsEachTimeByItsOwnSlotInPathOrder) {
-    increments.mode = IncrementMode::Add;
+    increments.mode = quorvel::batch::IncrementMode::Add;
     increments.increment = {kDay, 7 * kDay, 3600, 60};
     const FolderRunCounts counts = stamps.ChangeFolders(set, first, increments);
     EXPECT_EQ(counts.processed, 3U);
@@ -91,7 +91,9 @@ TEST_F(FolderTimeStampsTest, AddModeStepsEachTimeByItsOwnSlotInPathOrder) {
 }
 
 TEST_F(FolderTimeStampsTest, ZeroIncrementsGiveEveryFolderThePickersTimesInEveryMode) {
-    for (const auto mode : {IncrementMode::Add, IncrementMode::Subtract, IncrementMode::Random}) {
+    for (const auto mode :
+         {quorvel::batch::IncrementMode::Add, quorvel::batch::IncrementMode::Subtract,
+          quorvel::batch::IncrementMode::Random}) {
         increments.mode = mode;
         EXPECT_EQ(stamps.ChangeFolders(set, first, increments).processed, 3U);
         for (const char* name : {"a", "b", "c"}) {
@@ -120,7 +122,7 @@ TEST_F(FolderTimeStampsTest, PromptAnswersDecideWhatHappensToAFolderThatIsGone) 
         {"abort", {PromptAnswer::Abort}, 1, 1, untouched},
         {"closed otherwise means retry", {PromptAnswer::Ok, PromptAnswer::Abort}, 1, 2, untouched},
     };
-    increments.mode = IncrementMode::Add;
+    increments.mode = quorvel::batch::IncrementMode::Add;
     increments.increment = {0, 0, 3600, 60};
     std::filesystem::remove(folder("b"));
     for (const auto& c : cases) {

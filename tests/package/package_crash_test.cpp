@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "document/document_access.h"
 #include "package_test_util.h"
-#include "props/property_access.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 
@@ -74,7 +74,7 @@ bool writeDyingAt(const std::string& path, int crashAt) {
         props::PropertyWriteRequest request;
         request.fields[0] = {"新しい題", 1};
         g_callsBeforeCrash = crashAt;
-        const props::MessageCode code = props::WriteDocProperties(path, request);
+        const props::MessageCode code = document::WriteDocProperties(path, request);
         g_callsBeforeCrash = -1;
         ::_exit(code == props::kSuccess ? 0 : 1);
     }
@@ -100,7 +100,7 @@ TEST(PackageCrashTest, ADeathAtAnyCallLeavesTheOldOrTheNewDocument) {
             writeFile(path, original);
             died = writeDyingAt(path, crashAt);
             props::DocProperties props;
-            ASSERT_EQ(props::ReadDocProperties(path, props), props::kSuccess);
+            ASSERT_EQ(document::ReadDocProperties(path, props), props::kSuccess);
             const OpenedZip zip(readFile(path));
             ASSERT_EQ(zip.status, ZipStatus::Ok);
             for (const std::string& name : zip.package->entryNames()) {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "document/document_access.h"
 #include "package_test_util.h"
-#include "props/property_access.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 #include "zip_builder.h"
@@ -47,13 +47,13 @@ TEST(PackageDoorTest, TheContainerIsFoundFromTheFirstBytes) {
         SCOPED_TRACE(c.name);
         writeFile(folder / c.name, c.bytes);
         DocProperties props(3);
-        EXPECT_EQ(props::ReadDocProperties(folder / c.name, props), c.expected);
+        EXPECT_EQ(document::ReadDocProperties(folder / c.name, props), c.expected);
         EXPECT_TRUE(props.empty());
-        EXPECT_EQ(props::WriteDocProperties(folder / c.name, everyField()), c.expected);
+        EXPECT_EQ(document::WriteDocProperties(folder / c.name, everyField()), c.expected);
         EXPECT_EQ(readFile(folder / c.name), c.bytes);
     }
     DocProperties props;
-    EXPECT_EQ(props::ReadDocProperties(folder / "missing.docx", props), props::kFileNotFound);
+    EXPECT_EQ(document::ReadDocProperties(folder / "missing.docx", props), props::kFileNotFound);
 }
 
 TEST(PackageDoorTest, ALockedOrLinkedPackageIsLeftAlone) {
@@ -64,12 +64,12 @@ TEST(PackageDoorTest, ALockedOrLinkedPackageIsLeftAlone) {
 
     writeFile(folder / ".~lock.report.docx#", "someone,host");
     DocProperties props;
-    EXPECT_EQ(props::ReadDocProperties(path, props), props::kCannotOpenDocument);
-    EXPECT_EQ(props::WriteDocProperties(path, everyField()), props::kCannotOpenDocument);
+    EXPECT_EQ(document::ReadDocProperties(path, props), props::kCannotOpenDocument);
+    EXPECT_EQ(document::WriteDocProperties(path, everyField()), props::kCannotOpenDocument);
     std::filesystem::remove(folder / ".~lock.report.docx#");
 
     ASSERT_EQ(::link(path.c_str(), (folder / "other.docx").c_str()), 0);
-    EXPECT_EQ(props::WriteDocProperties(path, everyField()), props::kSummaryWriteFailed);
+    EXPECT_EQ(document::WriteDocProperties(path, everyField()), props::kSummaryWriteFailed);
     EXPECT_EQ(readFile(path), original);
 }
 
@@ -78,17 +78,17 @@ TEST(PackageDoorTest, AMissingCorePartIsCreatedOnlyWhenAsked) {
     const std::string path = folder / "nocore.docx";
     quorvel::test::copyOfSampleDocument("pydocx_no_coreprops.docx", path);
     const std::string original = readFile(path);
-    const bool force = props::ForceGenerationProperty;
+    const bool force = document::ForceGenerationProperty;
 
-    props::ForceGenerationProperty = false;
-    EXPECT_EQ(props::WriteDocProperties(path, everyField()), props::kNoSummary);
+    document::ForceGenerationProperty = false;
+    EXPECT_EQ(document::WriteDocProperties(path, everyField()), props::kNoSummary);
     EXPECT_EQ(readFile(path), original);
 
-    props::ForceGenerationProperty = true;
-    EXPECT_EQ(props::WriteDocProperties(path, everyField()), props::kSuccess);
-    props::ForceGenerationProperty = force;
+    document::ForceGenerationProperty = true;
+    EXPECT_EQ(document::WriteDocProperties(path, everyField()), props::kSuccess);
+    document::ForceGenerationProperty = force;
     DocProperties props;
-    ASSERT_EQ(props::ReadDocProperties(path, props), props::kSuccess);
+    ASSERT_EQ(document::ReadDocProperties(path, props), props::kSuccess);
     EXPECT_EQ(props[0].text, "題名");
 }
 
@@ -107,11 +107,11 @@ TEST(PackageDoorTest, EveryFieldRoundTripsAndOtherEntriesStayAsTheyWere) {
         const OpenedZip before(readFile(path));
         ASSERT_EQ(before.status, ZipStatus::Ok) << "sample missing or damaged: " << name;
         DocProperties old;
-        ASSERT_EQ(props::ReadDocProperties(path, old), props::kSuccess);
+        ASSERT_EQ(document::ReadDocProperties(path, old), props::kSuccess);
 
-        ASSERT_EQ(props::WriteDocProperties(path, everyField()), props::kSuccess);
+        ASSERT_EQ(document::WriteDocProperties(path, everyField()), props::kSuccess);
         DocProperties props;
-        ASSERT_EQ(props::ReadDocProperties(path, props), props::kSuccess);
+        ASSERT_EQ(document::ReadDocProperties(path, props), props::kSuccess);
         ASSERT_EQ(props.size(), props::kCatalogueSize);
         const PropertyWriteRequest request = everyField();
         for (std::size_t i = 0; i < props::kTextFieldCount; ++i) {

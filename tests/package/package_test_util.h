@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "io/memory_device.h"
 #include "package/zip_package.h"
 #include "package/zip_writer.h"
-#include "storage/memory_device.h"
 
 namespace quorvel::package::testing {
 
@@ -26,7 +26,7 @@ struct OpenedZip {
     explicit OpenedZip(const std::string& bytes) : device(toBytes(bytes)) {
         status = ZipPackage::open(device, package);
     }
-    storage::MemoryDevice device;
+    io::MemoryDevice device;
     std::unique_ptr<ZipPackage> package;
     ZipStatus status = ZipStatus::Damaged;
 };

@@ -183,7 +183,7 @@ TEST(ZipPackageTest, ReadsOnlyTheDirectoryAndTheEntryAskedFor) {
     for (int i = 0; i < 20; ++i) {
         entries.push_back({"ppt/media/image" + std::to_string(i) + ".png", noise, false});
     }
-    storage::MemoryDevice memory(toBytes(buildZip(entries).bytes));
+    io::MemoryDevice memory(toBytes(buildZip(entries).bytes));
     storage::test::CountingDevice device(memory);
     std::unique_ptr<ZipPackage> package;
     ASSERT_EQ(ZipPackage::open(device, package), ZipStatus::Ok);

@@ -1,4 +1,4 @@
-#include "storage/block_cache.h"
+#include "io/block_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 namespace quorvel::storage::test {
 namespace {
 
-constexpr std::uint64_t kBlock = BlockCache::kBlockSize;
+constexpr std::uint64_t kBlock = io::BlockCache::kBlockSize;
 
-std::vector<std::byte> readThrough(BlockDevice& device, std::uint64_t offset, std::size_t length,
-                                   bool& ok) {
+std::vector<std::byte> readThrough(io::BlockDevice& device, std::uint64_t offset,
+                                   std::size_t length, bool& ok) {
     std::vector<std::byte> out(length);
     ok = device.readAt(offset, out);
     return out;
@@ -23,9 +23,9 @@ std::vector<std::byte> readThrough(BlockDevice& device, std::uint64_t offset, st
 
 TEST(BlockCache, ReadsWhatTheDeviceHoldsWithOneDeviceReadPerMiss) {
     const std::vector<std::byte> bytes = patternBytes(6 * kBlock + 123, 7);
-    MemoryDevice memory(bytes);
+    io::MemoryDevice memory(bytes);
     CountingDevice counting(memory);
-    BlockCache cache(counting);
+    io::BlockCache cache(counting);
     struct Case {
         std::uint64_t offset;
         std::size_t length;
@@ -63,9 +63,9 @@ TEST(BlockCache, ReadsWhatTheDeviceHoldsWithOneDeviceReadPerMiss) {
 
 TEST(BlockCache, MatchesTheDeviceThroughAnyMixOfReadsAndWrites) {
     std::mt19937 random(11);
-    MemoryDevice model(patternBytes(3 << 20, 3));  // larger than the cache holds
-    MemoryDevice memory(model.bytes());
-    BlockCache cache(memory);
+    io::MemoryDevice model(patternBytes(3 << 20, 3));  // larger than the cache holds
+    io::MemoryDevice memory(model.bytes());
+    io::BlockCache cache(memory);
     auto below = [&](std::uint64_t limit) {
         return std::uniform_int_distribution<std::uint64_t>(0, limit - 1)(random);
     };
@@ -89,18 +89,18 @@ TEST(BlockCache, MatchesTheDeviceThroughAnyMixOfReadsAndWrites) {
 }
 
 // Stores the first half of a write, then fails, as a full disk may.
-class HalfWritingDevice : public MemoryDevice {
+class HalfWritingDevice : public io::MemoryDevice {
   public:
-    using MemoryDevice::MemoryDevice;
+    using io::MemoryDevice::MemoryDevice;
     bool writeAt(std::uint64_t offset, std::span<const std::byte> data) override {
-        MemoryDevice::writeAt(offset, data.first(data.size() / 2));
+        io::MemoryDevice::writeAt(offset, data.first(data.size() / 2));
         return false;
     }
 };
 
 TEST(BlockCache, AFailedWriteServesWhatTheDeviceHoldsAfterwards) {
     HalfWritingDevice device(patternBytes(2 * kBlock, 1));
-    BlockCache cache(device);
+    io::BlockCache cache(device);
     bool ok = false;
     readThrough(cache, 0, 2 * kBlock, ok);
     ASSERT_TRUE(ok);
@@ -119,9 +119,9 @@ TEST(BlockCache, BothPropertySetsOfADocumentWithItsTablesAheadCostOneDeviceRead)
                         {u"WordDocument", patternBytes(bulk, 3)},
                         {u"\u0005DocumentSummaryInformation", patternBytes(300, 2)},
                         {u"1Table", patternBytes(5000, 4)}};
-        MemoryDevice memory(buildCompoundFile(plan));
+        io::MemoryDevice memory(buildCompoundFile(plan));
         CountingDevice counting(memory);
-        BlockCache cache(counting);
+        io::BlockCache cache(counting);
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(cache, file), Status::Ok);
         std::vector<std::byte> data;

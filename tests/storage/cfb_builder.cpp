@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "io/memory_device.h"
 #include "storage/entry_name.h"
-#include "storage/memory_device.h"
 
 namespace quorvel::storage::test {
 namespace {
@@ -59,7 +59,7 @@ std::vector<std::byte> patternBytes(std::size_t size, unsigned seed) {
     return out;
 }
 
-TestFileLayout buildCompoundFile(const TestFilePlan& plan, BlockDevice& out) {
+TestFileLayout buildCompoundFile(const TestFilePlan& plan, io::BlockDevice& out) {
     const std::uint32_t sectorSize = 1U << plan.sectorShift;
     const std::uint32_t perFat = sectorSize / 4;
     const std::size_t n = plan.streams.size();
@@ -241,7 +241,7 @@ TestFileLayout buildCompoundFile(const TestFilePlan& plan, BlockDevice& out) {
 }
 
 std::vector<std::byte> buildCompoundFile(const TestFilePlan& plan) {
-    MemoryDevice device;
+    io::MemoryDevice device;
     buildCompoundFile(plan, device);
     return device.bytes();
 }

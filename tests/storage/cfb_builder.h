@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/block_device.h"
+#include "io/block_device.h"
 
 namespace quorvel::storage::test {
 
@@ -42,7 +42,7 @@ struct TestFileLayout {
 
 // Writes a valid compound file: FAT (and DIFAT) first, then the directory (root
 // children in a balanced tree, all black), MiniFAT, mini stream and big streams.
-TestFileLayout buildCompoundFile(const TestFilePlan& plan, BlockDevice& out);
+TestFileLayout buildCompoundFile(const TestFilePlan& plan, io::BlockDevice& out);
 std::vector<std::byte> buildCompoundFile(const TestFilePlan& plan);
 
 std::vector<std::byte> bytesOf(std::string_view text);

@@ -6,7 +6,8 @@
 #include <iostream>
 
 #include "cfb_builder.h"
-#include "storage/block_cache.h"
+#include "io/block_cache.h"
+#include "io/file_device.h"
 #include "storage/compound_file.h"
 #include "storage_test_util.h"
 #include "test_devices.h"
@@ -28,8 +29,8 @@ Cost costOfSmallStreams(std::uint64_t bulk) {
     const std::string path = testing::TempDir() + "cost_" + std::to_string(::getpid()) + ".doc";
     std::filesystem::remove(path);
     { std::ofstream create(path); }
-    std::unique_ptr<FileDevice> disk;
-    EXPECT_EQ(FileDevice::open(path, disk), Status::Ok);
+    std::unique_ptr<io::FileDevice> disk;
+    EXPECT_EQ(io::FileDevice::open(path, disk), io::OpenStatus::Ok);
     TestFilePlan plan;
     plan.streams = {{u"\u0005SummaryInformation", patternBytes(400, 1)},
                     {u"WordDocument", {}, bulk},
@@ -38,7 +39,7 @@ Cost costOfSmallStreams(std::uint64_t bulk) {
 
     // What the container asks for, and what that costs the file below a cache.
     CountingDevice fileReads(*disk);
-    BlockCache cache(fileReads);
+    io::BlockCache cache(fileReads);
     CountingDevice device(cache);
     std::unique_ptr<CompoundFile> file;
     Cost cost;
@@ -67,10 +68,10 @@ TEST(CompoundFileCost, SmallStreamsOfAHugeFileCostWhatTheyCostInASmallOne) {
     EXPECT_EQ(huge.read, small.read);
     EXPECT_LT(huge.read, 8 * 1024U);
     EXPECT_EQ(small.fetches, 1u);
-    EXPECT_EQ(small.fetched, BlockCache::kBlockSize);
+    EXPECT_EQ(small.fetched, io::BlockCache::kBlockSize);
     // The 500 MB file's FAT fills its first 4 MB; the directory lies behind it.
     EXPECT_LE(huge.fetches, 3u);
-    EXPECT_LE(huge.fetched, 3 * BlockCache::kBlockSize);
+    EXPECT_LE(huge.fetched, 3 * io::BlockCache::kBlockSize);
     // Appending needs the end of the DIFAT chain: 64 sectors for 500 MB.
     EXPECT_LT(huge.readToWrite, 40 * 1024U);
     EXPECT_LE(huge.written, small.written);

@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "cfb_builder.h"
+#include "io/memory_device.h"
 #include "storage/compound_file.h"
 #include "storage/entry_name.h"
-#include "storage/memory_device.h"
 #include "storage_test_util.h"
 
 namespace quorvel::storage::test {
@@ -29,7 +29,7 @@ TEST(CompoundFileRead, ReadsEveryStreamOfBothVersionsAndSectorSizes) {
     for (const auto& [shift, version] : {std::pair{9U, 3}, {9U, 4}, {12U, 4}, {12U, 3}, {10U, 3}}) {
         SCOPED_TRACE(testing::Message() << "shift " << shift << " version " << version);
         const TestFilePlan plan = samplePlan(shift, static_cast<std::uint16_t>(version));
-        MemoryDevice device(buildCompoundFile(plan));
+        io::MemoryDevice device(buildCompoundFile(plan));
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         std::map<std::u16string, std::vector<std::byte>> streams;
@@ -42,7 +42,7 @@ TEST(CompoundFileRead, ReadsEveryStreamOfBothVersionsAndSectorSizes) {
 }
 
 TEST(CompoundFileRead, FindsNamesTheFormatsWayAndListsInItsOrder) {
-    MemoryDevice device(buildCompoundFile(samplePlan(9, 3)));
+    io::MemoryDevice device(buildCompoundFile(samplePlan(9, 3)));
     std::unique_ptr<CompoundFile> file;
     ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
     EntryId id = 0;
@@ -105,7 +105,7 @@ TEST(CompoundFileRead, RefusesBrokenHeaders) {
         SCOPED_TRACE(c.what);
         std::vector<std::byte> bytes = good;
         c.breakIt(bytes);
-        MemoryDevice device(bytes);
+        io::MemoryDevice device(bytes);
         std::unique_ptr<CompoundFile> file;
         EXPECT_EQ(CompoundFile::open(device, file), c.expected);
     }
@@ -121,7 +121,7 @@ struct StreamCase {
 // 7 Tail (big, last in the file).
 TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
     const TestFilePlan plan = samplePlan(9, 3);
-    MemoryDevice built;
+    io::MemoryDevice built;
     const TestFileLayout layout = buildCompoundFile(plan, built);
     auto fatEntry = [&](std::uint32_t sector) { return layout.offsetOf(0) + 4ULL * sector; };
     auto startOf = [&](const std::vector<std::byte>& b, std::uint32_t entry) {
@@ -178,7 +178,7 @@ TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
         SCOPED_TRACE(c.what);
         std::vector<std::byte> bytes = built.bytes();
         c.breakIt(bytes, layout);
-        MemoryDevice device(bytes);
+        io::MemoryDevice device(bytes);
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         std::vector<std::byte> data;
@@ -190,7 +190,7 @@ TEST(CompoundFileRead, ReportsDamagedStreamsAndDirectories) {
 // WordDocument's 18 sectors chained last to first: a run of its own for each, so that the
 // chain is checked for loops first run by run, then (beyond 16 runs) with a set.
 TEST(CompoundFileRead, FollowsChainsInPiecesAndFindsTheirLoops) {
-    MemoryDevice built;
+    io::MemoryDevice built;
     const TestFileLayout layout = buildCompoundFile(samplePlan(9, 3), built);
     const std::vector<std::byte>& good = built.bytes();
     const std::uint64_t startAt = layout.entryOffset(2) + 116;
@@ -226,7 +226,7 @@ TEST(CompoundFileRead, FollowsChainsInPiecesAndFindsTheirLoops) {
         if (c.from != 0) {
             putU32(bytes, layout.offsetOf(0) + 4ULL * c.from, c.to);
         }
-        MemoryDevice device(bytes);
+        io::MemoryDevice device(bytes);
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         std::vector<std::byte> data;
@@ -238,7 +238,7 @@ TEST(CompoundFileRead, FollowsChainsInPiecesAndFindsTheirLoops) {
 
 TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
     const TestFilePlan plan = samplePlan(9, 3);
-    MemoryDevice built;
+    io::MemoryDevice built;
     const TestFileLayout layout = buildCompoundFile(plan, built);
     const std::vector<std::function<void(std::vector<std::byte>&)>> harmless = {
         // Version 3: junk in the high half of a stream size.
@@ -260,7 +260,7 @@ TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
         SCOPED_TRACE(i);
         std::vector<std::byte> bytes = built.bytes();
         harmless[i](bytes);
-        MemoryDevice device(bytes);
+        io::MemoryDevice device(bytes);
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         for (const TestStream& s : plan.streams) {
@@ -276,7 +276,7 @@ TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
 TEST(CompoundFileRead, SurvivesEveryTruncation) {
     const std::vector<std::byte> whole = buildCompoundFile(samplePlan(9, 3));
     for (std::size_t length = 0; length < whole.size(); length += 7) {
-        MemoryDevice device(std::vector<std::byte>(whole.begin(), whole.begin() + length));
+        io::MemoryDevice device(std::vector<std::byte>(whole.begin(), whole.begin() + length));
         std::unique_ptr<CompoundFile> file;
         const Status opened = CompoundFile::open(device, file);
         if (opened != Status::Ok) {

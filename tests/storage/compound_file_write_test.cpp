@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "cfb_builder.h"
+#include "io/memory_device.h"
 #include "storage/compound_file.h"
-#include "storage/memory_device.h"
 #include "storage_test_util.h"
 #include "test_devices.h"
 
@@ -22,7 +22,7 @@ Streams streamsOf(const TestFilePlan& plan) {
 }
 
 Status readImage(const std::vector<std::byte>& bytes, Streams& out) {
-    MemoryDevice device(bytes);
+    io::MemoryDevice device(bytes);
     std::unique_ptr<CompoundFile> file;
     if (const Status s = CompoundFile::open(device, file); s != Status::Ok) {
         return s;
@@ -111,7 +111,7 @@ std::vector<WriteCase> writeCases() {
 
 TEST(CompoundFileWrite, GrowsTheFatIntoADifatSector) {
     const WriteCase c = writeCases()[8];
-    MemoryDevice device;
+    io::MemoryDevice device;
     ASSERT_EQ(buildCompoundFile(c.plan, device).fatSectors, 109U);
     std::unique_ptr<CompoundFile> file;
     ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
@@ -125,7 +125,7 @@ TEST(CompoundFileWrite, RefusesToAppendWhenSectorsLieBeyondTheFat) {
     plan.streams = {named(u"A", 5000, 1)};
     std::vector<std::byte> bytes = buildCompoundFile(plan);
     bytes.resize(bytes.size() + 200 * 512, std::byte{0x77});
-    MemoryDevice device(bytes);
+    io::MemoryDevice device(bytes);
     std::unique_ptr<CompoundFile> file;
     ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
     EXPECT_EQ(writeStream(*file, u"A", patternBytes(90000, 2)), Status::Damaged);
@@ -138,7 +138,7 @@ TEST(CompoundFileWrite, RefusesToAppendWhenSectorsLieBeyondTheFat) {
 TEST(CompoundFileWrite, ReplacesAndCreatesKeepingEveryOtherStream) {
     for (const WriteCase& c : writeCases()) {
         SCOPED_TRACE(c.what);
-        MemoryDevice device(buildCompoundFile(c.plan));
+        io::MemoryDevice device(buildCompoundFile(c.plan));
         std::unique_ptr<CompoundFile> file;
         ASSERT_EQ(CompoundFile::open(device, file), Status::Ok);
         ASSERT_EQ(writeStream(*file, c.stream, c.data), Status::Ok);
@@ -189,7 +189,7 @@ TEST(CompoundFileWrite, AnInterruptedWriteLeavesOldOrNewContent) {
             // Stopped while the FAT grew, the file may end in FAT sectors the header
             // does not name yet; the next write starts over there.
             sawOrphanedFat += device.bytes().size() > fatReach(device.bytes());
-            MemoryDevice retry(device.bytes());
+            io::MemoryDevice retry(device.bytes());
             ASSERT_EQ(CompoundFile::open(retry, file), Status::Ok);
             const Status again = writeStream(*file, c.stream, c.data);
             ASSERT_EQ(again, Status::Ok);

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "cfb_builder.h"
+#include "io/memory_device.h"
 #include "storage/compound_file.h"
-#include "storage/memory_device.h"
 #include "storage_test_util.h"
 #include "support/test_data.h"
 
@@ -54,7 +54,7 @@ TEST_F(Corpus, EveryDocumentOpensAndEveryStreamReads) {
     ASSERT_GT(files.size(), 100U);
     for (const fs::path& path : files) {
         SCOPED_TRACE(path.string());
-        MemoryDevice device(readFile(path));
+        io::MemoryDevice device(readFile(path));
         std::unique_ptr<CompoundFile> file;
         const Status opened = CompoundFile::open(device, file);
         if (notCompound(path)) {
@@ -70,7 +70,7 @@ TEST_F(Corpus, EveryDocumentOpensAndEveryStreamReads) {
 
 Status reopenAndRead(const std::vector<std::byte>& bytes,
                      std::map<std::u16string, std::vector<std::byte>>& out) {
-    MemoryDevice device(bytes);
+    io::MemoryDevice device(bytes);
     std::unique_ptr<CompoundFile> file;
     if (const Status s = CompoundFile::open(device, file); s != Status::Ok) {
         return s;
@@ -92,7 +92,7 @@ TEST_F(Corpus, RewritesKeepEveryOtherStreamByteIdentical) {
             continue;
         }
         SCOPED_TRACE(path.string());
-        MemoryDevice device(readFile(path));
+        io::MemoryDevice device(readFile(path));
         std::map<std::u16string, std::vector<std::byte>> expected;
         ASSERT_EQ(reopenAndRead(device.bytes(), expected), Status::Ok);
         unsigned seed = 0;
@@ -130,7 +130,7 @@ TEST_F(Corpus, DamagedDocumentsFailCleanly) {
     for (const fs::path& path : corpusFiles(corpus(), true)) {
         const std::string name = path.filename().string();
         SCOPED_TRACE(name);
-        MemoryDevice device(readFile(path));
+        io::MemoryDevice device(readFile(path));
         std::unique_ptr<CompoundFile> file;
         const Status opened = CompoundFile::open(device, file);
         if (const auto it = expected.find(name); it != expected.end()) {

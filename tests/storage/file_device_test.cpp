@@ -10,13 +10,13 @@
 #include <thread>
 
 #include "cfb_builder.h"
-#include "storage/block_device.h"
+#include "io/file_device.h"
 #include "support/temp_folder.h"
 
 namespace quorvel::storage::test {
 namespace {
 
-std::vector<std::byte> readAll(BlockDevice& device) {
+std::vector<std::byte> readAll(io::BlockDevice& device) {
     std::vector<std::byte> bytes(device.size());
     EXPECT_TRUE(device.readAt(0, bytes));
     return bytes;
@@ -35,8 +35,8 @@ TEST(FileDevice, ReadsWhatWasWrittenBeforeAndAfterReopening) {
     const quorvel::test::TempFolder folder;
     std::vector<std::byte> expected = patternBytes(150'000, 1);
     const std::string path = writeFile(folder, "a.doc", expected);
-    std::unique_ptr<FileDevice> device;
-    ASSERT_EQ(FileDevice::open(path, device), Status::Ok);
+    std::unique_ptr<io::FileDevice> device;
+    ASSERT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
     EXPECT_EQ(readAll(*device), expected);
     const std::pair<std::uint64_t, std::size_t> writes[] = {
         {100, 50}, {65'500, 100}, {149'990, 30}, {200'000, 512}};
@@ -48,39 +48,40 @@ TEST(FileDevice, ReadsWhatWasWrittenBeforeAndAfterReopening) {
         EXPECT_EQ(readAll(*device), expected) << "after writing at " << offset;
     }
     device.reset();
-    ASSERT_EQ(FileDevice::open(path, device), Status::Ok);
+    ASSERT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
     EXPECT_EQ(readAll(*device), expected);
 }
 
 TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefused) {
     const quorvel::test::TempFolder folder;
     const std::string path = writeFile(folder, "a.doc", patternBytes(1000, 1));
-    std::unique_ptr<FileDevice> device;
+    std::unique_ptr<io::FileDevice> device;
     {
         // A lock of another open file description, as another program holds it.
         const int other = ::open(path.c_str(), O_RDWR);
         struct flock lock {};
         lock.l_type = F_WRLCK;
         ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
-        EXPECT_EQ(FileDevice::open(path, device), Status::Locked);
+        EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked);
         ::close(other);
     }
     {
-        std::unique_ptr<FileDevice> first;
-        ASSERT_EQ(FileDevice::open(path, first), Status::Ok);
-        EXPECT_EQ(FileDevice::open(path, device), Status::Locked) << "held by this thread";
+        std::unique_ptr<io::FileDevice> first;
+        ASSERT_EQ(io::FileDevice::open(path, first), io::OpenStatus::Ok);
+        EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked)
+            << "held by this thread";
     }
     std::ofstream(folder / ".~lock.a.doc#") << "user";
-    EXPECT_EQ(FileDevice::open(path, device), Status::Locked);
+    EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked);
     std::filesystem::remove(folder / ".~lock.a.doc#");
-    EXPECT_EQ(FileDevice::open(path, device), Status::Ok);
+    EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
     device.reset();
 
     ASSERT_EQ(::mkfifo((folder / "pipe.doc").c_str(), 0600), 0);
-    EXPECT_EQ(FileDevice::open(folder / "pipe.doc", device), Status::IoError);
-    EXPECT_EQ(FileDevice::open(folder.path(), device), Status::IoError);
-    EXPECT_EQ(FileDevice::open(folder / "missing.doc", device), Status::NotFound);
-    EXPECT_EQ(FileDevice::open(folder / "a.doc/x", device), Status::NotFound);
+    EXPECT_EQ(io::FileDevice::open(folder / "pipe.doc", device), io::OpenStatus::IoError);
+    EXPECT_EQ(io::FileDevice::open(folder.path(), device), io::OpenStatus::IoError);
+    EXPECT_EQ(io::FileDevice::open(folder / "missing.doc", device), io::OpenStatus::NotFound);
+    EXPECT_EQ(io::FileDevice::open(folder / "a.doc/x", device), io::OpenStatus::NotFound);
 }
 
 TEST(FileDevice, OpensOfOneFileOnTwoThreadsTakeTurns) {
@@ -88,15 +89,15 @@ TEST(FileDevice, OpensOfOneFileOnTwoThreadsTakeTurns) {
     const std::string path = writeFile(folder, "a.doc", patternBytes(1000, 1));
     const std::string otherName = folder / "b.doc";
     std::filesystem::create_hard_link(path, otherName);
-    std::unique_ptr<FileDevice> first;
-    ASSERT_EQ(FileDevice::open(path, first), Status::Ok);
+    std::unique_ptr<io::FileDevice> first;
+    ASSERT_EQ(io::FileDevice::open(path, first), io::OpenStatus::Ok);
 
     std::atomic<bool> opened = false;
-    Status second = Status::IoError;
+    io::OpenStatus second = io::OpenStatus::IoError;
     std::uint64_t secondSize = 0;
     std::thread other([&] {
-        std::unique_ptr<FileDevice> device;
-        second = FileDevice::open(otherName, device);
+        std::unique_ptr<io::FileDevice> device;
+        second = io::FileDevice::open(otherName, device);
         secondSize = device ? device->size() : 0;
         opened = true;
     });
@@ -105,7 +106,7 @@ TEST(FileDevice, OpensOfOneFileOnTwoThreadsTakeTurns) {
     ASSERT_TRUE(first->writeAt(1000, patternBytes(500, 2)));
     first.reset();
     other.join();
-    EXPECT_EQ(second, Status::Ok);
+    EXPECT_EQ(second, io::OpenStatus::Ok);
     EXPECT_EQ(secondSize, 1500u) << "the size as the first device left it";
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "io/memory_device.h"
 #include "storage/compound_file.h"
-#include "storage/memory_device.h"
 
 namespace quorvel::storage::test {
 

@@ -2,15 +2,15 @@
 
 #include <cstdint>
 
-#include "storage/block_device.h"
-#include "storage/memory_device.h"
+#include "io/block_device.h"
+#include "io/memory_device.h"
 
 namespace quorvel::storage::test {
 
 // Passes everything to another device and counts the reads and the bytes moved.
-class CountingDevice : public BlockDevice {
+class CountingDevice : public io::BlockDevice {
   public:
-    explicit CountingDevice(BlockDevice& inner) : m_inner(inner) {}
+    explicit CountingDevice(io::BlockDevice& inner) : m_inner(inner) {}
     bool readAt(std::uint64_t offset, std::span<std::byte> out) override {
         ++m_reads;
         m_read += out.size();
@@ -29,7 +29,7 @@ class CountingDevice : public BlockDevice {
     void reset() { m_reads = m_read = m_written = 0; }
 
   private:
-    BlockDevice& m_inner;
+    io::BlockDevice& m_inner;
     std::uint64_t m_reads = 0;
     std::uint64_t m_read = 0;
     std::uint64_t m_written = 0;
@@ -37,17 +37,17 @@ class CountingDevice : public BlockDevice {
 
 // A document in memory whose writes fail from the (k+1)-th on, as if the process
 // had been killed there: what it holds afterwards is the file left on disk.
-class StoppingDevice : public MemoryDevice {
+class StoppingDevice : public io::MemoryDevice {
   public:
     StoppingDevice(std::vector<std::byte> bytes, int writesAllowed)
-        : MemoryDevice(std::move(bytes)), m_left(writesAllowed) {}
+        : io::MemoryDevice(std::move(bytes)), m_left(writesAllowed) {}
     bool writeAt(std::uint64_t offset, std::span<const std::byte> data) override {
         if (m_left <= 0) {
             m_stopped = true;
             return false;
         }
         --m_left;
-        return MemoryDevice::writeAt(offset, data);
+        return io::MemoryDevice::writeAt(offset, data);
     }
     bool sync() override { return !m_stopped; }
     bool stopped() const { return m_stopped; }

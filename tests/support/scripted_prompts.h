@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui/prompts.h"
+#include "prompts/prompts.h"
 
 namespace quorvel::test {
 
@@ -22,7 +22,7 @@ struct ShownPrompt {
 // Prompts answered from queues; every prompt is recorded. An empty queue answers with
 // the prompt's cancel/default (Ok, No, nothing chosen, rejected).
 class ScriptedPrompts final : public ui::Prompts {
-public:
+  public:
     std::deque<ui::PromptAnswer> messageAnswers;
     std::deque<ui::ErrorPromptResult> errorAnswers;
     std::deque<ui::FileDialogResult> fileAnswers;
@@ -66,7 +66,7 @@ public:
         return script(dialog);
     }
 
-private:
+  private:
     template <typename T>
     static T take(std::deque<T>& queue, T fallback) {
         if (queue.empty()) {

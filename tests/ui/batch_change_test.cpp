@@ -12,14 +12,14 @@
 #include <map>
 
 #include "batch/date_increment.h"
+#include "document/document_access.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/local_time.h"
-#include "props/property_access.h"
+#include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -235,7 +235,7 @@ TEST_F(BatchChange, FailedWritesAskAndEveryAnswerIsObeyed) {
     };
     const std::vector<std::string> files = {plainFile("1.doc"), plainFile("2.doc"),
                                             plainFile("3.doc"), plainFile("4.doc")};
-    const props::MessageCode failure = props::WriteDocProperties(plainFile("probe.doc"), {});
+    const props::MessageCode failure = document::WriteDocProperties(plainFile("probe.doc"), {});
     EXPECT_EQ(failure, props::kNotCompoundFile);
     listAndMark(files);
     click(kAlsoTimeStamps);
@@ -271,7 +271,7 @@ TEST_F(BatchChange, SkippedRowsStepThePropertyDatesButNotTheFileTimes) {
 
     for (std::size_t row = 1; row < 3; ++row) {
         props::DocProperties properties;
-        ASSERT_EQ(props::ReadDocProperties(files[row], properties), props::kSuccess);
+        ASSERT_EQ(document::ReadDocProperties(files[row], properties), props::kSuccess);
         ASSERT_GT(properties.size(), 11U);
         EXPECT_EQ(properties[11].time, platform::unixSecondsToFileTime(kBase + row * kDay));
         EXPECT_EQ(stampsOf(files[row]).modification, kBase + (row - 1) * kDay);
@@ -295,7 +295,7 @@ TEST_F(BatchChange, DocumentSummaryFieldsAreWrittenOnlyWhileTheirBoxesAreEnabled
         dialog->control<QCheckBox>(MainControl::CategoryChange)->setEnabled(enabled);
         runBatch();
         props::DocProperties properties;
-        ASSERT_EQ(props::ReadDocProperties(file, properties), props::kSuccess);
+        ASSERT_EQ(document::ReadDocProperties(file, properties), props::kSuccess);
         ASSERT_EQ(properties.size(), props::kCatalogueSize);
         EXPECT_EQ(properties[0].text, "新しい題");
         EXPECT_EQ(properties[31].text == "NewCo", enabled);
@@ -322,7 +322,7 @@ TEST_F(BatchChange, KeepTimeStampsPutsTheOldTimesBack) {
         EXPECT_EQ(stampsOf(file).access, kBase);
         EXPECT_EQ(stampsOf(file).modification, kBase + 60);
         props::DocProperties properties;
-        ASSERT_EQ(props::ReadDocProperties(file, properties), props::kSuccess);
+        ASSERT_EQ(document::ReadDocProperties(file, properties), props::kSuccess);
         EXPECT_EQ(properties[0].text, "保たれた時刻");
     }
     EXPECT_EQ(summaryText(), summary(3, 3, 0));
@@ -358,7 +358,7 @@ TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
     setPicker(MainControl::LastSavedPicker, kBase);
     tick(MainControl::LastSavedChange);
 
-    ui::RuntimeRandom expected = ui::dateStepRandom();
+    quorvel::batch::RuntimeRandom expected = quorvel::batch::dateStepRandom();
     runBatch();
     std::int64_t creation = kBase;
     std::int64_t access = kBase;
@@ -367,12 +367,16 @@ TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
     for (const std::string& file : files) {
         EXPECT_EQ(stampsOf(file).access, access);
         EXPECT_EQ(stampsOf(file).modification, modification);
-        ui::StepDate(ui::IncrementMode::Random, kBase, creation, 300, expected);
-        ui::StepDate(ui::IncrementMode::Random, kBase, access, 10'800, expected);
-        ui::StepDate(ui::IncrementMode::Random, kBase, modification, 2 * kDay, expected);
-        ui::StepDate(ui::IncrementMode::Random, kBase, lastSaved, 2 * kDay, expected);
+        quorvel::batch::StepDate(quorvel::batch::IncrementMode::Random, kBase, creation, 300,
+                                 expected);
+        quorvel::batch::StepDate(quorvel::batch::IncrementMode::Random, kBase, access, 10'800,
+                                 expected);
+        quorvel::batch::StepDate(quorvel::batch::IncrementMode::Random, kBase, modification,
+                                 2 * kDay, expected);
+        quorvel::batch::StepDate(quorvel::batch::IncrementMode::Random, kBase, lastSaved, 2 * kDay,
+                                 expected);
     }
-    EXPECT_EQ(expected.next(), ui::dateStepRandom().next());
+    EXPECT_EQ(expected.next(), quorvel::batch::dateStepRandom().next());
 }
 
 }  // namespace

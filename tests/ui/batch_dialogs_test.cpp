@@ -8,15 +8,15 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "res/control_ids.h"
 #include "support/scripted_prompts.h"
-#include "ui/control_ids.h"
 #include "ui/date_increment_dlg.h"
 #include "ui/error_prompt_dlg.h"
 #include "ui/spin_button.h"
 
+using quorvel::batch::IncrementMode;
 using quorvel::test::ScriptedPrompts;
 using quorvel::ui::ErrorPromptResult;
-using quorvel::ui::IncrementMode;
 using quorvel::ui::PromptIcon;
 
 namespace {
@@ -162,7 +162,7 @@ TEST(DateIncrementDialog, OkComputesIncrementsAndRefusesOutOfRangeFieldsInOrder)
 TEST(DateIncrementDialog, OpensOnRandomAndAClickStoresTheModeEvenWhenCancelled) {
     ScriptedPrompts prompts;
     CDateIncrementDlg dialog(prompts);
-    EXPECT_EQ(dialog.settings().mode, IncrementMode::Random);
+    EXPECT_EQ(dialog.settings().mode, quorvel::batch::IncrementMode::Random);
     prompts.dialogScripts.push_back([&](QDialog& d) {
         EXPECT_TRUE(control<QRadioButton>(d, IncrementControl::RandomRadio)->isChecked());
         EXPECT_EQ(control<QRadioButton>(d, IncrementControl::AddRadio)->toolTip(),
@@ -172,13 +172,13 @@ TEST(DateIncrementDialog, OpensOnRandomAndAClickStoresTheModeEvenWhenCancelled) 
         return d.result();
     });
     dialog.run();
-    EXPECT_EQ(dialog.settings().mode, IncrementMode::Subtract);
+    EXPECT_EQ(dialog.settings().mode, quorvel::batch::IncrementMode::Subtract);
     prompts.dialogScripts.push_back([&](QDialog& d) {
         EXPECT_TRUE(control<QRadioButton>(d, IncrementControl::RandomRadio)->isChecked());
         return int{QDialog::Rejected};
     });
     dialog.run();
-    EXPECT_EQ(dialog.settings().mode, IncrementMode::Subtract);
+    EXPECT_EQ(dialog.settings().mode, quorvel::batch::IncrementMode::Subtract);
 }
 
 TEST(DateIncrementDialog, SpinButtonsWrapAtTheEndsOfTheirRange) {

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "res/control_ids.h"
 #include "support/dialog_fixture.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {

@@ -4,9 +4,9 @@
 #include <QDateTimeEdit>
 #include <QTest>
 
+#include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/time_zone_scope.h"
-#include "ui/control_ids.h"
 
 namespace quorvel::ui {
 namespace {

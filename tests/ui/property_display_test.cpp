@@ -7,13 +7,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "document/document_access.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/local_time.h"
-#include "props/property_access.h"
+#include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -62,7 +62,7 @@ class PropertyDisplay : public DialogFixture {
 
     static props::DocProperties read(const QString& path) {
         props::DocProperties record;
-        EXPECT_EQ(props::ReadDocProperties(path.toStdString(), record), 0);
+        EXPECT_EQ(document::ReadDocProperties(path.toStdString(), record), 0);
         return record;
     }
 

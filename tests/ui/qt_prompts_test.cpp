@@ -15,9 +15,9 @@
 
 #include "app/settings.h"
 #include "filelist/file_list_ctrl.h"
+#include "res/control_ids.h"
 #include "support/qstring_printer.h"
 #include "support/temp_folder.h"
-#include "ui/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace quorvel::ui {

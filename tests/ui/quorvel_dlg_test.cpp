@@ -16,11 +16,11 @@
 #include <ctime>
 
 #include "app/settings.h"
+#include "document/document_access.h"
 #include "filelist/file_list_ctrl.h"
-#include "props/property_access.h"
+#include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/temp_folder.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -215,9 +215,9 @@ TEST_F(MainDialog, FirstStartUsesTheDefaults) {
     EXPECT_EQ(dlg.control<QComboBox>(MainControl::FileKindCombo)->itemText(17),
               QStringLiteral("*.*"));
     EXPECT_FALSE(dlg.control<QAction>(MenuCommand::ForceGeneration)->isChecked());
-    EXPECT_FALSE(props::ForceGenerationProperty);
+    EXPECT_FALSE(document::ForceGenerationProperty);
     EXPECT_TRUE(dlg.control<QRadioButton>(MainControl::NoChangeRadio)->isChecked());
-    EXPECT_EQ(dlg.SelectedTimeStampMode(), TimeStampMode::NoChange);
+    EXPECT_EQ(dlg.SelectedTimeStampMode(), quorvel::batch::TimeStampMode::NoChange);
     EXPECT_EQ(dlg.fileList().headerItem()->text(0), QStringLiteral("ファイル名"));
     for (int id : {MainControl::FileModifiedPicker, MainControl::FileCreatedPicker,
                    MainControl::FileAccessedPicker}) {
@@ -236,7 +236,7 @@ TEST_F(MainDialog, FirstStartUsesTheDefaults) {
             << picker->objectName().toStdString();
     }
     dlg.control<QRadioButton>(MainControl::KeepTimeStampsRadio)->click();
-    EXPECT_EQ(dlg.SelectedTimeStampMode(), TimeStampMode::KeepTimeStamps);
+    EXPECT_EQ(dlg.SelectedTimeStampMode(), quorvel::batch::TimeStampMode::KeepTimeStamps);
 }
 
 TEST_F(MainDialog, MenuHoldsItsCommandsAndForceGenerationToggles) {
@@ -255,10 +255,10 @@ TEST_F(MainDialog, MenuHoldsItsCommandsAndForceGenerationToggles) {
     QAction* force = dlg.control<QAction>(MenuCommand::ForceGeneration);
     force->trigger();
     EXPECT_TRUE(force->isChecked());
-    EXPECT_TRUE(props::ForceGenerationProperty);
+    EXPECT_TRUE(document::ForceGenerationProperty);
     force->trigger();
     EXPECT_FALSE(force->isChecked());
-    EXPECT_FALSE(props::ForceGenerationProperty);
+    EXPECT_FALSE(document::ForceGenerationProperty);
 }
 
 TEST_F(MainDialog, StoredSettingsAreShownAndTheClosingStateIsSaved) {
@@ -277,7 +277,7 @@ TEST_F(MainDialog, StoredSettingsAreShownAndTheClosingStateIsSaved) {
     EXPECT_FALSE(dlg.control<QComboBox>(MainControl::FileKindCombo)->isEnabled());
     EXPECT_FALSE(dlg.control<QLabel>(MainControl::FileKindLabel)->isEnabled());
     EXPECT_TRUE(dlg.control<QAction>(MenuCommand::ForceGeneration)->isChecked());
-    EXPECT_TRUE(props::ForceGenerationProperty);
+    EXPECT_TRUE(document::ForceGenerationProperty);
 
     dlg.control<QCheckBox>(MainControl::SubDirSearch)->click();
     EXPECT_TRUE(dlg.control<QComboBox>(MainControl::FileKindCombo)->isEnabled());
@@ -299,7 +299,7 @@ TEST_F(MainDialog, CloseButtonSavesLikeEscape) {
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_FALSE(Settings::subDirCheck());
     EXPECT_TRUE(Settings::forceGeneration());
-    props::ForceGenerationProperty = false;
+    document::ForceGenerationProperty = false;
 }
 
 TEST_F(MainDialog, ToolTipsCarryTheirTexts) {

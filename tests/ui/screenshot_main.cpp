@@ -13,8 +13,8 @@
 #include "app/quorvel_app.h"
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
+#include "res/control_ids.h"
 #include "support/scripted_prompts.h"
-#include "ui/control_ids.h"
 #include "ui/quorvel_dlg.h"
 
 namespace {

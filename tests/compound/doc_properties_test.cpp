@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "compound/compound_properties.h"
 #include "compound_document.h"
-#include "props/document_properties.h"
-#include "props/property_access.h"
+#include "document/document_access.h"
+#include "io/file_device.h"
 #include "support/temp_folder.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
 namespace {
 
 using namespace testing;
@@ -38,14 +39,14 @@ class DocProperties : public ::testing::Test {
     void SetUp() override {
         setenv("TZ", "Asia/Tokyo", 1);
         tzset();
-        ForceGenerationProperty = false;
+        document::ForceGenerationProperty = false;
     }
-    void TearDown() override { ForceGenerationProperty = false; }
+    void TearDown() override { document::ForceGenerationProperty = false; }
 
     // Runs an operation on a document held in memory; returns its code.
     template <typename Operation>
     MessageCode onDocument(Bytes& bytes, Operation operation) {
-        storage::MemoryDevice device(bytes);
+        io::MemoryDevice device(bytes);
         std::unique_ptr<storage::CompoundFile> file;
         MessageCode code = openCompoundFile(device, file);
         if (code == kSuccess) {
@@ -65,7 +66,7 @@ class DocProperties : public ::testing::Test {
         });
     }
     static StreamMap streams(const Bytes& bytes) {
-        storage::MemoryDevice device(bytes);
+        io::MemoryDevice device(bytes);
         return streamsOf(device);
     }
 };
@@ -259,30 +260,31 @@ TEST_F(DocProperties, MapsFailuresToOpenADocumentByPath) {
         .write(reinterpret_cast<const char*>(truncated.data()), 700);
 
     props::DocProperties props;
-    EXPECT_EQ(ReadDocProperties(document, props), kSuccess);
+    EXPECT_EQ(document::ReadDocProperties(document, props), kSuccess);
     EXPECT_EQ(props.size(), 18u);
-    EXPECT_EQ(ReadDocProperties(folder / "missing.doc", props), kFileNotFound);
+    EXPECT_EQ(document::ReadDocProperties(folder / "missing.doc", props), kFileNotFound);
     EXPECT_TRUE(props.empty());
-    EXPECT_EQ(ReadDocProperties(folder / "text.doc", props), kNotCompoundFile);
-    EXPECT_EQ(ReadDocProperties(folder / "short.doc", props), kNotCompoundFile);
-    EXPECT_EQ(ReadDocProperties(folder / "cut.doc", props), kCannotOpenDocument);
-    EXPECT_EQ(WriteDocProperties(folder / "missing.doc", ticking({{0, "x"}})), kFileNotFound);
+    EXPECT_EQ(document::ReadDocProperties(folder / "text.doc", props), kNotCompoundFile);
+    EXPECT_EQ(document::ReadDocProperties(folder / "short.doc", props), kNotCompoundFile);
+    EXPECT_EQ(document::ReadDocProperties(folder / "cut.doc", props), kCannotOpenDocument);
+    EXPECT_EQ(document::WriteDocProperties(folder / "missing.doc", ticking({{0, "x"}})),
+              kFileNotFound);
 
     {
-        std::unique_ptr<storage::FileDevice> holder;
-        ASSERT_EQ(storage::FileDevice::open(document, holder), storage::Status::Ok);
-        EXPECT_EQ(ReadDocProperties(document, props), kCannotOpenDocument);
-        EXPECT_EQ(WriteDocProperties(document, ticking({{0, "x"}})), kCannotOpenDocument);
+        std::unique_ptr<io::FileDevice> holder;
+        ASSERT_EQ(io::FileDevice::open(document, holder), io::OpenStatus::Ok);
+        EXPECT_EQ(document::ReadDocProperties(document, props), kCannotOpenDocument);
+        EXPECT_EQ(document::WriteDocProperties(document, ticking({{0, "x"}})), kCannotOpenDocument);
     }
-    EXPECT_EQ(WriteDocProperties(document, ticking({{0, "Via path"}})), kNoDocSummary);
-    ASSERT_EQ(ReadDocProperties(document, props), kSuccess);
+    EXPECT_EQ(document::WriteDocProperties(document, ticking({{0, "Via path"}})), kNoDocSummary);
+    ASSERT_EQ(document::ReadDocProperties(document, props), kSuccess);
     EXPECT_EQ(props[0].text, "Via path");
 
     if (::geteuid() != 0) {  // the superuser may write anyway
         ::chmod(document.c_str(), 0444);
-        EXPECT_EQ(ReadDocProperties(document, props), kCannotOpenDocument);
+        EXPECT_EQ(document::ReadDocProperties(document, props), kCannotOpenDocument);
     }
 }
 
 }  // namespace
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

@@ -1,4 +1,4 @@
-#include "props/property_set.h"
+#include "compound/property_set.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "property_set_builder.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
 namespace {
 
 using namespace testing;
@@ -257,4 +257,4 @@ TEST(PropertySet, RefusesOrLimitsHostileStructures) {
 }
 
 }  // namespace
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "io/memory_device.h"
 #include "property_set_builder.h"
 #include "storage/compound_file.h"
-#include "storage/memory_device.h"
 
 // Compound files built by the tests, and their streams read back.
-namespace quorvel::props::testing {
+namespace quorvel::compound::testing {
 
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
@@ -116,7 +116,7 @@ inline Bytes emptyCompoundFile() {
 
 // A compound file holding the given streams under the root, created by the container.
 inline Bytes compoundFileWith(const std::vector<std::pair<std::u16string, Bytes>>& streams) {
-    storage::MemoryDevice device(emptyCompoundFile());
+    io::MemoryDevice device(emptyCompoundFile());
     std::unique_ptr<storage::CompoundFile> file;
     if (storage::CompoundFile::open(device, file) != storage::Status::Ok) {
         return {};
@@ -150,7 +150,7 @@ inline void collectStreams(const storage::CompoundFile& file, storage::EntryId s
 }
 
 // Every stream of a compound file by its path ("/name", "/storage/name").
-inline StreamMap streamsOf(storage::BlockDevice& device) {
+inline StreamMap streamsOf(io::BlockDevice& device) {
     StreamMap streams;
     std::unique_ptr<storage::CompoundFile> file;
     if (storage::CompoundFile::open(device, file) == storage::Status::Ok) {
@@ -159,4 +159,4 @@ inline StreamMap streamsOf(storage::BlockDevice& device) {
     return streams;
 }
 
-}  // namespace quorvel::props::testing
+}  // namespace quorvel::compound::testing

@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "compound/compound_properties.h"
 #include "compound_document.h"
-#include "props/document_properties.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
 namespace {
 
 using namespace testing;
 
 // A device that stops after a number of writes, as a crash or power cut would: every
 // later write and sync fails and changes nothing.
-class StoppingDevice final : public storage::BlockDevice {
+class StoppingDevice final : public io::BlockDevice {
   public:
     StoppingDevice(Bytes bytes, std::size_t allowedWrites)
         : m_inner(std::move(bytes)), m_allowed(allowedWrites) {}
@@ -31,7 +31,7 @@ class StoppingDevice final : public storage::BlockDevice {
     std::size_t writes() const { return m_writes; }
 
   private:
-    storage::MemoryDevice m_inner;
+    io::MemoryDevice m_inner;
     std::size_t m_allowed;
     std::size_t m_writes = 0;
 };
@@ -42,7 +42,7 @@ struct Outcome {
 };
 
 Outcome readBack(const Bytes& bytes) {
-    storage::MemoryDevice device(bytes);
+    io::MemoryDevice device(bytes);
     std::unique_ptr<storage::CompoundFile> file;
     Outcome outcome{openCompoundFile(device, file), {}};
     if (outcome.code == kSuccess) {
@@ -145,7 +145,7 @@ TEST(WriteCrash, EveryStopLeavesTheOldOrTheNewProperties) {
         ASSERT_EQ(after.code, kSuccess);
         ASSERT_FALSE(sameEntries(before.props, 0, after.props, 0));
         const StreamMap others = [&] {
-            storage::MemoryDevice device(c.document);
+            io::MemoryDevice device(c.document);
             StreamMap s = streamsOf(device);
             s.erase(u"/" + kSummaryName);
             s.erase(u"/" + kDocSummaryName);
@@ -156,7 +156,7 @@ TEST(WriteCrash, EveryStopLeavesTheOldOrTheNewProperties) {
             writeStopping(stopped, c.request, c.create);
             EXPECT_TRUE(oldOrNew(readBack(stopped.bytes()), before, after))
                 << "stopped after write " << k;
-            storage::MemoryDevice device(stopped.bytes());
+            io::MemoryDevice device(stopped.bytes());
             StreamMap streams = streamsOf(device);
             streams.erase(u"/" + kSummaryName);
             streams.erase(u"/" + kDocSummaryName);
@@ -166,4 +166,4 @@ TEST(WriteCrash, EveryStopLeavesTheOldOrTheNewProperties) {
 }
 
 }  // namespace
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

@@ -1,18 +1,16 @@
-#include "props/property_access.h"
+#include "compound/compound_properties.h"
 
 #include <algorithm>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "package/package_access.h"
-#include "props/document_properties.h"
+#include "compound/property_set.h"
 #include "props/property_format.h"
-#include "props/property_set.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
 
-bool ForceGenerationProperty = false;
+using namespace props;
 
 namespace {
 
@@ -161,31 +159,9 @@ MessageCode writeSet(CompoundFile& file, const SetKind& kind, const PropertyWrit
     return kSuccess;
 }
 
-// Opens the document at path read-write under its lock and runs the operation of its
-// container: a ZIP package (found from the first bytes) or a compound file.
-template <typename CompoundOperation, typename PackageOperation>
-MessageCode withDocument(const std::string& path, CompoundOperation onCompound,
-                         PackageOperation onPackage) {
-    std::unique_ptr<storage::FileDevice> device;
-    switch (storage::FileDevice::open(path, device)) {
-        case Status::Ok:
-            break;
-        case Status::NotFound:
-            return kFileNotFound;
-        default:
-            return kCannotOpenDocument;
-    }
-    if (package::startsAsPackage(*device)) {
-        return onPackage(*device);
-    }
-    std::unique_ptr<CompoundFile> file;
-    const MessageCode opened = openCompoundFile(*device, file);
-    return opened == kSuccess ? onCompound(*file) : opened;
-}
-
 }  // namespace
 
-MessageCode openCompoundFile(storage::BlockDevice& device, std::unique_ptr<CompoundFile>& out) {
+MessageCode openCompoundFile(io::BlockDevice& device, std::unique_ptr<CompoundFile>& out) {
     switch (CompoundFile::open(device, out)) {
         case Status::Ok:
             return kSuccess;
@@ -228,22 +204,4 @@ MessageCode writeDocProperties(CompoundFile& file, const PropertyWriteRequest& r
     return writeSet(file, kDocSummary, request, {summaryFields, fieldCount, false}, createMissing);
 }
 
-MessageCode ReadDocProperties(const std::string& path, DocProperties& props) {
-    props.clear();
-    return withDocument(
-        path, [&](CompoundFile& file) { return readDocProperties(file, props); },
-        [&](storage::BlockDevice& device) { return package::readPackageDocument(device, props); });
-}
-
-MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {
-    return withDocument(
-        path,
-        [&](CompoundFile& file) {
-            return writeDocProperties(file, request, ForceGenerationProperty);
-        },
-        [&](storage::BlockDevice& device) {
-            return package::writePackageDocument(path, device, request, ForceGenerationProperty);
-        });
-}
-
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

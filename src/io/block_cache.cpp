@@ -1,9 +1,9 @@
-#include "storage/block_cache.h"
+#include "io/block_cache.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace quorvel::storage {
+namespace quorvel::io {
 namespace {
 
 std::uint64_t alignDown(std::uint64_t offset) {
@@ -141,4 +141,4 @@ bool BlockCache::writeAt(std::uint64_t offset, std::span<const std::byte> data) 
     return true;
 }
 
-}  // namespace quorvel::storage
+}  // namespace quorvel::io

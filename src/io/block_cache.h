@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
-#include "storage/block_device.h"
+#include "io/block_device.h"
 
-namespace quorvel::storage {
+namespace quorvel::io {
 
 // Keeps aligned blocks of the device beneath in memory, so that the many small reads of
 // a parse cost the device one large read or two (each a round trip on a network share):
@@ -64,4 +64,4 @@ class BlockCache final : public BlockDevice {
     std::uint64_t m_clock = 0;
 };
 
-}  // namespace quorvel::storage
+}  // namespace quorvel::io

@@ -1,4 +1,4 @@
-#include "props/property_set.h"
+#include "compound/property_set.h"
 
 #include <algorithm>
 #include <bit>
@@ -10,7 +10,10 @@
 
 #include "platform/codepage.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
+
+using namespace props;
+
 namespace {
 
 constexpr std::uint16_t kByteOrderMark = 0xFFFE;
@@ -487,4 +490,4 @@ std::vector<std::byte> PropertySetStream::serialize() const {
     return out;
 }
 
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

@@ -3,17 +3,17 @@
 #include <optional>
 #include <vector>
 
+#include "document/document_access.h"
 #include "export/output_file_dlg.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/file_status.h"
 #include "platform/ordered_parallel.h"
-#include "props/property_access.h"
+#include "prompts/prompts.h"
+#include "prompts/wait_cursor.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
-#include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
-#include "ui/wait_cursor.h"
 
 using quorvel::csv::ExportRecord;
 using quorvel::ui::ErrorPromptResult;
@@ -48,7 +48,7 @@ RowRead readRow(const std::string& path) {
         }
         read.record.times = status.times;
     }
-    read.code = quorvel::props::ReadDocProperties(path, read.record.properties);
+    read.code = quorvel::document::ReadDocProperties(path, read.record.properties);
     return read;
 }
 
@@ -75,7 +75,7 @@ std::optional<std::vector<ExportRecord>> collectExportRecords(CQuorvelDlg& dlg) 
                     return true;
                 }
                 read.code =
-                    quorvel::props::ReadDocProperties(read.record.path, read.record.properties);
+                    quorvel::document::ReadDocProperties(read.record.path, read.record.properties);
             }
             if (read.code == quorvel::props::kSuccess) {
                 records.push_back(std::move(read.record));

@@ -5,7 +5,7 @@
 #include "props/message_code.h"
 #include "props/property_record.h"
 
-namespace quorvel::props {
+namespace quorvel::document {
 
 // Process-wide: create a missing property set when writing. Loaded at start-up,
 // toggled by the menu, saved at closing.
@@ -14,9 +14,10 @@ extern bool ForceGenerationProperty;
 // Reads the properties of the document at path (UTF-8): both property sets of a compound
 // document, or the property parts of an office ZIP package. Empties props first; on
 // success props holds 18 or 33 entries.
-MessageCode ReadDocProperties(const std::string& path, DocProperties& props);
+props::MessageCode ReadDocProperties(const std::string& path, props::DocProperties& props);
 
 // Writes what the request marks; every other property keeps its value and type.
-MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request);
+props::MessageCode WriteDocProperties(const std::string& path,
+                                      const props::PropertyWriteRequest& request);
 
-}  // namespace quorvel::props
+}  // namespace quorvel::document

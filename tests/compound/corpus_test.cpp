@@ -5,13 +5,13 @@
 #include <sstream>
 
 #include "compound_document.h"
+#include "document/document_access.h"
+#include "io/file_device.h"
 #include "platform/codepage.h"
-#include "props/property_access.h"
-#include "storage/block_device.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
 namespace {
 
 using namespace testing;
@@ -64,8 +64,8 @@ std::string copyIntoFolder(const std::filesystem::path& corpus, const test::Temp
 }
 
 StreamMap streamsOfFile(const std::string& path) {
-    std::unique_ptr<storage::FileDevice> device;
-    storage::FileDevice::open(path, device);
+    std::unique_ptr<io::FileDevice> device;
+    io::FileDevice::open(path, device);
     return device ? streamsOf(*device) : StreamMap{};
 }
 
@@ -95,7 +95,8 @@ TEST_F(Corpus, EveryFileReadsWithTheExpectedOutcome) {
     test::TempFolder folder;
     for (const CorpusFile& file : files) {
         DocProperties props;
-        const MessageCode code = ReadDocProperties(copyIntoFolder(corpus(), folder, file), props);
+        const MessageCode code =
+            document::ReadDocProperties(copyIntoFolder(corpus(), folder, file), props);
         if (file.broken()) {
             EXPECT_TRUE(code == kSuccess ||
                         (code >= kNotCompoundFile && code <= kSummaryReadFailed))
@@ -115,7 +116,7 @@ TEST_F(Corpus, EveryFileReadsWithTheExpectedOutcome) {
 }
 
 TEST_F(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
-    ForceGenerationProperty = true;
+    document::ForceGenerationProperty = true;
     PropertyWriteRequest request;
     for (std::size_t i = 0; i < kTextFieldCount; ++i) {
         request.fields[i] = {"日本語の値 " + std::to_string(i), 1};
@@ -126,13 +127,13 @@ TEST_F(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
     for (const CorpusFile& file : corpusFiles(corpus())) {
         const std::string path = copyIntoFolder(corpus(), folder, file);
         DocProperties before;
-        if (ReadDocProperties(path, before) != kSuccess &&
+        if (document::ReadDocProperties(path, before) != kSuccess &&
             !(file.compound && !file.hasSummary && !file.broken())) {
             continue;
         }
         const StreamMap streamsBefore = streamsOfFile(path);
         const std::string bytesBefore = bytesOfFile(path);
-        const MessageCode code = WriteDocProperties(path, request);
+        const MessageCode code = document::WriteDocProperties(path, request);
         SCOPED_TRACE(file.path + " code " + std::to_string(code));
 
         std::string encoded;
@@ -152,7 +153,8 @@ TEST_F(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
         }
         EXPECT_EQ(code, docSummaryHoldsIt ? kSuccess : kDocSummaryWriteFailed);
         DocProperties after;
-        if (ReadDocProperties(path, after) != kSuccess || after.size() != kCatalogueSize) {
+        if (document::ReadDocProperties(path, after) != kSuccess ||
+            after.size() != kCatalogueSize) {
             ADD_FAILURE() << "not read back";
             continue;
         }
@@ -175,8 +177,8 @@ TEST_F(Corpus, WrittenValuesReadBackAndOtherStreamsStayIdentical) {
             }
         }
     }
-    ForceGenerationProperty = false;
+    document::ForceGenerationProperty = false;
 }
 
 }  // namespace
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

@@ -8,11 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "props/property_set.h"
+#include "compound/property_set.h"
 #include "props/property_value.h"
 
 // Hand-built property-set streams for tests.
-namespace quorvel::props::testing {
+namespace quorvel::compound::testing {
+
+// The values and codes under test are the shared property record's.
+using namespace quorvel::props;
 
 using Bytes = std::vector<std::byte>;
 
@@ -117,4 +120,4 @@ inline Bytes summaryStream(const std::vector<Prop>& props, bool padded = true) {
     return stream({{FMTID_SummaryInformation, section(props, padded)}});
 }
 
-}  // namespace quorvel::props::testing
+}  // namespace quorvel::compound::testing

@@ -11,7 +11,7 @@
 
 #include "props/property_value.h"
 
-namespace quorvel::props {
+namespace quorvel::compound {
 
 // Format identifier of a property set, in its stored (little-endian GUID) byte order.
 using Fmtid = std::array<std::byte, 16>;
@@ -66,7 +66,7 @@ class PropertySection {
     bool changed() const { return m_changed; }
 
     // The value of a property; VT_EMPTY when absent or unreadable.
-    PropertyValue value(std::uint32_t id) const;
+    props::PropertyValue value(std::uint32_t id) const;
     // Stores text as VT_LPSTR in the section's code page, replacing any type. False, and
     // nothing changed, when the code page cannot hold the text.
     bool setText(std::uint32_t id, std::string_view utf8);
@@ -128,4 +128,4 @@ class PropertySetStream {
     bool m_layoutIntact = true;
 };
 
-}  // namespace quorvel::props
+}  // namespace quorvel::compound

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "storage/block_device.h"
+#include "io/block_device.h"
 
-namespace quorvel::storage {
+namespace quorvel::io {
 
 // A document held in memory: what parsers, tests and the fuzz targets run on.
 class MemoryDevice : public BlockDevice {
@@ -37,4 +37,4 @@ class MemoryDevice : public BlockDevice {
     std::vector<std::byte> m_bytes;
 };
 
-}  // namespace quorvel::storage
+}  // namespace quorvel::io

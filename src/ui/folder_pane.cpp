@@ -10,13 +10,13 @@
 #include "folders/folder_time_stamps.h"
 #include "folders/folder_tree_ctrl.h"
 #include "platform/folder_listing.h"
+#include "prompts/prompts.h"
+#include "prompts/wait_cursor.h"
+#include "res/control_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "ui/control_ids.h"
 #include "ui/picker_time.h"
-#include "ui/prompts.h"
 #include "ui/quorvel_dlg.h"
-#include "ui/wait_cursor.h"
 
 using quorvel::ui::PromptButtons;
 using quorvel::ui::PromptIcon;

@@ -1,4 +1,4 @@
-#include "storage/block_device.h"
+#include "io/file_device.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,9 +12,9 @@
 #include <thread>
 #include <utility>
 
-#include "storage/block_cache.h"
+#include "io/block_cache.h"
 
-namespace quorvel::storage {
+namespace quorvel::io {
 namespace {
 
 // An office suite keeps ".~lock.NAME#" beside a document it has open.
@@ -146,37 +146,37 @@ struct FileDevice::Impl {
     BlockCache cache;
 };
 
-Status FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& out) {
+OpenStatus FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& out) {
     // O_NONBLOCK keeps a FIFO from blocking the open; anything but a regular file is refused
     // below. Regular files ignore the flag, so it stays set; transferAll() clears it should a
     // file system answer EAGAIN after all.
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return errno == ENOENT || errno == ENOTDIR ? Status::NotFound : Status::IoError;
+        return errno == ENOENT || errno == ENOTDIR ? OpenStatus::NotFound : OpenStatus::IoError;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return Status::IoError;
+        return OpenStatus::IoError;
     }
     const HeldFiles::Key key{st.st_dev, st.st_ino};
     bool waited = false;
     if (!heldFiles().take(key, waited)) {
         ::close(fd);
-        return Status::Locked;
+        return OpenStatus::Locked;
     }
     // The thread that held the file until now may have changed its size.
     if (waited && ::fstat(fd, &st) != 0) {
         ::close(fd);
         heldFiles().release(key);
-        return Status::IoError;
+        return OpenStatus::IoError;
     }
     auto impl = std::make_unique<Impl>(key, fd, static_cast<std::uint64_t>(st.st_size));
     if (!lockWholeFile(fd) || officeLockFileExists(path)) {
-        return Status::Locked;
+        return OpenStatus::Locked;
     }
     out.reset(new FileDevice(std::move(impl)));
-    return Status::Ok;
+    return OpenStatus::Ok;
 }
 
 FileDevice::FileDevice(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -198,4 +198,4 @@ std::uint64_t FileDevice::size() const {
     return m_impl->cache.size();
 }
 
-}  // namespace quorvel::storage
+}  // namespace quorvel::io

@@ -1,0 +1,62 @@
+#include "document/document_access.h"
+
+#include <memory>
+
+#include "compound/compound_properties.h"
+#include "io/file_device.h"
+#include "package/package_access.h"
+
+namespace quorvel::document {
+
+using props::DocProperties;
+using props::MessageCode;
+using props::PropertyWriteRequest;
+using storage::CompoundFile;
+
+bool ForceGenerationProperty = false;
+
+namespace {
+
+// Opens the document at path read-write under its lock and runs the operation of its
+// container: a ZIP package (found from the first bytes) or a compound file.
+template <typename CompoundOperation, typename PackageOperation>
+MessageCode withDocument(const std::string& path, CompoundOperation onCompound,
+                         PackageOperation onPackage) {
+    std::unique_ptr<io::FileDevice> device;
+    switch (io::FileDevice::open(path, device)) {
+        case io::OpenStatus::Ok:
+            break;
+        case io::OpenStatus::NotFound:
+            return props::kFileNotFound;
+        default:
+            return props::kCannotOpenDocument;
+    }
+    if (package::startsAsPackage(*device)) {
+        return onPackage(*device);
+    }
+    std::unique_ptr<CompoundFile> file;
+    const MessageCode opened = compound::openCompoundFile(*device, file);
+    return opened == props::kSuccess ? onCompound(*file) : opened;
+}
+
+}  // namespace
+
+MessageCode ReadDocProperties(const std::string& path, DocProperties& props) {
+    props.clear();
+    return withDocument(
+        path, [&](CompoundFile& file) { return compound::readDocProperties(file, props); },
+        [&](io::BlockDevice& device) { return package::readPackageDocument(device, props); });
+}
+
+MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {
+    return withDocument(
+        path,
+        [&](CompoundFile& file) {
+            return compound::writeDocProperties(file, request, ForceGenerationProperty);
+        },
+        [&](io::BlockDevice& device) {
+            return package::writePackageDocument(path, device, request, ForceGenerationProperty);
+        });
+}
+
+}  // namespace quorvel::document
