@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when missing,
 # and the further packages named as arguments: scripts/deps.sh [PACKAGE...]
+# With --only, just the named packages (the Windows cross-build needs none of the Linux ones).
 set -euo pipefail
-packages=(cmake ninja-build g++ clang qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
-          libbenchmark-dev libclang-rt-14-dev zlib1g-dev libzip-dev libpugixml-dev pkg-config fonts-noto-cjk xvfb xauth xdg-utils x11-apps "$@")
+if [ "${1:-}" = "--only" ]; then
+    shift
+    packages=("$@")
+else
+    packages=(cmake ninja-build g++ clang qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
+              libbenchmark-dev libclang-rt-14-dev zlib1g-dev libzip-dev libpugixml-dev pkg-config fonts-noto-cjk xvfb xauth xdg-utils x11-apps "$@")
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
