@@ -18,7 +18,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* lines = new QVBoxLayout;
     lines->addWidget(new QLabel(QStringLiteral("Quorvel Version 4.0")));
     lines->addWidget(new QLabel(QStringLiteral("文書のプロパティとタイムスタンプの一括変更")));
-    lines->addWidget(new QLabel(QStringLiteral("Copyright (C) Quorvel Project")));
+    // The notice GPL-3.0 section 5(d) asks an interactive program to show.
+    lines->addWidget(
+        new QLabel(QStringLiteral("Copyright (C) Quorvel Project  GPL-3.0-or-later (無保証)")));
     m_webPageButton = new QPushButton(QString::fromLatin1(kWebAddress));
     m_webPageButton->setObjectName(idName(AboutControl::WebPage));
     m_webPageButton->setFlat(true);
