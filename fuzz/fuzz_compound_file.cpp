@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < size; ++i) {
         bytes[i] = static_cast<std::byte>(data[i]);
     }
-    io::MemoryDevice device(bytes);
+    quorvel::io::MemoryDevice device(bytes);
     std::unique_ptr<CompoundFile> file;
     if (CompoundFile::open(device, file) != Status::Ok) {
         return 0;
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<EntryId> streams;
     walk(*file, streams);
 
-    io::MemoryDevice copy(bytes);
+    quorvel::io::MemoryDevice copy(bytes);
     std::unique_ptr<CompoundFile> writable;
     if (CompoundFile::open(copy, writable) != Status::Ok) {
         return 0;
