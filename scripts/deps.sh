@@ -3,7 +3,8 @@
 # and the further packages named as arguments: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
 packages=(cmake ninja-build g++ clang qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
-          libbenchmark-dev libclang-rt-14-dev zlib1g-dev libzip-dev libpugixml-dev pkg-config fonts-noto-cjk xvfb xauth xdg-utils x11-apps "$@")
+          libbenchmark-dev libclang-rt-14-dev zlib1g-dev libzip-dev libpugixml-dev pkg-config
+          fonts-noto-cjk shared-mime-info xvfb xauth xdg-utils x11-apps "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
