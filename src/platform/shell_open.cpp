@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -180,9 +179,9 @@ std::optional<std::vector<std::string>> defaultApplicationOf(const std::string& 
     return execArguments(*entry, file);
 }
 
-// The argument vector of the file's default application, or nullopt when it has none. Without
-// a desktop name xdg-mime finds the type with file(1), which calls many CSV files text/plain:
-// the caller's types come first.
+// The argument vector of the file's default application, or nullopt when none of its types
+// has one. The type is never asked of xdg-mime: without a desktop session it would ask file(1),
+// which need not be installed and calls many CSV files text/plain.
 std::optional<std::vector<std::string>> defaultApplicationFor(
     const std::string& file, const std::vector<std::string>& mimeTypes) {
     for (const std::string& mimeType : mimeTypes) {
@@ -190,11 +189,7 @@ std::optional<std::vector<std::string>> defaultApplicationFor(
             return arguments;
         }
     }
-    const auto mimeType = queryLine({"xdg-mime", "query", "filetype", file});
-    if (!mimeType || std::find(mimeTypes.begin(), mimeTypes.end(), *mimeType) != mimeTypes.end()) {
-        return std::nullopt;
-    }
-    return defaultApplicationOf(*mimeType, file);
+    return std::nullopt;
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ namespace fs = std::filesystem;
 using Arguments = std::vector<std::string>;
 using test::XdgSandbox;
 
+// The types the program gives a CSV file: its own, then the type it is a kind of.
+const std::vector<std::string> kCsvTypes{"text/csv", "text/plain"};
+
 TEST(DesktopEntry, ExecLinesBecomeArgumentVectors) {
     const DesktopEntry entry{"", "Calc", "calc-icon", "/apps/calc.desktop"};
     const std::string file = "/home/user/売上 一覧.csv";
@@ -66,7 +69,7 @@ TEST_F(XdgSandbox, StartsTheDefaultApplicationWithThePathAsOneArgument) {
     const fs::path document = m_root / "出力 結果.csv";
     write(document, "No,x\n1,y\n");
 
-    const ShellOpenResult result = openWithAssociatedApplication(document.string());
+    const ShellOpenResult result = openWithAssociatedApplication(document.string(), kCsvTypes);
     EXPECT_EQ(result.status, ShellOpenStatus::Started);
     EXPECT_EQ(result.application, script.string());
     EXPECT_EQ(awaitContents(received), "1|" + document.string());
@@ -75,43 +78,44 @@ TEST_F(XdgSandbox, StartsTheDefaultApplicationWithThePathAsOneArgument) {
 TEST_F(XdgSandbox, ReportsAMissingAssociationApartFromAFailedStart) {
     const fs::path document = m_root / "a.csv";
     write(document, "1,2\n");
-    EXPECT_EQ(openWithAssociatedApplication(document.string()).status,
+    EXPECT_EQ(openWithAssociatedApplication(document.string(), kCsvTypes).status,
               ShellOpenStatus::NoApplication);
 
     // The desktop tools do not offer an association whose program is not installed.
     associateText("quorvel-no-such-program %f");
-    EXPECT_EQ(openWithAssociatedApplication(document.string()).status,
+    EXPECT_EQ(openWithAssociatedApplication(document.string(), kCsvTypes).status,
               ShellOpenStatus::NoApplication);
 
     const fs::path broken = unstartableApplication();
     associateText(broken.string());
-    const ShellOpenResult result = openWithAssociatedApplication(document.string());
+    const ShellOpenResult result = openWithAssociatedApplication(document.string(), kCsvTypes);
     EXPECT_EQ(result.status, ShellOpenStatus::StartFailed);
     EXPECT_EQ(result.application, broken.string());
 }
 
-TEST_F(XdgSandbox, TheCallersTypesComeBeforeTheTypeXdgMimeFinds) {
+TEST_F(XdgSandbox, TheFirstOfTheCallersTypesWithAnApplicationOpensTheFile) {
     const fs::path received = m_root / "received.txt";
     const fs::path recorder = recordingApplication(received);
     write(m_root / "data/applications/recorder.desktop",
           "[Desktop Entry]\nType=Application\nName=R\nExec=" + recorder.string() + " %f\n");
     write(m_root / "data/applications/gone.desktop",
           "[Desktop Entry]\nType=Application\nName=G\nExec=quorvel-no-such-program %f\n");
-    // Too short for file(1) to call it text/csv: xdg-mime alone finds text/plain.
     const fs::path document = m_root / "一覧.csv";
     write(document, "No,x\n1,y\n");
-    const std::vector<std::string> csvTypes{"text/csv", "text/plain"};
     const struct {
         const char* defaults;
         std::vector<std::string> types;
         ShellOpenStatus status;
     } cases[] = {
         {"text/csv=recorder.desktop", {}, ShellOpenStatus::NoApplication},
-        {"text/csv=recorder.desktop", csvTypes, ShellOpenStatus::Started},
-        {"text/plain=recorder.desktop", csvTypes, ShellOpenStatus::Started},
-        {"text/plain=recorder.desktop", {"application/x-quorvel-none"}, ShellOpenStatus::Started},
-        {"text/csv=gone.desktop\ntext/plain=recorder.desktop", csvTypes, ShellOpenStatus::Started},
-        {"application/vnd.ms-excel=recorder.desktop", csvTypes, ShellOpenStatus::NoApplication},
+        {"text/csv=recorder.desktop", kCsvTypes, ShellOpenStatus::Started},
+        {"text/plain=recorder.desktop", kCsvTypes, ShellOpenStatus::Started},
+        // Only the caller's types count: the file's content is not asked for another.
+        {"text/plain=recorder.desktop",
+         {"application/x-quorvel-none"},
+         ShellOpenStatus::NoApplication},
+        {"text/csv=gone.desktop\ntext/plain=recorder.desktop", kCsvTypes, ShellOpenStatus::Started},
+        {"application/vnd.ms-excel=recorder.desktop", kCsvTypes, ShellOpenStatus::NoApplication},
     };
     for (const auto& c : cases) {
         write(m_root / "config/mimeapps.list",

@@ -8,16 +8,22 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quorvel::test {
 
 // A scratch folder with its own XDG data and configuration folders, so that the desktop's
-// real file associations play no part.
+// real file associations play no part. It keeps the system's shared MIME database, which the
+// program reads file types from, and nothing else of the system's data folders: neither their
+// applications nor a user's own (often partial) MIME folder.
 class XdgSandbox : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_FALSE(systemMimeDatabases().empty())
+            << "the shared MIME database (shared-mime-info) is missing";
         m_root = std::filesystem::temp_directory_path() /
                  ("quorvel-xdg-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -26,7 +32,7 @@ class XdgSandbox : public ::testing::Test {
             std::filesystem::create_directories(m_root / folder);
         }
         ::setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (m_root / "empty").c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", linkMimeDatabases().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
         ::setenv("XDG_CONFIG_DIRS", (m_root / "empty").c_str(), 1);
         for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
@@ -35,6 +41,40 @@ class XdgSandbox : public ::testing::Test {
         }
     }
     void TearDown() override { std::filesystem::remove_all(m_root); }
+
+    // The MIME folders that hold a compiled database (mime.cache) among the system's data
+    // folders, as they were before any sandbox changed them.
+    static const std::vector<std::filesystem::path>& systemMimeDatabases() {
+        static const std::vector<std::filesystem::path> databases = [] {
+            const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+            std::stringstream dirs(dataDirs != nullptr && *dataDirs != '\0'
+                                       ? dataDirs
+                                       : "/usr/local/share:/usr/share");
+            std::vector<std::filesystem::path> found;
+            for (std::string dir; std::getline(dirs, dir, ':');) {
+                const std::filesystem::path mime = std::filesystem::path(dir) / "mime";
+                if (!dir.empty() && std::filesystem::exists(mime / "mime.cache")) {
+                    found.push_back(mime);
+                }
+            }
+            return found;
+        }();
+        return databases;
+    }
+
+    // Data folders of the sandbox that hold nothing but links to the system's MIME
+    // databases, in the system's order; returns them as a value of XDG_DATA_DIRS.
+    std::string linkMimeDatabases() const {
+        std::string dataDirs;
+        int index = 0;
+        for (const std::filesystem::path& database : systemMimeDatabases()) {
+            const std::filesystem::path dataDir = m_root / ("system-" + std::to_string(index++));
+            std::filesystem::create_directories(dataDir);
+            std::filesystem::create_directory_symlink(database, dataDir / "mime");
+            dataDirs += (dataDirs.empty() ? "" : ":") + dataDir.string();
+        }
+        return dataDirs;
+    }
 
     static void write(const std::filesystem::path& file, const std::string& text) {
         std::filesystem::create_directories(file.parent_path());
