@@ -7,6 +7,8 @@
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "document/document_access.h"
+#include "platform/creation_time.h"
+#include "platform/file_status.h"
 #include "platform/local_time.h"
 
 namespace quorvel::cli {
@@ -19,7 +21,9 @@ constexpr std::string_view kUsage =
     "  --edit-time, --last-printed, --created, --last-saved \"YYYY-MM-DD HH:MM:SS\"\n"
     "                       replace that date (local time) where the document has one\n"
     "  --no-doc-summary     leave DocumentSummaryInformation (category, company) alone\n"
-    "  --create-missing     create a missing property set\n";
+    "  --create-missing     create a missing property set\n"
+    "  --keep-times         put back the file's access and modification times (and its\n"
+    "                       creation time where the file system can store it)\n";
 
 // Options that take a value, in the order of the request's text fields and dates.
 constexpr std::array<std::string_view, props::kTextFieldCount> kTextOptions = {
@@ -62,9 +66,22 @@ std::optional<std::uint64_t> parseLocalDate(const std::string& text) {
 
 struct WriteCommand {
     props::PropertyWriteRequest request;
+    bool leaveDocSummary = false;
     bool createMissing = false;
+    bool keepTimes = false;
     std::vector<std::string> files;
 };
+
+// The switch an option without a value turns on; null for any other name.
+bool* flagOf(std::string_view name, WriteCommand& command) {
+    if (name == "--no-doc-summary") {
+        return &command.leaveDocSummary;
+    }
+    if (name == "--create-missing") {
+        return &command.createMissing;
+    }
+    return name == "--keep-times" ? &command.keepTimes : nullptr;
+}
 
 // Fills command from the arguments; an error message when they are wrong.
 std::string parseArguments(const Arguments& args, WriteCommand& command) {
@@ -82,15 +99,11 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        if (name == "--no-doc-summary" || name == "--create-missing") {
+        if (bool* flag = flagOf(name, command)) {
             if (equals != std::string::npos) {
                 return name + " takes no value";
             }
-            if (name == "--create-missing") {
-                command.createMissing = true;
-            } else {
-                command.request.writeDocSummary = false;
-            }
+            *flag = true;
             continue;
         }
         const auto field = indexOf(kTextOptions, name);
@@ -112,10 +125,37 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
         }
         dates[*date] = *fileTime;
     }
+    command.request.writeDocSummary = !command.leaveDocSummary;
     if (std::any_of(dates.begin(), dates.end(), [](std::uint64_t d) { return d != 0; })) {
         command.request.dates = dates;
     }
     return command.files.empty() ? "no file given" : "";
+}
+
+// Puts back the times the file had before the write, the creation time first: on some file
+// systems setting it touches the other two. A rewritten package is a new file, created now.
+bool putBackTimes(const std::string& path, const platform::FileTimes& times,
+                  platform::SystemError& error) {
+    platform::CreationTimeWrite creation{};
+    return (!times.createdRecorded ||
+            platform::setCreationTime(path, times.created, creation, error)) &&
+           platform::setAccessAndModifyTimes(path, times.accessed, times.modified, error);
+}
+
+// Writes one file, keeping its times when asked; false when something failed.
+bool writeOneDocument(const std::string& path, const WriteCommand& command, std::ostream& out) {
+    platform::FileStatus before;
+    const bool keepTimes = command.keepTimes && platform::queryFileStatus(path, before);
+    const props::MessageCode code = document::WriteDocProperties(path, command.request);
+    out << path << ": " << outcomeText(code) << '\n';
+    // A document that could not be opened was not touched; it may be another program's.
+    platform::SystemError error;
+    if (keepTimes && code != props::kCannotOpenDocument &&
+        !putBackTimes(path, before.times, error)) {
+        out << path << ": time stamps not put back: " << error.text << '\n';
+        return false;
+    }
+    return code == props::kSuccess;
 }
 
 }  // namespace
@@ -134,9 +174,7 @@ int runWrite(const Arguments& args, std::ostream& out, std::ostream& err) {
     document::ForceGenerationProperty = command.createMissing;
     int status = kExitOk;
     for (const std::string& path : command.files) {
-        const props::MessageCode code = document::WriteDocProperties(path, command.request);
-        out << path << ": " << outcomeText(code) << '\n';
-        if (code != props::kSuccess) {
+        if (!writeOneDocument(path, command, out)) {
             status = kExitFailed;
         }
     }

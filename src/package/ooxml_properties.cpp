@@ -535,12 +535,13 @@ MessageCode planOoxmlWrite(const PackageReader& package, const props::PropertyWr
     }
     // Without the app part its fields are left out; the core part is still written.
     applyFields(request, first, parts);
-    // The second set: Category in the core part, Company in the app part.
+    // The second set: Category in the core part, Company in the app part. A missing app part
+    // leaves out only what it would hold (109); an unreadable one the whole set (110).
     const FieldRange second = docSummaryFields(request);
-    if (result == props::kSuccess && request.writeDocSummary) {
+    if (request.writeDocSummary && result != props::kDocSummaryReadFailed) {
         if (storableFields(request, second)) {
             applyFields(request, second, parts);
-        } else {
+        } else if (result == props::kSuccess) {
             result = props::kDocSummaryWriteFailed;
         }
     }

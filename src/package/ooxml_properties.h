@@ -13,6 +13,7 @@ namespace quorvel::package {
 // Writing follows the two sets: the core part is the first (106/107/108), the app part
 // the second (109/110/111), which writeDocSummary turns on. Template and application
 // name belong to the first set but live in the app part: ticked, they need it as well.
+// Without the app part (109) the core part is still written, the second set's category too.
 // Dates are written in UTC, whole seconds; the edit time in whole minutes.
 props::MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props);
 props::MessageCode planOoxmlWrite(const PackageReader& package,

@@ -1,14 +1,17 @@
 #include "package/package_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::package {
@@ -82,6 +85,51 @@ bool syncFolder(const std::string& folder) {
     return ok;
 }
 
+constexpr std::string_view kTemporaryInfix = ".quorvel-";
+// mkostemp's six random characters.
+constexpr std::size_t kRandomLength = 6;
+
+std::string temporaryPattern(const std::string& name) {
+    return "." + name + std::string(kTemporaryInfix) + std::string(kRandomLength, 'X');
+}
+
+bool isRandomCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Whether entry is a temporary file of the document called name: ".NAME.quorvel-" and the
+// six characters mkostemp chose.
+bool isTemporaryOf(std::string_view entry, const std::string& name) {
+    const std::size_t prefixLength = 1 + name.size() + kTemporaryInfix.size();
+    if (entry.size() != prefixLength + kRandomLength || !entry.starts_with('.') ||
+        entry.substr(1, name.size()) != name ||
+        entry.substr(1 + name.size(), kTemporaryInfix.size()) != kTemporaryInfix) {
+        return false;
+    }
+    const std::string_view random = entry.substr(prefixLength);
+    return std::all_of(random.begin(), random.end(), isRandomCharacter);
+}
+
+// Removes the temporary files an earlier write of the document left when it died before its
+// rename. Only the caller, holding the document's lock, can be writing one now, and it has
+// not made its own yet. Links, folders and other names stay.
+void removeLeftoverTemporaries(const std::string& folder, const std::string& name) {
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    const int folderFd = ::dirfd(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+        struct stat status {};
+        if (isTemporaryOf(entry->d_name, name) &&
+            ::fstatat(folderFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode)) {
+            ::unlinkat(folderFd, entry->d_name, 0);
+        }
+    }
+    ::closedir(listing);
+}
+
 bool writeTemporary(int fd, const std::string& original, const struct stat& status,
                     const ContentWriter& write, const SinkWrapper& wrap) {
     if (!keepIdentity(fd, original, status)) {
@@ -110,7 +158,8 @@ ReplaceStatus replaceFile(const std::string& path, const ContentWriter& write,
     }
     const std::string target = resolved;
     const std::string name = target.substr(target.find_last_of('/') + 1);
-    std::string temporary = folderOf(target) + "." + name + ".quorvel-XXXXXX";
+    removeLeftoverTemporaries(folderOf(target), name);
+    std::string temporary = folderOf(target) + temporaryPattern(name);
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return ReplaceStatus::Failed;

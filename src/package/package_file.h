@@ -23,7 +23,8 @@ using SinkWrapper = std::function<std::unique_ptr<PackageSink>(PackageSink& file
 // Replaces the file at path (a link is followed) with what write produces: written into a
 // temporary file of the same folder with the original's owner, mode and extended attributes
 // (those the file system lets us set), made durable, then renamed over the original. A crash
-// leaves either the original or the complete new file.
+// leaves either the original or the complete new file; the temporary files such a crash
+// left (same folder, same document) are removed first. The caller holds the document's lock.
 ReplaceStatus replaceFile(const std::string& path, const ContentWriter& write,
                           const SinkWrapper& wrap = {});
 

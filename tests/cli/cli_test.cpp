@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -9,6 +11,7 @@
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 
 namespace quorvel::cli {
 namespace {
@@ -192,6 +195,34 @@ TEST_F(Cli, WritesTickedFieldsAndReadsThemBackInDisplayOrder) {
     EXPECT_EQ(refused.status, kExitFailed);
     EXPECT_EQ(refused.out, document + ": 109 ドキュメントSummary情報がありません。\n" +
                                (m_folder / "none.doc") + ": 102 ファイルが見つかりません。\n");
+}
+
+// With --keep-times the document, written in place or rewritten as a new file, shows the
+// access and modification times it had; without it, the time of the write.
+TEST_F(Cli, KeepsTheTimeStampsWhenAsked) {
+    const std::string compound = makeDocument("c.doc");
+    const std::string package = m_folder / "p.docx";
+    quorvel::test::copyOfSampleDocument("pydocx_coreprops.docx", package);
+    const struct timespec past[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
+    const auto times = [](const std::string& path) {
+        struct stat status {};
+        EXPECT_EQ(::stat(path.c_str(), &status), 0);
+        return std::pair(status.st_atim.tv_sec, status.st_mtim.tv_sec);
+    };
+    for (const std::string& document : {compound, package}) {
+        for (const bool keep : {false, true}) {
+            SCOPED_TRACE(document + (keep ? " kept" : " not kept"));
+            ASSERT_EQ(::utimensat(AT_FDCWD, document.c_str(), past, 0), 0);
+            Arguments args = {"--no-doc-summary", "--title", keep ? "残す" : "変える", document};
+            if (keep) {
+                args.insert(args.begin(), "--keep-times");
+            }
+            const Result written = run(runWrite, args);
+            EXPECT_EQ(written.out, document + ": 0 OK\n");
+            EXPECT_EQ(times(document) == std::pair(past[0].tv_sec, past[1].tv_sec), keep);
+        }
+    }
+    EXPECT_EQ(run(runWrite, {"--keep-times=1", compound}).status, kExitUsage);
 }
 
 }  // namespace

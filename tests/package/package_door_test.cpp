@@ -61,6 +61,8 @@ TEST(PackageDoorTest, ALockedOrLinkedPackageIsLeftAlone) {
     const std::string path = folder / "report.docx";
     quorvel::test::copyOfSampleDocument("pydocx_coreprops.docx", path);
     const std::string original = readFile(path);
+    const std::string leftover = folder / ".report.docx.quorvel-a1B2c3";
+    writeFile(leftover, "");  // removed only by a write that holds the lock
 
     writeFile(folder / ".~lock.report.docx#", "someone,host");
     DocProperties props;
@@ -71,6 +73,7 @@ TEST(PackageDoorTest, ALockedOrLinkedPackageIsLeftAlone) {
     ASSERT_EQ(::link(path.c_str(), (folder / "other.docx").c_str()), 0);
     EXPECT_EQ(document::WriteDocProperties(path, everyField()), props::kSummaryWriteFailed);
     EXPECT_EQ(readFile(path), original);
+    EXPECT_TRUE(std::filesystem::exists(leftover));
 }
 
 TEST(PackageDoorTest, AMissingCorePartIsCreatedOnlyWhenAsked) {

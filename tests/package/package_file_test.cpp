@@ -94,6 +94,38 @@ TEST(PackageFileTest, ALinkKeepsPointingAtTheRewrittenDocument) {
     EXPECT_EQ(folderNames(folder / "real"), std::vector<std::string>{"report.docx"});
 }
 
+// Temporary files a crashed write left beside the document go with its next write; any
+// other name, and anything that is not a regular file, stays.
+TEST(PackageFileTest, AWriteRemovesTheLeftoversOfEarlierWritesOfTheSameDocument) {
+    test::TempFolder folder;
+    const std::string path = folder / "report.docx";
+    writeFile(path, buildZip(kDocument).bytes);
+    const struct {
+        const char* name;
+        bool removed;
+    } files[] = {
+        {".report.docx.quorvel-a1B2c3", true},       {".report.docx.quorvel-ZZ09zz", true},
+        {".otherreport.docx.quorvel-a1B2c3", false}, {".report.docx.quorvel-a1B2c", false},
+        {".report.docx.quorvel-a1B2c3d", false},     {".report.docx.quorvel-a1B2c.", false},
+        {".report.docx.quorvel-a1B2c3.bak", false},  {".report.doc.quorvel-a1B2c3", false},
+        {"report.docx.quorvel-a1B2c3", false},       {".report.docx.other-a1B2c3", false},
+    };
+    std::vector<std::string> kept = {".report.docx.quorvel-dir123", ".report.docx.quorvel-link12",
+                                     "report.docx"};
+    for (const auto& file : files) {
+        writeFile(folder / file.name, "left");
+        if (!file.removed) {
+            kept.push_back(file.name);
+        }
+    }
+    std::filesystem::create_directory(folder / ".report.docx.quorvel-dir123");
+    std::filesystem::create_symlink(".report.docx.quorvel-a1B2c", folder / kept[1]);
+
+    ASSERT_EQ(rewrite(path), ReplaceStatus::Ok);
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(folderNames(folder.path()), kept);
+}
+
 SinkWrapper stoppingAfter(int allowed, int& calls) {
     return [allowed, &calls](PackageSink& file) {
         return std::make_unique<StoppingSink>(file, allowed, calls);

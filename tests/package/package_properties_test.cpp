@@ -261,6 +261,55 @@ TEST(PackageProperties, KeywordsSplitAtCommasAndAreTrimmed) {
     }
 }
 
+// Without the app part its fields are reported missing (109), while what lives in the core
+// part, the second set's category included, is still written.
+TEST(PackageProperties, WithoutTheAppPartTheCorePartIsStillWritten) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::size_t, std::string>> ticked;
+        bool writeDocSummary;
+        props::MessageCode code;
+        std::vector<std::string> coreHolds;
+    } cases[] = {
+        {"title, category, template",
+         {{0, "新題"}, {9, "新分類"}, {5, "t.dotx"}},
+         true,
+         props::kNoDocSummary,
+         {"<dc:title>新題</dc:title>", "<cp:category>新分類</cp:category>"}},
+        {"category and company",
+         {{9, "新分類"}, {10, "新社"}},
+         true,
+         props::kNoDocSummary,
+         {"<dc:title>報告書</dc:title>", "<cp:category>新分類</cp:category>"}},
+        {"second set off",
+         {{0, "新題"}, {9, "新分類"}},
+         false,
+         0,
+         {"<dc:title>新題</dc:title>", "<cp:category>分類</cp:category>"}},
+        {"category XML cannot hold",
+         {{0, "新題"}, {9, "a\x01"}},
+         true,
+         props::kNoDocSummary,
+         {"<dc:title>新題</dc:title>", "<cp:category>分類</cp:category>"}},
+    };
+    const MemoryPackage package = ooxmlPackage(kOfficeCore, "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PropertyWriteRequest request;
+        request.writeDocSummary = c.writeDocSummary;
+        for (const auto& [field, text] : c.ticked) {
+            request.fields[field] = {text, 1};
+        }
+        PackageChanges changes;
+        EXPECT_EQ(planPackageWrite(package, request, false, changes), c.code);
+        ASSERT_EQ(changes.size(), 1u);
+        EXPECT_EQ(changes[0].name, "docProps/core.xml");
+        for (const std::string& element : c.coreHolds) {
+            EXPECT_NE(changes[0].content.find(element), std::string::npos) << element;
+        }
+    }
+}
+
 TEST(PackageProperties, MissingPartsGiveTheCodesOfMissingSetsOrAreCreated) {
     PropertyWriteRequest title;
     title.fields[0] = {"題", 1};
