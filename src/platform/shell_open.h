@@ -13,9 +13,10 @@ struct ShellOpenResult {
     std::string application;
 };
 
-// Opens a file with the desktop's default application (xdg-mime), passing the path as one
-// argument: the default of the first of mimeTypes that has one (the caller's reading of the
-// file's type, most specific first), else of the type xdg-mime itself finds for the file.
+// Opens a file with the desktop's default application, passing the path as one argument: on
+// Linux (xdg-mime) the default of the first of mimeTypes that has one (the caller's reading
+// of the file's type, most specific first), else of the type xdg-mime itself finds for the
+// file; on Windows the application associated with its extension.
 // Returns once the application has started; never waits for it.
 ShellOpenResult openWithAssociatedApplication(const std::string& path,
                                               const std::vector<std::string>& mimeTypes = {});
