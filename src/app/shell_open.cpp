@@ -2,17 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QProcess>
 
 namespace quorvel::app {
-
-void openWithDefaultApplication(const QString& target) {
-    QProcess::startDetached(QStringLiteral("xdg-open"), {target});
-}
-
 namespace {
 
 // Whether folder is the build tree's root or lies below it.
@@ -40,8 +33,7 @@ std::vector<std::string> mimeTypeCandidates(const QString& path) {
 }
 
 platform::ShellOpenResult openWithAssociatedApplication(const QString& path) {
-    return platform::openWithAssociatedApplication(QFile::encodeName(path).toStdString(),
-                                                   mimeTypeCandidates(path));
+    return platform::openWithAssociatedApplication(path.toStdString(), mimeTypeCandidates(path));
 }
 
 QString helpFilePath(const QString& programFolder) {

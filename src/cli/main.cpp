@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/command.h"
+#include "platform/command_line.h"
 
 namespace {
 
@@ -38,14 +39,17 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string_view name = argc > 1 ? argv[1] : "";
+    quorvel::platform::useUtf8Console();
+    const Arguments arguments = quorvel::platform::commandLineArguments(argc, argv);
+    const std::string_view name = arguments.size() > 1 ? std::string_view(arguments[1]) : "";
     if (name == "--help" || name == "-h") {
         printUsage(std::cout);
         return quorvel::cli::kExitOk;
     }
     for (const Command& command : kCommands) {
         if (command.name == name) {
-            return command.run(Arguments(argv + 2, argv + argc), std::cout, std::cerr);
+            return command.run(Arguments(arguments.begin() + 2, arguments.end()), std::cout,
+                               std::cerr);
         }
     }
     std::cerr << (name.empty() ? "quorvel-cli: no command given\n"

@@ -1,9 +1,5 @@
 #include "export/csv_format.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -11,6 +7,8 @@
 #include "platform/codepage.h"
 #include "platform/local_time.h"
 #include "platform/system_error.h"
+#include "platform/utf8_path.h"
+#include "platform/whole_file.h"
 
 namespace quorvel::csv {
 namespace {
@@ -88,23 +86,6 @@ void appendLine(std::string& csv, std::size_t number, const ExportRecord& record
     csv += '\n';
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 }  // namespace
 
 const std::string_view kCsvHeader =
@@ -137,7 +118,8 @@ std::string formatCsv(const std::vector<ExportRecord>& records, CsvEncoding enco
 bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& records) {
     for (const ExportRecord& record : records) {
         std::error_code error;
-        if (std::filesystem::equivalent(path, record.path, error)) {
+        if (std::filesystem::equivalent(platform::pathFromUtf8(path),
+                                        platform::pathFromUtf8(record.path), error)) {
             return true;
         }
     }
@@ -146,23 +128,12 @@ bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& re
 
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,
                   std::string& error, CsvEncoding encoding) {
-    const std::string bytes = formatCsv(records, encoding);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error = platform::systemError(errno).text;
+    platform::SystemError failure;
+    if (!platform::writeWholeFile(path, formatCsv(records, encoding), failure)) {
+        error = failure.text;
         return false;
     }
-    bool ok = writeAll(fd, bytes);
-    int failure = errno;
-    // A network file system may report a failed write only when the file is closed.
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        failure = errno;
-    }
-    if (!ok) {
-        error = platform::systemError(failure).text;
-    }
-    return ok;
+    return true;
 }
 
 }  // namespace quorvel::csv

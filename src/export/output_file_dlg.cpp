@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -120,7 +119,7 @@ bool COutputFileDlg::WriteCsv() {
         ShowError(quorvel::res::loadString(kEmptyFileNameMessage));
         return false;
     }
-    const std::string nativePath = QFile::encodeName(path).toStdString();
+    const std::string nativePath = path.toStdString();
     if (quorvel::csv::isExportedFile(nativePath, m_records)) {
         ShowError(QStringLiteral("出力対象のファイルには保存できません。"));
         return false;
@@ -145,8 +144,8 @@ void COutputFileDlg::OpenWithAssociatedApplication(const QString& path) {
     if (opened.status == ShellOpenStatus::NoApplication) {
         ShowError(quorvel::res::loadString(kNoApplicationMessage));
     } else if (opened.status == ShellOpenStatus::StartFailed) {
-        ShowError(quorvel::res::formatString(
-            kCannotStartMessage, {QFile::decodeName(opened.application.c_str()), path}));
+        ShowError(quorvel::res::formatString(kCannotStartMessage,
+                                             {QString::fromStdString(opened.application), path}));
     }
 }
 

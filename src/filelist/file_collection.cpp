@@ -78,10 +78,6 @@ bool matchesFrom(const std::u32string& pattern, const std::u32string& name) {
     return p == pattern.size();
 }
 
-bool isHidden(const std::string& name) {
-    return !name.empty() && name.front() == '.';
-}
-
 void gatherInto(const std::string& folder, std::set<FolderIdentity>& entered,
                 std::vector<std::string>& result) {
     for (const platform::Subfolder& subfolder : platform::listSubfolders(folder)) {
@@ -115,7 +111,7 @@ std::vector<std::string> splitKinds(std::string_view kinds) {
 std::vector<std::string> ListMatchingFiles(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> paths;
     for (const platform::ListedFile& file : platform::listRegularFiles(folder)) {
-        if ((!isHidden(file.name) || file.readOnly) && matchesWildcard(pattern, file.name)) {
+        if ((!file.hidden || file.readOnly) && matchesWildcard(pattern, file.name)) {
             paths.push_back(file.path);
         }
     }

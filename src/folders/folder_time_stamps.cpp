@@ -1,8 +1,5 @@
 #include "folders/folder_time_stamps.h"
 
-#include <QFile>
-#include <cerrno>
-
 #include "platform/local_time.h"
 #include "prompts/wait_cursor.h"
 
@@ -22,11 +19,11 @@ QString cannotOpenSuffix(const std::string& path) {
     return QStringLiteral(
                "\nフォルダ名：%1\nExplorer等でこのフォルダを開いている状態であれば、"
                "それを閉じてください。")
-        .arg(QFile::decodeName(path.c_str()));
+        .arg(QString::fromStdString(path));
 }
 
 QString folderNameSuffix(const std::string& path) {
-    return QStringLiteral("\nフォルダ名：%1").arg(QFile::decodeName(path.c_str()));
+    return QStringLiteral("\nフォルダ名：%1").arg(QString::fromStdString(path));
 }
 
 // The system's text ends the first line; the suffix brings its own line break, so an
@@ -116,7 +113,7 @@ FolderOpResult CFolderTimeStamps::ReportSystemError(const SystemError& error,
 void CFolderTimeStamps::ReportInvalidTime(const std::string& path) {
     const quorvel::ui::NormalCursorWhilePrompting normalCursor;
     const QString suffix = path.empty() ? QString() : folderNameSuffix(path);
-    m_prompts.message(m_owner, promptText(quorvel::platform::systemError(EINVAL), suffix),
+    m_prompts.message(m_owner, promptText(quorvel::platform::invalidArgumentError(), suffix),
                       kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
 }
 

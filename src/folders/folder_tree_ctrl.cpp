@@ -1,6 +1,5 @@
 #include "folders/folder_tree_ctrl.h"
 
-#include <QFile>
 #include <vector>
 
 using quorvel::platform::FolderIdentity;
@@ -56,7 +55,7 @@ void CFolderTreeCtrl::InsertSubfolders(QTreeWidgetItem* item) {
         return;
     }
     for (const auto& subfolder : quorvel::platform::listSubfolders(GetItemPath(item))) {
-        InsertFolderItem(QFile::decodeName(subfolder.name.c_str()), subfolder.path, item,
+        InsertFolderItem(QString::fromStdString(subfolder.name), subfolder.path, item,
                          subfolder.identity);
     }
 }

@@ -10,14 +10,16 @@ namespace quorvel::platform {
 // What writing the times did with the creation time.
 enum class CreationTimeWrite { Written, NotStorable };
 
-// Writes the creation time (seconds since 1970 UTC) through an open descriptor where the file
-// system can store it (NTFS through ntfs-3g or ntfs3, SMB/CIFS); elsewhere the creation time
-// stays as it is and result says NotStorable, which is not an error.
-bool writeCreationTime(int fd, std::int64_t creation, CreationTimeWrite& result,
-                       SystemError& error);
-
-// The same for the file or folder at path.
+// Sets the creation time (seconds since 1970 UTC) of the file or folder at path where the
+// file system can store it (Windows; on Linux NTFS through ntfs-3g or ntfs3, SMB/CIFS);
+// elsewhere the creation time stays as it is and result says NotStorable, which is not an
+// error.
 bool setCreationTime(const std::string& path, std::int64_t creation, CreationTimeWrite& result,
                      SystemError& error);
+
+// The same through an open descriptor (POSIX systems; Windows folders set all three times
+// through their handle).
+bool writeCreationTime(int fd, std::int64_t creation, CreationTimeWrite& result,
+                       SystemError& error);
 
 }  // namespace quorvel::platform

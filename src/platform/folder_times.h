@@ -35,13 +35,13 @@ class FolderHandle {
     bool readTimes(FolderTimes& times, CreationTimeSource& source, SystemError& error) const;
 
     // Writes the access and modification times, and the creation time where the file
-    // system can store it (NTFS through ntfs-3g, SMB/CIFS); elsewhere the creation time
-    // stays as it is, which is not an error.
+    // system can store it (Windows; on Linux NTFS through ntfs-3g, SMB/CIFS); elsewhere the
+    // creation time stays as it is, which is not an error.
     bool writeTimes(const FolderTimes& times, CreationTimeWrite& creation,
                     SystemError& error) const;
 
   private:
-    int m_fd = -1;
+    std::intptr_t m_handle = -1;  // a descriptor, or on Windows a HANDLE
 };
 
 }  // namespace quorvel::platform

@@ -1,7 +1,8 @@
 #include "platform/local_time.h"
 
-#include <ctime>
 #include <limits>
+
+#include "platform/local_time_system.h"
 
 namespace quorvel::platform {
 namespace {
@@ -31,17 +32,15 @@ void civilFromDays(std::int64_t z, LocalDateTime& out) {
     out.year = static_cast<int>(yoe + era * 400 + (out.month <= 2));
 }
 
-// The local offset from UTC in force now, in seconds.
-std::int64_t currentUtcOffset() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return 0;
-    }
-    return local.tm_gmtoff;
+}  // namespace
+
+namespace detail {
+
+std::int64_t secondsAsUtc(const LocalDateTime& fields) {
+    return daysFromCivil(fields.year, fields.month, fields.day) * kSecondsPerDay +
+           fields.hour * 3600 + fields.minute * 60 + fields.second;
 }
 
-// Calendar fields of a moment shifted by a fixed offset, without the C library's range.
 void splitWithOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTime& out) {
     const std::int64_t local = unixSeconds + offset;
     std::int64_t days = local / kSecondsPerDay;
@@ -57,7 +56,7 @@ void splitWithOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTim
     out.weekday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
 }
 
-}  // namespace
+}  // namespace detail
 
 std::int64_t fileTimeToUnixSeconds(FileTime fileTime) {
     return static_cast<std::int64_t>(fileTime / kUnitsPerSecond) - kSecondsFrom1601To1970;
@@ -76,41 +75,19 @@ FileTime unixSecondsToFileTime(std::int64_t seconds) {
 
 bool toLocalDateTime(std::int64_t unixSeconds, LocalDateTime& out) {
     if (unixSeconds < 0) {
-        splitWithOffset(unixSeconds, currentUtcOffset(), out);
+        detail::splitWithOffset(unixSeconds, detail::currentUtcOffset(), out);
         return true;
     }
-    const auto t = static_cast<std::time_t>(unixSeconds);
-    std::tm local{};
-    if (localtime_r(&t, &local) == nullptr) {
-        return false;
-    }
-    out = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-           local.tm_min,         local.tm_sec,     local.tm_wday};
-    return true;
+    return detail::systemLocalTime(unixSeconds, out);
 }
 
 bool fromLocalDateTime(const LocalDateTime& local, std::int64_t& unixSeconds) {
-    const std::int64_t asUtc = daysFromCivil(local.year, local.month, local.day) * kSecondsPerDay +
-                               local.hour * 3600 + local.minute * 60 + local.second;
-    const std::int64_t withCurrentOffset = asUtc - currentUtcOffset();
+    const std::int64_t withCurrentOffset = detail::secondsAsUtc(local) - detail::currentUtcOffset();
     if (withCurrentOffset < 0) {
         unixSeconds = withCurrentOffset;
         return true;
     }
-    std::tm fields{};
-    fields.tm_year = local.year - 1900;
-    fields.tm_mon = local.month - 1;
-    fields.tm_mday = local.day;
-    fields.tm_hour = local.hour;
-    fields.tm_min = local.minute;
-    fields.tm_sec = local.second;
-    fields.tm_isdst = -1;
-    const std::time_t t = std::mktime(&fields);
-    if (t == static_cast<std::time_t>(-1)) {
-        return false;
-    }
-    unixSeconds = t;
-    return true;
+    return detail::systemMoment(local, unixSeconds);
 }
 
 }  // namespace quorvel::platform

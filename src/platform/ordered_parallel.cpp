@@ -1,7 +1,5 @@
 #include "platform/ordered_parallel.h"
 
-#include <sys/resource.h>
-
 #include <system_error>
 
 namespace quorvel::platform {
@@ -16,12 +14,6 @@ unsigned defaultReadThreads() {
 }
 
 namespace detail {
-
-std::uint64_t GrowingThreads::waitsOfThisThread() {
-    // Voluntary context switches: the thread blocked, in a read or a sleep.
-    rusage usage{};
-    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? static_cast<std::uint64_t>(usage.ru_nvcsw) : 0;
-}
 
 GrowingThreads::GrowingThreads(unsigned limit, std::function<void(GrowingThreads&)> job)
     : m_limit(limit), m_job(std::move(job)) {

@@ -29,7 +29,8 @@ class GrowingThreads {
   public:
     // An item that blocked and took longer than this waited for more than a lock.
     static constexpr std::chrono::microseconds kLongWait{1000};
-    // How many times the calling thread has blocked so far.
+    // How many times the calling thread has blocked so far (an estimate where the system
+    // keeps no count).
     static std::uint64_t waitsOfThisThread();
 
     // Each thread runs job(*this).

@@ -13,10 +13,11 @@ struct ShellOpenResult {
     std::string application;
 };
 
-// Opens a file with the desktop's default application (xdg-mime query default), passing the
-// path as one argument: the default of the first of mimeTypes that has one. The types are the
-// caller's reading of the file (most specific first); without them nothing opens. Returns once
-// the application has started; never waits for it.
+// Opens a file with the desktop's default application, passing the path as one argument: on
+// Linux (xdg-mime query default) the default of the first of mimeTypes that has one (the
+// caller's reading of the file's type, most specific first; without them nothing opens); on
+// Windows the application associated with its extension. Returns once the application has
+// started; never waits for it.
 ShellOpenResult openWithAssociatedApplication(const std::string& path,
                                               const std::vector<std::string>& mimeTypes);
 

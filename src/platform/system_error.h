@@ -4,13 +4,17 @@
 
 namespace quorvel::platform {
 
-// A failed system call: its errno and the system's text for it in the user's locale.
+// A failed system call: its error number (errno; on Windows the system's error code) and
+// the system's text for it in the user's language.
 struct SystemError {
     int code = 0;
     std::string text;
 };
 
-// The error for an errno value, with the text the C library gives for the current locale.
+// The error for an error number, with the text the system gives in the user's language.
 SystemError systemError(int code);
+
+// The error of an argument the system refuses (EINVAL; ERROR_INVALID_PARAMETER on Windows).
+SystemError invalidArgumentError();
 
 }  // namespace quorvel::platform

@@ -2,7 +2,6 @@
 // marks, and showing and changing folder times.
 #include <QCheckBox>
 #include <QDateTimeEdit>
-#include <QFile>
 #include <QFileInfo>
 #include <vector>
 
@@ -62,10 +61,6 @@ const QString kCreationKeptNotice = QStringLiteral(
     "このファイルシステムでは作成日時を変更できないため、%u個のフォルダの作成日時は変更されていま"
     "せん。");
 
-std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 }  // namespace
 
 void CQuorvelDlg::OnFolderInfoChange() {
@@ -91,15 +86,15 @@ void CQuorvelDlg::OnFolderSetting() {
 }
 
 void CQuorvelDlg::SetRootFolder(const QString& path) {
-    const std::string folder = nativePath(path);
-    const auto identity = quorvel::platform::folderIdentity(folder);
-    if (identity && identity == quorvel::platform::folderIdentity("/")) {
+    const std::string folder = path.toStdString();
+    if (quorvel::platform::isFileSystemRoot(folder)) {
         m_prompts.message(this, quorvel::res::loadString(StringId::RootFolderRefused),
                           kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
         return;
     }
     m_folderTree->DeleteAllFolders();
-    QTreeWidgetItem* root = m_folderTree->InsertFolderItem(path, folder, nullptr, identity);
+    QTreeWidgetItem* root = m_folderTree->InsertFolderItem(
+        path, folder, nullptr, quorvel::platform::folderIdentity(folder));
     m_folderTree->InsertSubfolders(root);
 }
 

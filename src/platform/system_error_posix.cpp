@@ -1,5 +1,6 @@
 #include "platform/system_error.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace quorvel::platform {
@@ -8,6 +9,10 @@ SystemError systemError(int code) {
     char buffer[1024];
     // The GNU strerror_r returns the text, which need not be in the buffer.
     return {code, ::strerror_r(code, buffer, sizeof buffer)};
+}
+
+SystemError invalidArgumentError() {
+    return systemError(EINVAL);
 }
 
 }  // namespace quorvel::platform

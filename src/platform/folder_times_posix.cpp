@@ -20,8 +20,8 @@ timespec wholeSeconds(std::int64_t seconds) {
 }  // namespace
 
 FolderHandle::~FolderHandle() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
     }
 }
 
@@ -31,17 +31,18 @@ bool FolderHandle::open(const std::string& path, SystemError& error) {
         error = systemError(errno);
         return false;
     }
-    if (m_fd >= 0) {
-        ::close(m_fd);
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
     }
-    m_fd = fd;
+    m_handle = fd;
     return true;
 }
 
 bool FolderHandle::readTimes(FolderTimes& times, CreationTimeSource& source,
                              SystemError& error) const {
     struct statx info {};
-    if (::statx(m_fd, "", AT_EMPTY_PATH, STATX_ATIME | STATX_MTIME | STATX_BTIME, &info) != 0) {
+    if (::statx(static_cast<int>(m_handle), "", AT_EMPTY_PATH,
+                STATX_ATIME | STATX_MTIME | STATX_BTIME, &info) != 0) {
         error = systemError(errno);
         return false;
     }
@@ -60,12 +61,12 @@ bool FolderHandle::readTimes(FolderTimes& times, CreationTimeSource& source,
 bool FolderHandle::writeTimes(const FolderTimes& times, CreationTimeWrite& creation,
                               SystemError& error) const {
     // The creation time first: on some file systems setting it touches the others.
-    if (!writeCreationTime(m_fd, times.creation, creation, error)) {
+    if (!writeCreationTime(static_cast<int>(m_handle), times.creation, creation, error)) {
         return false;
     }
     const timespec accessAndModification[2] = {wholeSeconds(times.access),
                                                wholeSeconds(times.modification)};
-    if (::futimens(m_fd, accessAndModification) != 0) {
+    if (::futimens(static_cast<int>(m_handle), accessAndModification) != 0) {
         error = systemError(errno);
         return false;
     }

@@ -1,0 +1,11 @@
+#include "app/shell_open.h"
+
+#include <QProcess>
+
+namespace quorvel::app {
+
+void openWithDefaultApplication(const QString& target) {
+    QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+}
+
+}  // namespace quorvel::app

@@ -1,0 +1,11 @@
+#include "platform/command_line.h"
+
+namespace quorvel::platform {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void useUtf8Console() {}
+
+}  // namespace quorvel::platform
