@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -9,6 +7,7 @@
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "support/temp_folder.h"
+#include "support/time_zone_scope.h"
 
 namespace quorvel::cli {
 namespace {
@@ -17,10 +16,7 @@ using namespace compound::testing;
 
 class Cli : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setenv("TZ", "Asia/Tokyo", 1);
-        tzset();
-    }
+    void SetUp() override { test::useTimeZone("Asia/Tokyo"); }
     struct Result {
         int status;
         std::string out;
