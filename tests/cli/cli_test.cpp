@@ -1,17 +1,15 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
 #include "../compound/compound_document.h"
 #include "cli/cli_text.h"
 #include "cli/command.h"
+#include "support/disk_times.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
+#include "support/time_zone_scope.h"
 
 namespace quorvel::cli {
 namespace {
@@ -20,10 +18,7 @@ using namespace compound::testing;
 
 class Cli : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setenv("TZ", "Asia/Tokyo", 1);
-        tzset();
-    }
+    void SetUp() override { test::useTimeZone("Asia/Tokyo"); }
     struct Result {
         int status;
         std::string out;
@@ -203,23 +198,18 @@ TEST_F(Cli, KeepsTheTimeStampsWhenAsked) {
     const std::string compound = makeDocument("c.doc");
     const std::string package = m_folder / "p.docx";
     quorvel::test::copyOfSampleDocument("pydocx_coreprops.docx", package);
-    const struct timespec past[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
-    const auto times = [](const std::string& path) {
-        struct stat status {};
-        EXPECT_EQ(::stat(path.c_str(), &status), 0);
-        return std::pair(status.st_atim.tv_sec, status.st_mtim.tv_sec);
-    };
+    const test::DiskTimes past{{1'000'000'000, 0}, {1'100'000'000, 0}};
     for (const std::string& document : {compound, package}) {
         for (const bool keep : {false, true}) {
             SCOPED_TRACE(document + (keep ? " kept" : " not kept"));
-            ASSERT_EQ(::utimensat(AT_FDCWD, document.c_str(), past, 0), 0);
+            ASSERT_TRUE(test::setDiskTimes(document, past));
             Arguments args = {"--no-doc-summary", "--title", keep ? "残す" : "変える", document};
             if (keep) {
                 args.insert(args.begin(), "--keep-times");
             }
             const Result written = run(runWrite, args);
             EXPECT_EQ(written.out, document + ": 0 OK\n");
-            EXPECT_EQ(times(document) == std::pair(past[0].tv_sec, past[1].tv_sec), keep);
+            EXPECT_EQ(test::diskTimes(document) == past, keep);
         }
     }
     EXPECT_EQ(run(runWrite, {"--keep-times=1", compound}).status, kExitUsage);

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -9,7 +7,9 @@
 #include "compound_document.h"
 #include "document/document_access.h"
 #include "io/file_device.h"
+#include "support/file_access.h"
 #include "support/temp_folder.h"
+#include "support/time_zone_scope.h"
 
 namespace quorvel::compound {
 namespace {
@@ -37,8 +37,7 @@ const Bytes kDocSummary = docSummaryIn(1252);
 class DocProperties : public ::testing::Test {
   protected:
     void SetUp() override {
-        setenv("TZ", "Asia/Tokyo", 1);
-        tzset();
+        test::useTimeZone("Asia/Tokyo");
         document::ForceGenerationProperty = false;
     }
     void TearDown() override { document::ForceGenerationProperty = false; }
@@ -280,8 +279,12 @@ TEST_F(DocProperties, MapsFailuresToOpenADocumentByPath) {
     ASSERT_EQ(document::ReadDocProperties(document, props), kSuccess);
     EXPECT_EQ(props[0].text, "Via path");
 
-    if (::geteuid() != 0) {  // the superuser may write anyway
-        ::chmod(document.c_str(), 0444);
+    if (!test::writesIgnorePermissions()) {
+        std::filesystem::permissions(test::utf8Path(document),
+                                     std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove);
         EXPECT_EQ(document::ReadDocProperties(document, props), kCannotOpenDocument);
     }
 }

@@ -192,6 +192,7 @@ TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpenin
 }
 
 TEST_F(OutputFileDlgTest, OpensTheSavedFileWithItsApplication) {
+    QUORVEL_SKIP_WITHOUT_XDG();
     const fs::path file = m_root / "出力 一覧.csv";
     const QString path = QString::fromStdString(file.string());
     const fs::path received = m_root / "opened.txt";

@@ -1,13 +1,13 @@
 #include "filelist/file_collection.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "filelist/file_kind_filters.h"
+#include "support/file_access.h"
 
 namespace quorvel::filelist {
 namespace {
@@ -86,7 +86,7 @@ TEST_F(FolderWalk, SubfolderFilesComeFirstAndEveryFolderIsEnteredOnce) {
         touch(file);
     }
     fs::permissions(m_root / "A" / ".r.doc", fs::perms::owner_write, fs::perm_options::remove);
-    ASSERT_EQ(::mkfifo(path("A/pipe.doc").c_str(), 0600), 0);
+    ASSERT_TRUE(quorvel::test::makeFifo(path("A/pipe.doc")));
     fs::create_directory_symlink(m_root / "A", m_root / "A/B/D/up");  // back to an ancestor
     fs::create_directory_symlink(m_root / "elsewhere", m_root / "A/E/link");
     fs::create_symlink(m_root / "elsewhere/x.doc", m_root / "A/C/linked.doc");

@@ -1,4 +1,3 @@
-#include <sys/stat.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -16,6 +15,7 @@
 #include "folders/folder_tree_ctrl.h"
 #include "res/control_ids.h"
 #include "support/dialog_fixture.h"
+#include "support/file_access.h"
 #include "support/temp_folder.h"
 
 namespace quorvel::test {
@@ -75,7 +75,7 @@ TEST_F(FileCollectionHandlers, DroppedFilesAlwaysCountAndFoldersOnlyWhenWalked) 
     m_folder.makeFile("A/a2.xls");
     m_folder.makeFolder("A/B");
     m_folder.makeFile("A/B/b1.doc");
-    ASSERT_EQ(::mkfifo((m_folder / "pipe.doc").c_str(), 0600), 0);
+    ASSERT_TRUE(makeFifo(m_folder / "pipe.doc"));
 
     setWalk(false, QStringLiteral("*.doc"));
     dropOn(dialog->fileList(), {notes, folder, m_folder / "pipe.doc", m_folder / "missing.doc"});

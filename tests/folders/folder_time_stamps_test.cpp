@@ -8,6 +8,7 @@
 #include "stat_times.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_folder.h"
+#include "support/time_zone_scope.h"
 
 namespace {
 
@@ -182,8 +183,7 @@ TEST(FolderTimeToTimeValue, TimesBefore1900InLocalTimeBecomeZero) {
         std::int64_t folderTime;
         std::int64_t timeValue;
     };
-    ::setenv("TZ", "Asia/Tokyo", 1);
-    ::tzset();
+    quorvel::test::useTimeZone("Asia/Tokyo");
     // In Tokyo (UTC+9): 1900-01-01 00:00 local is 1899-12-31 15:00 UTC.
     constexpr std::int64_t k1900Local = -2'208'988'800 - 9 * 3600;
     const Case cases[] = {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
+
+#include "support/disk_times.h"
 
 namespace quorvel::test {
 
@@ -18,17 +18,16 @@ struct StatTimes {
 
 // {-1, -1} when the folder is gone.
 inline StatTimes statTimes(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    const std::optional<DiskTimes> times = diskTimes(path);
+    if (!times) {
         return {-1, -1};
     }
-    return {info.st_atim.tv_sec, info.st_mtim.tv_sec};
+    return {times->access.seconds, times->modification.seconds};
 }
 
 // True when the times could be set.
 inline bool setStatTimes(const std::string& path, std::int64_t access, std::int64_t modification) {
-    const timespec times[2] = {{access, 0}, {modification, 0}};
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+    return setDiskTimes(path, {{access}, {modification}});
 }
 
 inline void PrintTo(const StatTimes& times, std::ostream* out) {

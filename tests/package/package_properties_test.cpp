@@ -214,6 +214,9 @@ TEST(PackageProperties, OdfDatesFollowTheLocalZoneAndItsDaylightSaving) {
          utcFileTime(2021, 1, 1, 11, 0, 0), "2021-01-01T20:00:00+09:00"},
     };
     for (const Case& c : cases) {
+        if (!test::canUseTimeZone(c.zone)) {
+            continue;  // reported below, once the other cases have run
+        }
         SCOPED_TRACE(std::string(c.zone) + " " + c.stored);
         const TimeZoneScope zone(c.zone);
         std::string meta = kOdfMeta;
@@ -232,6 +235,9 @@ TEST(PackageProperties, OdfDatesFollowTheLocalZoneAndItsDaylightSaving) {
                     std::string::npos)
             << changes[0].content;
         EXPECT_EQ(read(applied(package, changes)).at(11).time, c.written);
+    }
+    for (const Case& c : cases) {
+        QUORVEL_SKIP_UNLESS_TIME_ZONE(c.zone);
     }
 }
 

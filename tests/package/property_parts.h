@@ -1,6 +1,7 @@
 #pragma once
 
-#include <ctime>
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "package/package_properties.h"
@@ -9,14 +10,11 @@ namespace quorvel::test {
 
 // File time of a UTC calendar time.
 inline std::uint64_t utcFileTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    return (static_cast<std::uint64_t>(::timegm(&tm)) + 11644473600ULL) * 10'000'000ULL;
+    using namespace std::chrono;
+    const sys_seconds moment = sys_days{std::chrono::year{year} / month / day} + hours{hour} +
+                               minutes{minute} + seconds{second};
+    return (static_cast<std::uint64_t>(moment.time_since_epoch().count()) + 11644473600ULL) *
+           10'000'000ULL;
 }
 
 inline constexpr std::uint64_t kUnitsPerMinute = 600'000'000;

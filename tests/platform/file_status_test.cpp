@@ -26,6 +26,9 @@ class FileStatusTest : public ::testing::Test {
 };
 
 TEST_F(FileStatusTest, ReadOnlyIsTheOwnerWriteBitAndClearingKeepsOtherBits) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has a read-only attribute, not an owner write bit among others";
+#endif
     ASSERT_EQ(chmod(m_path.c_str(), 0450), 0);
     FileStatus status;
     ASSERT_TRUE(queryFileStatus(m_path, status));

@@ -1,17 +1,19 @@
 #include "platform/folder_times.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 
 #include "platform/folder_listing.h"
+#include "support/disk_times.h"
 #include "support/temp_folder.h"
 
 namespace quorvel::platform {
 namespace {
 
+using test::diskTimes;
+using test::setDiskTimes;
 using test::TempFolder;
 
 std::vector<std::string> namesOf(const std::vector<Subfolder>& subfolders) {
@@ -31,7 +33,9 @@ TEST(FolderListing, ListsFoldersAndLinksToFoldersOnlyInNameOrder) {
     temp.makeFile("top/file.doc");
     temp.makeLink("top/link", temp / "elsewhere");
     temp.makeLink("top/dangling", temp / "missing");
-    ::mkfifo((temp / "top/fifo").c_str(), 0600);
+#ifndef _WIN32
+    ::mkfifo((temp / "top/fifo").c_str(), 0600);  // Windows has no FIFOs in folders
+#endif
 
     const auto subfolders = listSubfolders(temp / "top");
     EXPECT_EQ(namesOf(subfolders), (std::vector<std::string>{".hidden", "A", "b", "link"}));
@@ -59,13 +63,11 @@ TEST(FolderListing, LeavesTheAccessTimeOfTheListedFolderAlone) {
     const std::string folder = temp.makeFolder("top/sub");
     temp.makeFile("top/file.doc");
     // An access time older than the modification time is what a read would refresh.
-    const timespec times[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, (temp / "top").c_str(), times, 0), 0);
+    ASSERT_TRUE(setDiskTimes(temp / "top", {{1'000'000'000}, {1'100'000'000}}));
     EXPECT_EQ(listSubfolders(temp / "top").size(), 1U);
     EXPECT_EQ(listRegularFiles(temp / "top").size(), 1U);
-    struct stat info {};
-    ASSERT_EQ(::stat((temp / "top").c_str(), &info), 0);
-    EXPECT_EQ(info.st_atim.tv_sec, 1'000'000'000);
+    ASSERT_TRUE(diskTimes(temp / "top"));
+    EXPECT_EQ(diskTimes(temp / "top")->access.seconds, 1'000'000'000);
 }
 
 TEST(FolderTimes, WritesWholeSecondsAndReadsThemBack) {
@@ -79,11 +81,7 @@ TEST(FolderTimes, WritesWholeSecondsAndReadsThemBack) {
     CreationTimeWrite creation{};
     ASSERT_TRUE(handle.writeTimes(written, creation, error)) << error.text;
 
-    struct stat info {};
-    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_atim.tv_sec, 1'200'000'000);
-    EXPECT_EQ(info.st_mtim.tv_sec, 1'100'000'000);
-    EXPECT_EQ(info.st_mtim.tv_nsec, 0);
+    EXPECT_EQ(diskTimes(folder), (test::DiskTimes{{1'200'000'000}, {1'100'000'000}}));
 
     FolderTimes read;
     CreationTimeSource source{};
@@ -101,8 +99,7 @@ TEST(FolderTimes, WritesWholeSecondsAndReadsThemBack) {
 TEST(FolderTimes, ReadingDropsFractionsOfASecond) {
     TempFolder temp;
     const std::string folder = temp.makeFolder("f");
-    const timespec times[2] = {{1'500'000'000, 999'999'999}, {1'500'000'001, 500'000'000}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+    ASSERT_TRUE(setDiskTimes(folder, {{1'500'000'000, 999'999'999}, {1'500'000'001, 500'000'000}}));
 
     FolderHandle handle;
     SystemError error;
@@ -140,9 +137,8 @@ TEST(FolderTimes, FollowsALinkToTheFolder) {
     CreationTimeWrite creation{};
     ASSERT_TRUE(handle.open(link, error));
     ASSERT_TRUE(handle.writeTimes({0, 86'400, 172'800}, creation, error));
-    struct stat info {};
-    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mtim.tv_sec, 172'800);
+    ASSERT_TRUE(diskTimes(folder));
+    EXPECT_EQ(diskTimes(folder)->modification.seconds, 172'800);
 }
 
 }  // namespace

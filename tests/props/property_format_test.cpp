@@ -3,18 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <ctime>
+
+#include "support/time_zone_scope.h"
 
 namespace quorvel::props {
 namespace {
 
 class PropertyFormat : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setenv("TZ", "Asia/Tokyo", 1);
-        tzset();
-    }
+    void SetUp() override { test::useTimeZone("Asia/Tokyo"); }
 };
 
 PropertyValue typed(std::uint16_t type) {

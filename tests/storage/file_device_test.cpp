@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -11,6 +8,7 @@
 
 #include "cfb_builder.h"
 #include "io/file_device.h"
+#include "support/file_access.h"
 #include "support/temp_folder.h"
 
 namespace quorvel::storage::test {
@@ -57,13 +55,9 @@ TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefused) {
     const std::string path = writeFile(folder, "a.doc", patternBytes(1000, 1));
     std::unique_ptr<io::FileDevice> device;
     {
-        // A lock of another open file description, as another program holds it.
-        const int other = ::open(path.c_str(), O_RDWR);
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
+        const quorvel::test::HeldByAnotherProgram other(path);
+        ASSERT_TRUE(other.held());
         EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked);
-        ::close(other);
     }
     {
         std::unique_ptr<io::FileDevice> first;
@@ -77,8 +71,10 @@ TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefused) {
     EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
     device.reset();
 
-    ASSERT_EQ(::mkfifo((folder / "pipe.doc").c_str(), 0600), 0);
+#ifndef _WIN32  // Windows has no FIFOs in folders
+    ASSERT_TRUE(quorvel::test::makeFifo(folder / "pipe.doc"));
     EXPECT_EQ(io::FileDevice::open(folder / "pipe.doc", device), io::OpenStatus::IoError);
+#endif
     EXPECT_EQ(io::FileDevice::open(folder.path(), device), io::OpenStatus::IoError);
     EXPECT_EQ(io::FileDevice::open(folder / "missing.doc", device), io::OpenStatus::NotFound);
     EXPECT_EQ(io::FileDevice::open(folder / "a.doc/x", device), io::OpenStatus::NotFound);

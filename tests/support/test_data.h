@@ -7,11 +7,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "support/utf8_path.h"
+
 namespace quorvel::test {
 
 // A sample document kept in tests/data (its README names where each one comes from).
 inline std::filesystem::path sampleDocument(const std::string& name) {
-    return std::filesystem::path(QUORVEL_TEST_DATA_DIR) / name;
+    return utf8Path(QUORVEL_TEST_DATA_DIR) / utf8Path(name);
 }
 
 // Fails the running test for each sample that is missing. Called from SetUp, it stops the
@@ -31,11 +33,11 @@ inline std::string copyOfSampleDocument(const std::string& name,
     if (!std::filesystem::copy_file(sampleDocument(name), target, error)) {
         ADD_FAILURE() << "cannot copy the sample document " << sampleDocument(name) << ": "
                       << error.message();
-        return target;
+        return utf8String(target);
     }
     std::filesystem::permissions(target, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, error);
-    return target;
+    return utf8String(target);
 }
 
 // The sweeps over the whole sample corpus run where the environment variable

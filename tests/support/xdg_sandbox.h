@@ -13,7 +13,19 @@
 #include <thread>
 #include <vector>
 
+#include "support/environment.h"
+#include "support/utf8_path.h"
+
 namespace quorvel::test {
+
+// Tests of the XDG file associations (desktop files, mimeapps.list, shell scripts as
+// applications) begin with this: Windows has none of them.
+#ifdef _WIN32
+#define QUORVEL_SKIP_WITHOUT_XDG() \
+    GTEST_SKIP() << "XDG file associations and shell-script applications are Linux-only"
+#else
+#define QUORVEL_SKIP_WITHOUT_XDG() static_cast<void>(0)
+#endif
 
 // A scratch folder with its own XDG data and configuration folders, so that the desktop's
 // real file associations play no part. It keeps the system's shared MIME database, which the
@@ -31,13 +43,13 @@ class XdgSandbox : public ::testing::Test {
         for (const char* folder : {"data/applications", "config", "empty"}) {
             std::filesystem::create_directories(m_root / folder);
         }
-        ::setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", linkMimeDatabases().c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (m_root / "empty").c_str(), 1);
+        setEnvironment("XDG_DATA_HOME", utf8String(m_root / "data"));
+        setEnvironment("XDG_DATA_DIRS", linkMimeDatabases());
+        setEnvironment("XDG_CONFIG_HOME", utf8String(m_root / "config"));
+        setEnvironment("XDG_CONFIG_DIRS", utf8String(m_root / "empty"));
         for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                  "GNOME_DESKTOP_SESSION_ID"}) {
-            ::unsetenv(name);
+            unsetEnvironment(name);
         }
     }
     void TearDown() override { std::filesystem::remove_all(m_root); }

@@ -27,6 +27,9 @@ TEST(PickerTime, ShowsLocalFieldsAndReadsTheSameMomentBack) {
         {"Asia/Tokyo", 253402268399, "9999/12/31 23:59:59"},
     };
     for (const Case& c : cases) {
+        if (!test::canUseTimeZone(c.zone)) {
+            continue;  // reported below, once the other cases have run
+        }
         TimeZoneScope tz(c.zone);
         QDateTimeEdit picker;
         setUpPicker(picker, QString::fromLatin1(kPropertyTimeFormat));
@@ -36,9 +39,13 @@ TEST(PickerTime, ShowsLocalFieldsAndReadsTheSameMomentBack) {
         ASSERT_TRUE(pickerSeconds(picker, back));
         EXPECT_EQ(back, c.seconds) << c.shown;
     }
+    for (const Case& c : cases) {
+        QUORVEL_SKIP_UNLESS_TIME_ZONE(c.zone);
+    }
 }
 
 TEST(PickerTime, LocalTimesInADaylightSavingGapAreHeldAsTyped) {
+    QUORVEL_SKIP_UNLESS_TIME_ZONE("Europe/Berlin");
     TimeZoneScope tz("Europe/Berlin");
     QDateTimeEdit picker;
     setUpPicker(picker, QString::fromLatin1(kFileTimeFormat));

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -12,6 +11,7 @@
 #include "platform/local_time.h"
 #include "res/control_ids.h"
 #include "support/dialog_fixture.h"
+#include "support/disk_times.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
 #include "ui/picker_time.h"
@@ -209,8 +209,7 @@ TEST_F(PropertyDisplay, DeclinedReadOnlyFileShowsOnlyItsTimes) {
     show(writable);
     const QString title = text(MainControl::TitleEdit);
     ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
-    const timespec times[2] = {{1'000'000'000, 0}, {1'100'000'000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, readOnly.toLocal8Bit().constData(), times, 0), 0);
+    ASSERT_TRUE(test::setDiskTimes(readOnly.toStdString(), {{1'000'000'000}, {1'100'000'000}}));
 
     prompts.messageAnswers.push_back(PromptAnswer::No);
     show(readOnly);

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "support/environment.h"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace quorvel::test {
+
+// True where the test runs as the superuser, who may write read-only files anyway.
+inline bool writesIgnorePermissions() {
+#ifdef _WIN32
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
+}
+
+// Creates a FIFO, which the code under test must pass over. Windows has no FIFOs in folders:
+// there nothing is made, and a test expecting the FIFO to be left out holds all the same.
+inline ::testing::AssertionResult makeFifo([[maybe_unused]] const std::string& path) {
+#ifndef _WIN32
+    if (::mkfifo(path.c_str(), 0600) != 0) {
+        return ::testing::AssertionFailure() << "cannot make the FIFO " << path;
+    }
+#endif
+    return ::testing::AssertionSuccess();
+}
+
+// Holds a file the way another program does while it edits it: on Linux a write lock of an
+// open file description of its own, on Windows a handle that shares nothing.
+class HeldByAnotherProgram {
+  public:
+    explicit HeldByAnotherProgram(const std::string& path) {
+#ifdef _WIN32
+        m_handle = CreateFileW(wideText(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        m_held = m_handle != INVALID_HANDLE_VALUE;
+#else
+        m_descriptor = ::open(path.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        m_held = m_descriptor >= 0 && ::fcntl(m_descriptor, F_OFD_SETLK, &lock) == 0;
+#endif
+    }
+    ~HeldByAnotherProgram() {
+#ifdef _WIN32
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_handle);
+        }
+#else
+        if (m_descriptor >= 0) {
+            ::close(m_descriptor);
+        }
+#endif
+    }
+    HeldByAnotherProgram(const HeldByAnotherProgram&) = delete;
+    HeldByAnotherProgram& operator=(const HeldByAnotherProgram&) = delete;
+
+    bool held() const {
+        return m_held;
+    }
+
+  private:
+#ifdef _WIN32
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+#else
+    int m_descriptor = -1;
+#endif
+    bool m_held = false;
+};
+
+}  // namespace quorvel::test
