@@ -19,7 +19,9 @@ bool isRandomCharacter(char c) {
 }  // namespace
 
 std::string replacementPrefix(std::string_view name) {
-    return "." + std::string(name) + std::string(kInfix);
+    std::string prefix(1, '.');  // appended piece by piece: GCC 12 -O3 warns on "." + name
+    prefix.append(name).append(kInfix);
+    return prefix;
 }
 
 bool isReplacementOf(std::string_view entry, std::string_view name) {
