@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formatting the export file: one record per listed document, both property sets filled.
 #include <benchmark/benchmark.h>
 

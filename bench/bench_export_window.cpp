@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's export of 1,000 listed documents: from the menu command to the export dialog,
 // the time in which every file is read. scripts/bench-share.sh runs it again with the latency
 // shim preloaded (1 ms per file-system call), as on a network share; QUORVEL_BENCH_DOCUMENTS

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gathering a dropped folder tree of 10,000 files: the walk alone, and the walk with every
 // file added to the file list and the caption and column refreshed, as a drop does it.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A folder run over a tree of 11,110 folders (four levels of ten): gathering the marked
 // folder with all its subfolders, opening every level of the folder tree, and writing the
 // times of 1,000 folders.

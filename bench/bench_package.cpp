@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the properties of a 50 MB presentation must cost about what a 50 KB one costs
 // (the central directory and two small parts); writing one, about a plain copy of the file.
 #include <benchmark/benchmark.h>

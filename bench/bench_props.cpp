@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Property reads over many documents and title writes into small and very large ones.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

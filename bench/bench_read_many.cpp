@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the properties of 2,000 documents: in this process, with `quorvel-cli read --json`
 // beside a plain metadata dump on libgsf, and with quorvel-cli on a simulated network share.
 //

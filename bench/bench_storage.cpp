@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and replacing a small stream must cost the same in a 1 MB and a 500 MB
 // document (sparse files in the temporary folder).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CMake toolchain file: Quorvel for Windows x64, cross-built with MinGW-w64 (posix threads)
 # against the Qt built for it, tests run under Wine. scripts/build-windows.sh uses it.
 #   QUORVEL_QT_MINGW  that Qt's install prefix; default ../shared/toolchains/qt6-mingw-6.4.2

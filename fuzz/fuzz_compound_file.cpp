@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens arbitrary bytes as a compound file, walks every storage, reads every stream
 // and replaces and creates a stream in a copy. Any crash, hang, leak or huge
 // allocation is a finding.

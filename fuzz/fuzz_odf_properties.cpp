@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Puts arbitrary bytes into meta.xml (or, by the first byte, the manifest) of an
 // OpenDocument package and reads and plans a write of its properties.
 #include "package_fuzz_parts.h"

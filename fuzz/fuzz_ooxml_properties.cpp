@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Puts arbitrary bytes into one part of an OOXML package (the first byte picks which) and
 // reads and plans a write of its properties.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens arbitrary bytes as a compound document and reads both property sets.
 #include <cstddef>
 #include <cstdint>

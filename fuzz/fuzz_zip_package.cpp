@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens arbitrary bytes as a ZIP package, reads every entry and rewrites the package with
 // one part changed. Any crash, hang, leak or huge allocation is a finding; so is a rewrite
 // that does not read back with the same entries.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reading speed on a simulated network share, beside the warm-cache figures:
 #   quorvel-cli read --json of 2,000 documents, beside a plain dump on libgsf;
 #   the same with 1 ms added to every file-system call (LD_PRELOAD latency shim);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds Quorvel for Windows x64 with MinGW-w64 and the Qt built for it
 # (cmake/mingw-w64-x86_64.cmake) in build-win:
 #   scripts/build-windows.sh [STEP...]      steps: deps configure build package (default: all)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the README's two commands on a bare Debian 12 (mmdebstrap --variant=minbase), as root
 # in a chroot: a clone of this repository's current commit (uncommitted changes are left out,
 # and no corpus beside it), then `bash scripts/test.sh`, then `bash scripts/run.sh` on Qt's

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes every property into a handful of .docx/.xlsx/.pptx/.odt/.ods/.odp samples with
 # quorvel-cli and checks the results with python-docx, openpyxl and LibreOffice headless.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the tests and the program need, when missing,
 # and the further packages named as arguments: scripts/deps.sh [PACKAGE...]
 # With --only, just the named packages (the Windows cross-build needs none of the Linux ones).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package build-release/quorvel_<version>_amd64.deb: a Release build
 # without tests or benchmarks, installed under /usr.
 set -euo pipefail

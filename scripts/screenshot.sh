@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Quorvel and saves pictures of its window for the manual (docs/manual/images) and
 # the README (docs/screenshot.png, the main window with sample documents listed and the
 # first one shown). Runs under a virtual X server; the documents come from tests/data.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the tests of the Windows build (scripts/build-windows.sh) under Wine, in a Wine prefix of
 # their own (build-win/wineprefix, made on the first run):
 #   scripts/test-windows.sh [CTEST_OPTION...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs every test, warnings as errors. With --sanitize: a separate build under
 # AddressSanitizer and UndefinedBehaviorSanitizer. The sweeps over the sample corpus run
 # where QUORVEL_CORPUS_DIR names it, or ../shared/corpus lies beside the project.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash disable=SC2034
 # Settings shared by the Windows scripts (build-windows.sh, test-windows.sh); sourced by them.
 # Environment, all optional: QUORVEL_WIN_BUILD (the build tree; default build-win),

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; Quorvel's Windows installer: the portable folder into Program Files, an entry in the Start
 ; menu for all users, and an uninstaller (also listed in the system's "Apps"). It associates no
 ; file types. scripts/build-windows.sh builds it:

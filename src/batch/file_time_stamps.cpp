@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/file_time_stamps.h"
 
 #include "platform/creation_time.h"

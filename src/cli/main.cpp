@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-cli: reads and changes the document properties of compound documents and of
 // Office Open XML and OpenDocument packages from the command line. Each subcommand lives in its own
 // file; add it to kCommands.

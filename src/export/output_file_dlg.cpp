@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/output_file_dlg.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/replacement_file.h"
 #include "io/replacement_leftovers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ids of the string table by name; each is the int that loadString takes. 102 to 111 are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copy-on-write replacement and creation of streams. Every step leaves a file that
 // opens with the old or the new content:
 //   0. when allocation went past the end of the FAT: the new FAT sectors (free but

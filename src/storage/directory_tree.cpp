@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each storage's children form a binary search tree ordered by compareEntryNames.
 #include <unordered_set>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder pane of the main dialog: switching it on and off, the folder tree's root,
 // marks, and showing and changing folder times.
 #include <QCheckBox>

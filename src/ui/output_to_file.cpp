@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export command of the main dialog: every listed file becomes one CSV row.
 #include <QCheckBox>
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "folders/folder_time_stamps.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes every property field into sample packages with quorvel-cli, then checks that
 readers written by others open the results and see the new values: python-docx and
 openpyxl for Office Open XML, LibreOffice headless (through a flat ODF copy) for both.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process dies at each file-system call of a package write in turn (this executable
 // puts its own definitions in front of the C library's): afterwards the document is the
 // old one or the complete new one, never a damaged one.

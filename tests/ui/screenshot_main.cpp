@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Grabs the views the manual shows, for docs/manual/images and the README:
 // quorvel_screenshot OUTPUT_FOLDER FOLDER_TO_SHOW DOCUMENT...
 // main.png: the window with the documents listed and the first one shown; increments.png,
