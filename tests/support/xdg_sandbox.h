@@ -84,7 +84,11 @@ class XdgSandbox : public ::testing::Test {
             const std::filesystem::path dataDir = m_root / ("system-" + std::to_string(index++));
             std::filesystem::create_directories(dataDir);
             std::filesystem::create_directory_symlink(database, dataDir / "mime");
-            dataDirs += (dataDirs.empty() ? "" : ":") + dataDir.string();
+            // Appended piece by piece: GCC 12 -O3 warns falsely on "" + string.
+            if (!dataDirs.empty()) {
+                dataDirs += ':';
+            }
+            dataDirs += dataDir.string();
         }
         return dataDirs;
     }
