@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace quorvel::io {
 namespace {
@@ -17,37 +18,47 @@ std::uint64_t alignUp(std::uint64_t offset) {
 
 }  // namespace
 
-// Buffers of extents that went, for the next cache on the same thread: fresh memory for
-// every document costs more in page faults than reading the document does.
+// Buffers of extents that went, for the next cache: fresh memory for every document costs
+// more in page faults than reading the document does. One store for all threads, under a
+// lock taken once per extent: a store per thread would be freed at thread exit, which
+// MinGW's emulated thread-local storage does after releasing the store's own memory.
 class BlockCache::SpareBuffers {
   public:
     Buffer take(std::uint64_t length) {
-        const auto fits = std::find_if(m_spare.begin(), m_spare.end(), [&](const Buffer& spare) {
-            return spare.capacity >= length;
-        });
-        if (fits == m_spare.end()) {
-            const std::uint64_t capacity = alignUp(length);
-            return {std::make_unique_for_overwrite<std::byte[]>(capacity), capacity};
+        {
+            const std::lock_guard lock(m_mutex);
+            const auto fits =
+                std::find_if(m_spare.begin(), m_spare.end(),
+                             [&](const Buffer& spare) { return spare.capacity >= length; });
+            if (fits != m_spare.end()) {
+                Buffer buffer = std::move(*fits);
+                m_spare.erase(fits);
+                m_bytes -= buffer.capacity;
+                return buffer;
+            }
         }
-        Buffer buffer = std::move(*fits);
-        m_spare.erase(fits);
-        m_bytes -= buffer.capacity;
-        return buffer;
+        const std::uint64_t capacity = alignUp(length);
+        return {std::make_unique_for_overwrite<std::byte[]>(capacity), capacity};
     }
     void giveBack(Buffer buffer) {
-        if (m_bytes + buffer.capacity <= kCapacity) {
+        const std::lock_guard lock(m_mutex);
+        if (m_bytes + buffer.capacity <= kSpareCapacity) {
             m_bytes += buffer.capacity;
             m_spare.push_back(std::move(buffer));
         }
     }
 
   private:
+    // As much as the caches of the threads that read at once hold.
+    static constexpr std::uint64_t kSpareCapacity = 16 * kCapacity;
+
+    std::mutex m_mutex;
     std::vector<Buffer> m_spare;
     std::uint64_t m_bytes = 0;
 };
 
 BlockCache::SpareBuffers& BlockCache::spareBuffers() {
-    thread_local SpareBuffers spares;
+    static SpareBuffers spares;
     return spares;
 }
 
