@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace quorvel::platform {
 namespace {
 
 constexpr std::uint32_t kUtf16Le = 1200;
 constexpr std::uint32_t kUtf16Be = 1201;
+constexpr std::uint32_t kGb18030 = 54936;
 
 // Code pages whose conversions take no flags (the system's documented list).
 bool takesNoFlags(std::uint32_t codePage) {
@@ -92,6 +94,23 @@ bool fromWide(std::uint32_t codePage, std::wstring_view wide, bool strict, std::
     return converted && !(strict && usedDefault);
 }
 
+// Outside the Unicode code pages no code page holds a character beyond U+FFFF. The system
+// would put a '?' for each of its two UTF-16 units; here each such character becomes one '?'.
+void replaceSupplementaryCharacters(std::uint32_t codePage, std::wstring& wide) {
+    if (codePage == CP_UTF8 || codePage == CP_UTF7 || codePage == kGb18030) {
+        return;
+    }
+    std::wstring replaced;
+    replaced.reserve(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const bool pair =
+            IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+        replaced.push_back(pair ? L'?' : wide[i]);
+        i += pair ? 1 : 0;
+    }
+    wide = std::move(replaced);
+}
+
 }  // namespace
 
 bool decodeCodePage(std::uint32_t codePage, std::string_view bytes, std::string& utf8) {
@@ -109,6 +128,7 @@ std::string encodeCodePageLossy(std::uint32_t codePage, std::string_view utf8) {
     std::string bytes;
     // Malformed UTF-8 becomes U+FFFD, which the code page then holds or replaces with '?'.
     if (toWide(CP_UTF8, utf8, false, wide)) {
+        replaceSupplementaryCharacters(codePage, wide);
         fromWide(codePage, wide, false, bytes);
     }
     return bytes;

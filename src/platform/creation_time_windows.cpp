@@ -8,14 +8,13 @@ namespace quorvel::platform {
 // Every Windows file system that records a creation time lets its owner set it.
 bool setCreationTime(const std::string& path, std::int64_t creation, CreationTimeWrite& result,
                      SystemError& error) {
-    const UniqueHandle file = openForAttributes(path, FILE_WRITE_ATTRIBUTES);
-    const FILETIME time = fileTimeOf(creation);
-    if (!file.valid() || ::SetFileTime(file.get(), &time, nullptr, nullptr) == 0) {
+    const UniqueHandle file = openForAttributes(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (!file.valid()) {
         error = lastSystemError();
         return false;
     }
-    result = CreationTimeWrite::Written;
-    return true;
+    const FILETIME time = fileTimeOf(creation);
+    return setFileTimes(file.get(), &time, nullptr, nullptr, result, error);
 }
 
 }  // namespace quorvel::platform

@@ -23,10 +23,37 @@ bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Puts a folder's access time back as it was once its entries have been read, where the
+// listing changed it (file systems that record reads of folders, Wine's among them), so that
+// walking and showing the folder tree do not overwrite the times the user looks at or has
+// just set. Without the right to set the folder's times, the listing goes on regardless.
+class AccessTimeKeeper {
+  public:
+    explicit AccessTimeKeeper(const std::string& folder)
+        : m_folder(openForAttributes(folder, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES)) {
+        m_known = m_folder.valid() && ::GetFileTime(m_folder.get(), nullptr, &m_access, nullptr);
+    }
+    ~AccessTimeKeeper() {
+        FILETIME now{};
+        if (m_known && ::GetFileTime(m_folder.get(), nullptr, &now, nullptr) &&
+            ::CompareFileTime(&now, &m_access) != 0) {
+            ::SetFileTime(m_folder.get(), nullptr, &m_access, nullptr);
+        }
+    }
+    AccessTimeKeeper(const AccessTimeKeeper&) = delete;
+    AccessTimeKeeper& operator=(const AccessTimeKeeper&) = delete;
+
+  private:
+    UniqueHandle m_folder;
+    FILETIME m_access{};
+    bool m_known = false;
+};
+
 // Calls visit for each entry of a folder but "." and ".."; a folder that cannot be read has
 // none. Wildcards are matched by the callers, so the system is asked for every name.
 void forEachEntry(const std::string& folder,
                   const std::function<void(const WIN32_FIND_DATAW&)>& visit) {
+    const AccessTimeKeeper keeper(folder);
     WIN32_FIND_DATAW entry{};
     const HANDLE find =
         ::FindFirstFileExW(widePath(joinPath(folder, "*")).c_str(), FindExInfoBasic, &entry,

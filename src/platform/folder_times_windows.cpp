@@ -17,17 +17,20 @@ FolderHandle::~FolderHandle() {
 }
 
 bool FolderHandle::open(const std::string& path, SystemError& error) {
-    // Shared with no one while held, as the times are read or written: another program
-    // holding the folder open is reported, not raced.
-    const HANDLE folder =
-        ::CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
+    // Shared with everyone: Explorer keeps a handle on every folder it shows, and a handle
+    // that shares nothing could not be opened beside it.
+    UniqueHandle folder = openForAttributes(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!folder.valid() || ::GetFileInformationByHandle(folder.get(), &information) == 0) {
         error = lastSystemError();
         return false;
     }
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        error = systemError(ERROR_DIRECTORY);
+        return false;
+    }
     UniqueHandle previous(handleOf(m_handle));
-    m_handle = reinterpret_cast<std::intptr_t>(folder);
+    m_handle = reinterpret_cast<std::intptr_t>(folder.release());
     return true;
 }
 
@@ -53,12 +56,7 @@ bool FolderHandle::writeTimes(const FolderTimes& times, CreationTimeWrite& creat
     const FILETIME created = fileTimeOf(times.creation);
     const FILETIME accessed = fileTimeOf(times.access);
     const FILETIME modified = fileTimeOf(times.modification);
-    if (::SetFileTime(handleOf(m_handle), &created, &accessed, &modified) == 0) {
-        error = lastSystemError();
-        return false;
-    }
-    creation = CreationTimeWrite::Written;
-    return true;
+    return setFileTimes(handleOf(m_handle), &created, &accessed, &modified, creation, error);
 }
 
 }  // namespace quorvel::platform

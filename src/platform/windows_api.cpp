@@ -40,6 +40,19 @@ UniqueHandle openForAttributes(const std::string& path, DWORD access) {
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
+bool setFileTimes(HANDLE handle, const FILETIME* creation, const FILETIME* access,
+                  const FILETIME* modification, CreationTimeWrite& result, SystemError& error) {
+    FILETIME stored{};
+    if (::SetFileTime(handle, creation, access, modification) == 0 ||
+        (creation && ::GetFileTime(handle, &stored, nullptr, nullptr) == 0)) {
+        error = lastSystemError();
+        return false;
+    }
+    const bool held = creation && ::CompareFileTime(&stored, creation) == 0;
+    result = held ? CreationTimeWrite::Written : CreationTimeWrite::NotStorable;
+    return true;
+}
+
 HANDLE UniqueHandle::release() {
     const HANDLE handle = m_handle;
     m_handle = INVALID_HANDLE_VALUE;

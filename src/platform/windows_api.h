@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/creation_time.h"
 #include "platform/system_error.h"
 
 namespace quorvel::platform {
@@ -42,6 +43,12 @@ class UniqueHandle {
 // Opens a file or folder (links followed) for reading or writing its attributes and times,
 // sharing it with every other user.
 UniqueHandle openForAttributes(const std::string& path, DWORD access);
+
+// Sets the times given (null leaves one as it is) through a handle opened with
+// FILE_WRITE_ATTRIBUTES. A creation time that did not hold, as on a file system that records
+// none (Wine on most Linux file systems), is reported NotStorable, not written.
+bool setFileTimes(HANDLE handle, const FILETIME* creation, const FILETIME* access,
+                  const FILETIME* modification, CreationTimeWrite& result, SystemError& error);
 
 // FILETIME and whole seconds since 1970 UTC.
 std::int64_t unixSecondsOf(const FILETIME& time);
