@@ -7,11 +7,14 @@
 namespace quorvel::app {
 namespace {
 
-// Opened per access: the store is small and read only at a few moments.
+// Opened per access: the store is small and read only at a few moments. Its format is the
+// default one, native unless changed: the registry on Windows, an INI file elsewhere (tests
+// choose an INI file in a scratch folder on every system).
 class SectionSettings {
   public:
     SectionSettings()
-        : m_settings(QString::fromLatin1(Settings::kOrganization),
+        : m_settings(QSettings::defaultFormat(), QSettings::UserScope,
+                     QString::fromLatin1(Settings::kOrganization),
                      QCoreApplication::applicationName()) {
         m_settings.beginGroup(QString::fromLatin1(Settings::kSection));
     }

@@ -9,9 +9,11 @@
 namespace quorvel::app {
 namespace {
 
-// Whether folder is the build tree's root or lies below it.
+// Whether folder is the build tree's root or lies below it. Made absolute, the build tree
+// gains the drive letter a cross-built program sees it under on Windows.
 bool inBuildTree(const QString& folder) {
-    const QString buildTree = QDir::cleanPath(QStringLiteral(QUORVEL_BUILD_DIR));
+    const QString buildTree =
+        QDir::cleanPath(QFileInfo(QStringLiteral(QUORVEL_BUILD_DIR)).absoluteFilePath());
     const QString cleaned = QDir::cleanPath(folder);
     return cleaned == buildTree || cleaned.startsWith(buildTree + QLatin1Char('/'));
 }

@@ -2,6 +2,7 @@
 #include "export/output_file_dlg.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -103,7 +104,7 @@ void COutputFileDlg::OnBrowse() {
         m_prompts.saveFile(this, QStringLiteral("保存ファイル選択"), QString(),
                            {QStringLiteral("CSVfiles (*.CSV)"), QStringLiteral("All Files (*.*)")});
     if (!chosen.paths.isEmpty()) {
-        m_outputEdit->setText(chosen.paths.front());
+        m_outputEdit->setText(QDir::toNativeSeparators(chosen.paths.front()));
     }
 }
 
@@ -127,7 +128,7 @@ bool COutputFileDlg::WriteCsv() {
     }
     std::string error;
     if (!quorvel::csv::writeCsvFile(nativePath, m_records, error)) {
-        ShowError(QString::fromLocal8Bit(error));
+        ShowError(QString::fromUtf8(error));
         return false;
     }
     m_prompts.message(this, quorvel::res::loadString(kSavedMessage), QStringLiteral("メッセージ"),
@@ -183,7 +184,7 @@ void COutputFileDlg::dropEvent(QDropEvent* event) {
         ShowError(QStringLiteral("選択されたファイルはフォルダです"));
         return;
     }
-    m_outputEdit->setText(path);
+    m_outputEdit->setText(QDir::toNativeSeparators(path));
 }
 
 void COutputFileDlg::ShowError(const QString& text) {

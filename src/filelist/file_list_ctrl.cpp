@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -108,8 +109,10 @@ QTreeWidgetItem* CFileListCtrl::NewRow(const QString& path, bool marked) const {
     return row;
 }
 
-int CFileListCtrl::AddFile(const QString& path) {
+int CFileListCtrl::AddFile(const QString& given) {
     setEnabled(true);
+    // One spelling per file, the system's own: Qt's dialogs and drops hand over '/' on Windows.
+    const QString path = QDir::toNativeSeparators(given);
     if (!m_pathSet.insert(pathKey(path)).second) {
         return -1;
     }

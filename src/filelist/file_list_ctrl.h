@@ -24,7 +24,8 @@ class CFileListCtrl : public QTreeWidget {
 
     // Inserts the columns with these captions, each getting an equal share of the width.
     void SetUpColumns(const QStringList& captions);
-    // Adds a file unless it is listed already; the new row's position, or -1 for a duplicate.
+    // Adds a file, its path spelled with the system's separators, unless it is listed already;
+    // the new row's position, or -1 for a duplicate.
     // Enables the list in both cases. Neither the marked count nor the caption change.
     int AddFile(const QString& path);
     // The remembered number of marked rows, without recounting.

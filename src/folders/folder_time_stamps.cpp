@@ -30,7 +30,7 @@ QString folderNameSuffix(const std::string& path) {
 // The system's text ends the first line; the suffix brings its own line break, so an
 // empty line stands between them.
 QString promptText(const SystemError& error, const QString& suffix) {
-    const QString systemText = QString::fromLocal8Bit(error.text);
+    const QString systemText = QString::fromUtf8(error.text);
     return suffix.isEmpty() ? systemText : systemText + QLatin1Char('\n') + suffix;
 }
 
