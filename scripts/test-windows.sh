@@ -32,6 +32,10 @@ trap 'wineserver -k; wineserver -w' EXIT
 fonts=$(realpath "$root/../shared/toolchains/wine-cjk-fonts.reg")
 "$wine64" regedit /S "$(windowsPath "$fonts")" </dev/null >/dev/null 2>&1
 
+# As in the portable folder, qt.conf tells Qt where its translations are: here Debian's.
+printf '[Paths]\nPrefix = %s\nTranslations = %s\n' "$(windowsPath "$QUORVEL_QT_MINGW")" \
+    "$(windowsPath /usr/share/qt6/translations)" | sed 's/\\/\//g' >"$build/bin/qt.conf"
+
 dll_folders=("$QUORVEL_QT_MINGW/bin" "$QUORVEL_WIN_DEPS/bin")
 while IFS= read -r dll; do dll_folders+=("$(dirname "$dll")"); done < <(runtimeDlls)
 WINEPATH=""

@@ -24,7 +24,8 @@ TEST(QuorvelApp, JapaneseUsersGetJapaneseButtonsAndAJapaneseFont) {
     QLocale::setDefault(QLocale::c());
 }
 
-// Installed: the manual beside the program's bin folder. In the build tree: the project's
+// Installed: the manual where the installation puts it, relative to the program (beside it on
+// Windows). In the build tree: the project's
 // copy. Elsewhere, or with no manual installed: "Quorvel.chm" beside the program.
 TEST(QuorvelApp, HelpOpensTheManualOfWhereTheProgramRuns) {
     const QString project = QStringLiteral(QUORVEL_SOURCE_MANUAL "/index.html");
@@ -42,12 +43,17 @@ TEST(QuorvelApp, HelpOpensTheManualOfWhereTheProgramRuns) {
               bin + QStringLiteral("/Quorvel.chm"))
         << "no doubled separator";
 
+#ifdef _WIN32
+    const QString installed = root.filePath(QStringLiteral("bin/manual/index.html"));
+#else
     const QString installed = root.filePath(QStringLiteral("share/doc/quorvel/manual/index.html"));
+#endif
     ASSERT_TRUE(root.mkpath(QFileInfo(installed).path()));
     QFile(installed).open(QIODevice::WriteOnly);
     EXPECT_EQ(quorvel::app::helpFilePath(bin), installed);
     EXPECT_EQ(quorvel::app::helpFilePath(buildTree), project);
-    EXPECT_EQ(quorvel::app::helpFilePath(QDir::rootPath()), QStringLiteral("/Quorvel.chm"));
+    EXPECT_EQ(quorvel::app::helpFilePath(QDir::rootPath()),
+              QDir::rootPath() + QStringLiteral("Quorvel.chm"));
 }
 
 }  // namespace

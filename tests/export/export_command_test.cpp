@@ -10,6 +10,7 @@
 #include "export/csv_format.h"
 #include "export_documents.h"
 #include "platform/system_error.h"
+#include "support/error_codes.h"
 #include "support/time_zone_scope.h"
 
 namespace quorvel::cli {
@@ -137,7 +138,7 @@ TEST_F(ExportCommand, NothingIsWrittenWhenItCannotBeDoneSafely) {
         {{"--out", document, document}, kExitFailed, "it was not overwritten\n"},
         {{"--out", "/dev/full", document},
          kExitFailed,
-         "/dev/full: " + platform::systemError(ENOSPC).text + "\n"},
+         "/dev/full: " + platform::systemError(test::kDiskFullError).text + "\n"},
     };
     for (const auto& c : cases) {
         const Result result = runExportCommand(c.args);

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "platform/file_status.h"
+#include "support/file_contents.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
+#include "support/utf8_path.h"
 
 namespace quorvel::test {
 
@@ -25,7 +27,7 @@ class ExportDocuments {
         return copyOfSampleDocument("poi_WORKBOOK_in_capitals.xls", m_folder / name);
     }
     std::string notCompound(const std::string& name) const {
-        std::ofstream(m_folder / name) << "plain text";
+        std::ofstream(utf8Path(m_folder / name)) << "plain text";
         return m_folder / name;
     }
     std::string operator/(const std::string& name) const { return m_folder / name; }
@@ -41,10 +43,7 @@ class ExportDocuments {
         return status.times;
     }
 
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    static std::string contents(const std::string& file) { return fileContents(utf8Path(file)); }
 
   private:
     TempFolder m_folder;

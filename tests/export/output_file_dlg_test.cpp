@@ -19,8 +19,13 @@
 #include "app/settings.h"
 #include "platform/system_error.h"
 #include "res/control_ids.h"
+#include "support/error_codes.h"
+#include "support/file_contents.h"
 #include "support/qstring_printer.h"
+#include "support/scratch_settings.h"
 #include "support/scripted_prompts.h"
+#include "support/shown_path.h"
+#include "support/utf8_path.h"
 #include "support/xdg_sandbox.h"
 
 namespace quorvel::test {
@@ -37,18 +42,13 @@ std::vector<csv::ExportRecord> someRecords(const std::string& path = "/d/見積�
     return {{path, properties, {1141535225, 1141535225, 1141535225, true}}};
 }
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // The export dialog on a fresh settings store, in a sandbox without file associations.
 class OutputFileDlgTest : public XdgSandbox {
   protected:
     void SetUp() override {
         XdgSandbox::SetUp();
         ASSERT_TRUE(m_settingsDir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        useScratchSettings(m_settingsDir.path());
         COutputFileDlg::lastOutputFileName.clear();
     }
 
@@ -102,7 +102,8 @@ TEST_F(OutputFileDlgTest, OpensWithTheLastNameAndTheStoredCheck) {
         bool checked;
     } cases[] = {{QVariant(), true}, {0, false}, {1, true}};
     for (const auto& c : cases) {
-        QSettings settings(QString::fromLatin1(app::Settings::kOrganization),
+        QSettings settings(QSettings::defaultFormat(), QSettings::UserScope,
+                           QString::fromLatin1(app::Settings::kOrganization),
                            QCoreApplication::applicationName());
         settings.setValue(QStringLiteral("Quorvel_Section/FindExecutableSetCheck"), c.stored);
         settings.sync();
@@ -114,7 +115,7 @@ TEST_F(OutputFileDlgTest, OpensWithTheLastNameAndTheStoredCheck) {
 }
 
 TEST_F(OutputFileDlgTest, TheCheckIsStoredOnlyWhenClosedWithoutSaving) {
-    const QString target = QString::fromStdString((m_root / "out.csv").string());
+    const QString target = QString::fromStdString(utf8String(m_root / "out.csv"));
     const struct {
         const char* way;
         std::function<void()> close;
@@ -148,20 +149,20 @@ TEST_F(OutputFileDlgTest, SavesAndReportsCompletion) {
     const fs::path file = m_root / "出力 一覧.csv";
     openDialog();
     openAfterSaving()->setChecked(false);
-    outputEdit()->setText(QString::fromStdString(file.string()));
+    outputEdit()->setText(QString::fromStdString(utf8String(file)));
     QTest::keyClick(outputEdit(), Qt::Key_Return);
 
-    EXPECT_EQ(contents(file), csv::formatCsv(someRecords()));
+    EXPECT_EQ(fileContents(file), csv::formatCsv(someRecords()));
     ASSERT_EQ(prompts.shown.size(), 1U);
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("保存は完了しました"));
     EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("メッセージ"));
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(COutputFileDlg::lastOutputFileName, QString::fromStdString(file.string()));
+    EXPECT_EQ(COutputFileDlg::lastOutputFileName, QString::fromStdString(utf8String(file)));
 }
 
 TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpening) {
-    associateText(recordingApplication(m_root / "opened.txt").string() + " %f");
+    associateText(utf8String(recordingApplication(m_root / "opened.txt")) + " %f");
     const fs::path document = m_root / "見積書.doc";
     write(document, "the only copy");
     const struct {
@@ -170,14 +171,14 @@ TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpenin
     } cases[] = {
         {QString(), QStringLiteral("保存するファイル名を指定して下さい。")},
         {QStringLiteral("/dev/full"),
-         QString::fromLocal8Bit(platform::systemError(ENOSPC).text)},  // a full disk
-        {QString::fromStdString(m_root.string()),
-         QString::fromLocal8Bit(platform::systemError(EISDIR).text)},
-        {QString::fromStdString((m_root / "." / "見積書.doc").string()),
+         QString::fromUtf8(platform::systemError(kDiskFullError).text)},  // a full disk
+        {QString::fromStdString(utf8String(m_root)),
+         QString::fromUtf8(platform::systemError(kIsAFolderError).text)},
+        {QString::fromStdString(utf8String(m_root / "." / "見積書.doc")),
          QStringLiteral("出力対象のファイルには保存できません。")},
     };
     for (const auto& c : cases) {
-        openDialog(someRecords(document.string()));
+        openDialog(someRecords(utf8String(document)));
         openAfterSaving()->setChecked(true);
         outputEdit()->setText(c.name);
         clickSave();
@@ -189,15 +190,15 @@ TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpenin
         EXPECT_EQ(COutputFileDlg::lastOutputFileName, c.name);
     }
     EXPECT_FALSE(fs::exists(m_root / "opened.txt"));
-    EXPECT_EQ(contents(document), "the only copy");
+    EXPECT_EQ(fileContents(document), "the only copy");
 }
 
 TEST_F(OutputFileDlgTest, OpensTheSavedFileWithItsApplication) {
     QUORVEL_SKIP_WITHOUT_XDG();
     const fs::path file = m_root / "出力 一覧.csv";
-    const QString path = QString::fromStdString(file.string());
+    const QString path = QString::fromStdString(utf8String(file));
     const fs::path received = m_root / "opened.txt";
-    const QString broken = QString::fromStdString(unstartableApplication().string());
+    const QString broken = QString::fromStdString(utf8String(unstartableApplication()));
     const struct {
         const char* association;
         std::string exec;
@@ -212,7 +213,7 @@ TEST_F(OutputFileDlgTest, OpensTheSavedFileWithItsApplication) {
          {QStringLiteral("保存は完了しました"),
           QStringLiteral("関連つけられるApplication(%1)で%2を開けません。").arg(broken, path)}},
         {"works",
-         recordingApplication(received).string() + " %f",
+         utf8String(recordingApplication(received)) + " %f",
          {QStringLiteral("保存は完了しました")}},
     };
     for (const auto& c : cases) {
@@ -229,7 +230,7 @@ TEST_F(OutputFileDlgTest, OpensTheSavedFileWithItsApplication) {
         EXPECT_EQ(shown, c.messages) << c.association;
         EXPECT_EQ(dialog->result(), QDialog::Accepted) << c.association;
     }
-    EXPECT_EQ(awaitContents(received), "1|" + file.string());
+    EXPECT_EQ(awaitContents(received), "1|" + utf8String(file));
     EXPECT_EQ(COutputFileDlg::lastOutputFileName, path);
 }
 
@@ -241,7 +242,7 @@ TEST_F(OutputFileDlgTest, BrowseTakesTheChosenFile) {
     for (int i = 0; i < 2; ++i) {
         QTest::mouseClick(control<QPushButton>(OutputFileControl::Browse), Qt::LeftButton);
     }
-    EXPECT_EQ(outputEdit()->text(), QStringLiteral("/home/u/選択 結果.CSV"));
+    EXPECT_EQ(outputEdit()->text(), shownPath(QStringLiteral("/home/u/選択 結果.CSV")));
     ASSERT_EQ(prompts.shown.size(), 2U);
     EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("saveFile"));
     EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("保存ファイル選択"));
@@ -249,19 +250,19 @@ TEST_F(OutputFileDlgTest, BrowseTakesTheChosenFile) {
 }
 
 TEST_F(OutputFileDlgTest, OnlyAFileDroppedOnTheNameCounts) {
-    const QString first = QString::fromStdString((m_root / "一つ目 の.csv").string());
-    const QString second = QString::fromStdString((m_root / "second.csv").string());
-    const QString folder = QString::fromStdString(m_root.string());
+    const QString first = QString::fromStdString(utf8String(m_root / "一つ目 の.csv"));
+    const QString second = QString::fromStdString(utf8String(m_root / "second.csv"));
+    const QString folder = QString::fromStdString(utf8String(m_root));
     openDialog();
 
     drop({first, second}, outputEdit());
-    EXPECT_EQ(outputEdit()->text(), first);
+    EXPECT_EQ(outputEdit()->text(), shownPath(first));
     drop({second}, openAfterSaving());
-    EXPECT_EQ(outputEdit()->text(), first);
+    EXPECT_EQ(outputEdit()->text(), shownPath(first));
     EXPECT_TRUE(prompts.shown.empty());
 
     drop({folder, second}, outputEdit());
-    EXPECT_EQ(outputEdit()->text(), first);
+    EXPECT_EQ(outputEdit()->text(), shownPath(first));
     ASSERT_EQ(prompts.shown.size(), 1U);
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("選択されたファイルはフォルダです"));
     EXPECT_EQ(prompts.shown[0].caption, kErrorCaption);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <filesystem>
@@ -17,7 +18,9 @@
 #include "res/string_table.h"
 #include "support/dialog_fixture.h"
 #include "support/qstring_printer.h"
+#include "support/shown_path.h"
 #include "support/time_zone_scope.h"
+#include "support/utf8_path.h"
 
 namespace quorvel::test {
 namespace {
@@ -59,7 +62,7 @@ class OutputToFileTest : public DialogFixture {
         CFileListCtrl& files = dialog->fileList();
         for (int row = 0; row < files.topLevelItemCount(); ++row) {
             const std::string path = files.RowPath(row).toStdString();
-            if (fs::exists(path)) {
+            if (fs::exists(utf8Path(path))) {
                 m_timesBeforeExport[path] = ExportDocuments::settleTimes(path);
             }
         }
@@ -78,7 +81,7 @@ class OutputToFileTest : public DialogFixture {
     std::string csvOf(const std::vector<std::string>& paths) {
         std::vector<csv::ExportRecord> records;
         for (const std::string& path : paths) {
-            csv::ExportRecord record{path, {}, m_timesBeforeExport[path]};
+            csv::ExportRecord record{listed(path), {}, m_timesBeforeExport[listed(path)]};
             EXPECT_EQ(document::ReadDocProperties(path, record.properties), props::kSuccess)
                 << path;
             records.push_back(std::move(record));
@@ -87,8 +90,10 @@ class OutputToFileTest : public DialogFixture {
     }
     static QString errorText(const std::string& path, props::MessageCode code) {
         return res::formatString(StringId::ContinueAfterError,
-                                 {QString::fromStdString(path), res::loadString(code)});
+                                 {QString::fromStdString(listed(path)), res::loadString(code)});
     }
+    // A path as the file list shows it, with the system's separators.
+    static std::string listed(const std::string& path) { return shownPath(path).toStdString(); }
 
     TimeZoneScope m_tokyo{"Asia/Tokyo"};
     ExportDocuments documents;
@@ -138,7 +143,7 @@ TEST_F(OutputToFileTest, UnreadableFilesAreAskedAbout) {
     };
     list({good1, bad1, good2, bad2, good3});
     for (const auto& c : cases) {
-        fs::remove(output());
+        fs::remove(utf8Path(output()));
         prompts.shown.clear();
         prompts.errorAnswers.assign(c.answers.begin(), c.answers.end());
         prompts.dialogScripts.clear();
@@ -196,7 +201,7 @@ TEST_F(OutputToFileTest, AReadOnlyFileIsExportedOnlyWithConsent) {
     runExport();
     EXPECT_EQ(shownKinds(), (QStringList{"message", "dialog", "message"}));
     EXPECT_EQ(prompts.shown[0].text, res::formatString(StringId::ClearReadOnlyQuestion,
-                                                       {QString::fromStdString(readOnly)}));
+                                                       {QString::fromStdString(listed(readOnly))}));
     EXPECT_EQ(Docs::contents(output()), csvOf({other}));
 
     prompts.shown.clear();
@@ -225,7 +230,7 @@ TEST_F(OutputToFileTest, ManyRowsAskAndExportInRowOrder) {
                 rows.push_back(documents.bothSets(name));
                 fs::permissions(rows.back(), fs::perms::owner_write, fs::perm_options::remove);
                 expectedPrompts << res::formatString(StringId::ClearReadOnlyQuestion,
-                                                     {QString::fromStdString(rows.back())});
+                                                     {QString::fromStdString(listed(rows.back()))});
                 // The first read-only file stays out, the others are cleared and exported.
                 prompts.messageAnswers.push_back(readOnlyRows++ == 0 ? PromptAnswer::No
                                                                      : PromptAnswer::Yes);

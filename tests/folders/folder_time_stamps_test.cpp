@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "stat_times.h"
+#include "support/error_codes.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_folder.h"
 #include "support/time_zone_scope.h"
@@ -141,7 +142,8 @@ TEST_F(FolderTimeStampsTest, PromptAnswersDecideWhatHappensToAFolderThatIsGone) 
         EXPECT_EQ(prompt.buttons, PromptButtons::AbortRetryIgnore);
         EXPECT_EQ(prompt.icon, PromptIcon::Exclamation);
         EXPECT_EQ(prompt.text,
-                  QString::fromLocal8Bit(quorvel::platform::systemError(ENOENT).text) +
+                  QString::fromUtf8(
+                      quorvel::platform::systemError(quorvel::test::kNoSuchFileError).text) +
                       "\n\nフォルダ名：" + QString::fromStdString(folder("b")) +
                       "\nExplorer等でこのフォルダを開いている状態であれば、それを閉じてください。");
     }

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <memory>
 
+#include "support/scratch_settings.h"
 #include "support/scripted_prompts.h"
 #include "ui/quorvel_dlg.h"
 
@@ -17,7 +18,7 @@ class DialogFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(m_settingsDir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        useScratchSettings(m_settingsDir.path());
     }
 
     CQuorvelDlg& openDialog() {

@@ -17,10 +17,29 @@
 
 namespace quorvel::test {
 
-// True where the test runs as the superuser, who may write read-only files anyway.
+// True where read-only files can be written anyway: for the superuser on Linux, and under
+// Wine run by the superuser, whose read-only attribute is the Linux mode.
 inline bool writesIgnorePermissions() {
 #ifdef _WIN32
-    return false;
+    static const bool ignored = [] {
+        wchar_t folder[MAX_PATH + 1] = {};
+        wchar_t probe[MAX_PATH + 1] = {};
+        if (GetTempPathW(MAX_PATH, folder) == 0 ||
+            GetTempFileNameW(folder, L"qro", 0, probe) == 0) {
+            return false;
+        }
+        SetFileAttributesW(probe, FILE_ATTRIBUTE_READONLY);
+        const HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const bool opened = file != INVALID_HANDLE_VALUE;
+        if (opened) {
+            CloseHandle(file);
+        }
+        SetFileAttributesW(probe, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(probe);
+        return opened;
+    }();
+    return ignored;
 #else
     return ::geteuid() == 0;
 #endif

@@ -26,19 +26,18 @@ inline void requireSampleDocuments(std::initializer_list<const char*> names) {
     }
 }
 
-// A writable copy of a sample at target. A copy that fails is a test failure naming the
-// sample; the target is returned all the same.
-inline std::string copyOfSampleDocument(const std::string& name,
-                                        const std::filesystem::path& target) {
+// A writable copy of a sample at target (UTF-8). A copy that fails is a test failure naming
+// the sample; the target is returned all the same.
+inline std::string copyOfSampleDocument(const std::string& name, const std::string& target) {
     std::error_code error;
-    if (!std::filesystem::copy_file(sampleDocument(name), target, error)) {
+    if (!std::filesystem::copy_file(sampleDocument(name), utf8Path(target), error)) {
         ADD_FAILURE() << "cannot copy the sample document " << sampleDocument(name) << ": "
                       << error.message();
-        return utf8String(target);
+        return target;
     }
-    std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+    std::filesystem::permissions(utf8Path(target), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, error);
-    return utf8String(target);
+    return target;
 }
 
 // The sweeps over the whole sample corpus run where the environment variable

@@ -27,7 +27,8 @@ inline bool canUseTimeZone([[maybe_unused]] std::string_view zone) {
 // Sets the process's time zone (a tz database name the platform can use, see above).
 inline void useTimeZone(const std::string& zone) {
 #ifdef _WIN32
-    setEnvironment("TZ", zone == "Asia/Tokyo" ? "JST-9" : zone);
+    static const std::string tokyo = "JST-9";  // POSIX form, which the C runtime reads
+    setEnvironment("TZ", zone == "Asia/Tokyo" ? tokyo : zone);
 #else
     setEnvironment("TZ", zone);
 #endif

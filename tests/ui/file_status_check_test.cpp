@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <sys/stat.h>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
@@ -7,6 +6,7 @@
 #include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/disk_times.h"
+#include "support/utf8_path.h"
 #include "ui/picker_time.h"
 
 namespace quorvel::test {
@@ -22,21 +22,27 @@ constexpr std::int64_t kModified = 1'500'000'000;
 
 class FileStatusCheck : public DialogFixture {
   protected:
-    std::string makeFile(const char* name, mode_t mode) {
+    std::string makeFile(const char* name, bool readOnly) {
         const std::string path = QDir(m_dir.path()).filePath(QString::fromUtf8(name)).toStdString();
         QFile file(QString::fromStdString(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.close();
         EXPECT_TRUE(setDiskTimes(path, {{kAccessed, 250'000'000}, {kModified, 750'000'000}}));
-        EXPECT_EQ(chmod(path.c_str(), mode), 0);
+        if (readOnly) {
+            std::filesystem::permissions(utf8Path(path), writeBits,
+                                         std::filesystem::perm_options::remove);
+        }
         return path;
     }
 
-    static struct stat statOf(const std::string& path) {
-        struct stat info {};
-        stat(path.c_str(), &info);
-        return info;
+    static bool writable(const std::string& path) {
+        return (std::filesystem::status(utf8Path(path)).permissions() & writeBits) !=
+               std::filesystem::perms::none;
     }
+
+    static constexpr auto writeBits = std::filesystem::perms::owner_write |
+                                      std::filesystem::perms::group_write |
+                                      std::filesystem::perms::others_write;
 
     std::int64_t pickerValue(int id) {
         std::int64_t seconds = 0;
@@ -49,7 +55,7 @@ class FileStatusCheck : public DialogFixture {
 
 TEST_F(FileStatusCheck, WritableFileGoesOnAndFillsThePickers) {
     CQuorvelDlg& dlg = openDialog();
-    const std::string path = makeFile("plain.doc", 0644);
+    const std::string path = makeFile("plain.doc", false);
     EXPECT_EQ(dlg.CheckFileStatus(path, false, nullptr), 0);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(pickerValue(MainControl::FileAccessedPicker), kAccessed);
@@ -69,7 +75,7 @@ TEST_F(FileStatusCheck, MissingFileGoesOnSilently) {
 
 TEST_F(FileStatusCheck, ReadOnlyPromptAnsweredBothWays) {
     CQuorvelDlg& dlg = openDialog();
-    const std::string path = makeFile("読込専用.doc", 0444);
+    const std::string path = makeFile("読込専用.doc", true);
 
     prompts.messageAnswers.push_back(PromptAnswer::No);
     FileTimes times;
@@ -83,12 +89,11 @@ TEST_F(FileStatusCheck, ReadOnlyPromptAnsweredBothWays) {
     EXPECT_EQ(prompts.shown[0].buttons, PromptButtons::YesNo);
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
     EXPECT_EQ(times.modified, kModified) << "times are handed over even when declined";
-    EXPECT_EQ(statOf(path).st_mode & 07777, 0444U);
+    EXPECT_FALSE(writable(path));
 
     prompts.messageAnswers.push_back(PromptAnswer::Yes);
     EXPECT_EQ(dlg.CheckFileStatus(path, true, nullptr), 0);
-    const struct stat after = statOf(path);
-    EXPECT_EQ(after.st_mode & 07777, 0644U);
+    EXPECT_TRUE(writable(path));
     const std::optional<DiskTimes> onDisk = diskTimes(path);
     ASSERT_TRUE(onDisk);
     EXPECT_EQ(onDisk->modification, DiskMoment{kModified})
@@ -98,7 +103,7 @@ TEST_F(FileStatusCheck, ReadOnlyPromptAnsweredBothWays) {
 
 TEST_F(FileStatusCheck, SkipTimesLeavesThePickersAlone) {
     CQuorvelDlg& dlg = openDialog();
-    const std::string path = makeFile("skip.doc", 0644);
+    const std::string path = makeFile("skip.doc", false);
     ui::setPickerSeconds(*dlg.control<QDateTimeEdit>(MainControl::FileModifiedPicker), 1000);
     EXPECT_EQ(dlg.CheckFileStatus(path, true, nullptr), 0);
     EXPECT_EQ(pickerValue(MainControl::FileModifiedPicker), 1000);

@@ -13,6 +13,7 @@
 #include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/disk_times.h"
+#include "support/shown_path.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
 #include "ui/picker_time.h"
@@ -52,10 +53,10 @@ class PropertyDisplay : public DialogFixture {
     void show(const QString& path) {
         CFileListCtrl& list = dialog->fileList();
         int row = list.AddFile(path);
-        if (row < 0) {
-            for (row = 0; list.RowPath(row) != path; ++row) {
-            }
+        for (int listed = 0; row < 0 && listed < list.topLevelItemCount(); ++listed) {
+            row = list.RowPath(listed) == test::shownPath(path) ? listed : row;
         }
+        ASSERT_GE(row, 0) << path.toStdString();
         list.clearSelection();
         list.topLevelItem(row)->setSelected(true);
         dialog->control<QPushButton>(MainControl::ShowFile)->click();
@@ -185,9 +186,10 @@ TEST_F(PropertyDisplay, FailuresKeepTheFieldsAndExplainThemselves) {
     const QString missing = m_dir.filePath(QStringLiteral("消えた.doc"));
     show(missing);
     ASSERT_EQ(prompts.shown.size(), 1U);
-    EXPECT_EQ(prompts.shown[0].text,
-              missing + QStringLiteral("のプロパティの処理中に、次のエラーが発生しました。\n"
-                                       "ファイルが見つかりません。"));
+    EXPECT_EQ(
+        prompts.shown[0].text,
+        shownPath(missing) + QStringLiteral("のプロパティの処理中に、次のエラーが発生しました。\n"
+                                            "ファイルが見つかりません。"));
     EXPECT_EQ(prompts.shown[0].caption, QCoreApplication::applicationName());
     EXPECT_EQ(prompts.shown[0].icon, ui::PromptIcon::None);
     EXPECT_EQ(text(MainControl::TitleEdit), title);

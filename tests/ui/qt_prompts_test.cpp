@@ -18,6 +18,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "res/control_ids.h"
 #include "support/qstring_printer.h"
+#include "support/scratch_settings.h"
 #include "support/temp_folder.h"
 #include "ui/quorvel_dlg.h"
 
@@ -79,7 +80,7 @@ class RealFileDialog : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(m_settingsDir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        test::useScratchSettings(m_settingsDir.path());
         QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     }
     void TearDown() override {
@@ -119,7 +120,7 @@ TEST_F(RealFileDialog, TheChosenFilterIsStoredAndOfferedFirstNextTime) {
     window.control<QPushButton>(MainControl::FileSetting)->click();
     EXPECT_EQ(app::Settings::dialogFileKind(), excel);
     ASSERT_EQ(window.fileList().topLevelItemCount(), 1);
-    EXPECT_EQ(window.fileList().RowPath(0), sheet);
+    EXPECT_EQ(window.fileList().RowPath(0), QDir::toNativeSeparators(sheet));
 
     QStringList offered;
     actOnNextModal(std::function<void(QFileDialog&)>([&](QFileDialog& dialog) {

@@ -21,6 +21,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "res/control_ids.h"
 #include "support/dialog_fixture.h"
+#include "support/shown_path.h"
 #include "support/temp_folder.h"
 #include "ui/picker_time.h"
 
@@ -264,7 +265,8 @@ TEST_F(MainDialog, MenuHoldsItsCommandsAndForceGenerationToggles) {
 
 TEST_F(MainDialog, StoredSettingsAreShownAndTheClosingStateIsSaved) {
     {
-        QSettings store(QString::fromLatin1(Settings::kOrganization),
+        QSettings store(QSettings::defaultFormat(), QSettings::UserScope,
+                        QString::fromLatin1(Settings::kOrganization),
                         QCoreApplication::applicationName());
         store.beginGroup(QString::fromLatin1(Settings::kSection));
         store.setValue(QStringLiteral("FileKind"), QStringLiteral("*.xls"));
@@ -393,7 +395,7 @@ TEST_F(MainDialog, HeaderClickSortsAndDoubleClickToggles) {
     list.AddFile(QStringLiteral("/a"));
     const QRect header = list.header()->rect();
     QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, header.center());
-    EXPECT_EQ(list.RowPath(0), QStringLiteral("/a"));
+    EXPECT_EQ(list.RowPath(0), shownPath(QStringLiteral("/a")));
     const QPoint onFirst = list.visualItemRect(list.topLevelItem(0)).center();
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, onFirst);
     EXPECT_TRUE(list.IsRowMarked(0));

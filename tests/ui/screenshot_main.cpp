@@ -15,6 +15,7 @@
 #include "filelist/file_list_ctrl.h"
 #include "folders/folder_tree_ctrl.h"
 #include "res/control_ids.h"
+#include "support/scratch_settings.h"
 #include "support/scripted_prompts.h"
 #include "ui/quorvel_dlg.h"
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    quorvel::test::useScratchSettings(settings.path());
     CQuorvelApp::SetUpApplication();
     const QDir output(QString::fromLocal8Bit(argv[1]));
 
