@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,15 +11,16 @@ namespace {
 enum class DroppedKind { Missing, File, Folder, Other };
 
 // Devices, FIFOs and sockets are never listed: opening one as a document could block.
+// QFileInfo takes the path as the system spells it (UTF-16 on Windows, so Japanese names too).
 DroppedKind classify(const QString& path) {
-    struct stat info {};
-    if (::stat(path.toStdString().c_str(), &info) != 0) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
         return DroppedKind::Missing;
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (info.isDir()) {
         return DroppedKind::Folder;
     }
-    return S_ISREG(info.st_mode) ? DroppedKind::File : DroppedKind::Other;
+    return info.isFile() ? DroppedKind::File : DroppedKind::Other;
 }
 
 }  // namespace

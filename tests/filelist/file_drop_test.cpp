@@ -72,7 +72,7 @@ class FileCollectionHandlers : public DialogFixture {
 };
 
 TEST_F(FileCollectionHandlers, DroppedFilesAlwaysCountAndFoldersOnlyWhenWalked) {
-    const std::string notes = m_folder.makeFile("notes.txt");
+    const std::string notes = m_folder.makeFile("議事録 メモ.txt");  // a name beyond ASCII
     const std::string folder = m_folder.makeFolder("A");
     m_folder.makeFile("A/a1.doc");
     m_folder.makeFile("A/a2.xls");
