@@ -33,7 +33,7 @@ std::string sampleDocument(std::int64_t bulkBytes) {
     if (!std::filesystem::exists(path)) {
         { std::ofstream create(path); }
         std::unique_ptr<quorvel::io::FileDevice> device;
-        quorvel::io::FileDevice::open(path, device);
+        quorvel::io::FileDevice::open(path, quorvel::io::Access::ReadWrite, device);
         test::TestFilePlan plan;
         plan.streams = {{u"\u0005SummaryInformation", test::patternBytes(400, 1)},
                         {u"WordDocument", {}, static_cast<std::uint64_t>(bulkBytes)}};
@@ -47,7 +47,7 @@ void readSmallStream(benchmark::State& state) {
     const std::string path = sampleDocument(state.range(0));
     for (auto _ : state) {
         std::unique_ptr<quorvel::io::FileDevice> device;
-        quorvel::io::FileDevice::open(path, device);
+        quorvel::io::FileDevice::open(path, quorvel::io::Access::Read, device);
         std::unique_ptr<CompoundFile> file;
         CompoundFile::open(*device, file);
         EntryId id = 0;
@@ -63,7 +63,7 @@ void replaceSmallStream(benchmark::State& state) {
     std::size_t size = 300;
     for (auto _ : state) {
         std::unique_ptr<quorvel::io::FileDevice> device;
-        quorvel::io::FileDevice::open(path, device);
+        quorvel::io::FileDevice::open(path, quorvel::io::Access::ReadWrite, device);
         std::unique_ptr<CompoundFile> file;
         CompoundFile::open(*device, file);
         EntryId id = 0;

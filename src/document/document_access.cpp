@@ -18,13 +18,13 @@ bool ForceGenerationProperty = false;
 
 namespace {
 
-// Opens the document at path read-write under its lock and runs the operation of its
-// container: a ZIP package (found from the first bytes) or a compound file.
+// Opens the document at path under its lock, read-only to read it, and runs the operation
+// of its container: a ZIP package (found from the first bytes) or a compound file.
 template <typename CompoundOperation, typename PackageOperation>
-MessageCode withDocument(const std::string& path, CompoundOperation onCompound,
+MessageCode withDocument(const std::string& path, io::Access access, CompoundOperation onCompound,
                          PackageOperation onPackage) {
     std::unique_ptr<io::FileDevice> device;
-    switch (io::FileDevice::open(path, device)) {
+    switch (io::FileDevice::open(path, access, device)) {
         case io::OpenStatus::Ok:
             break;
         case io::OpenStatus::NotFound:
@@ -45,13 +45,14 @@ MessageCode withDocument(const std::string& path, CompoundOperation onCompound,
 MessageCode ReadDocProperties(const std::string& path, DocProperties& props) {
     props.clear();
     return withDocument(
-        path, [&](CompoundFile& file) { return compound::readDocProperties(file, props); },
+        path, io::Access::Read,
+        [&](CompoundFile& file) { return compound::readDocProperties(file, props); },
         [&](io::BlockDevice& device) { return package::readPackageDocument(device, props); });
 }
 
 MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {
     return withDocument(
-        path,
+        path, io::Access::ReadWrite,
         [&](CompoundFile& file) {
             return compound::writeDocProperties(file, request, ForceGenerationProperty);
         },

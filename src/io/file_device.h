@@ -14,15 +14,23 @@ enum class OpenStatus : std::uint8_t {
     Ok,
     NotFound,  // the path names no file
     Locked,    // another program holds the file open (conflicting lock or office lock file)
-    IoError,   // e.g. no write permission, not a regular file
+    IoError,   // e.g. no permission, not a regular file
 };
 
-// A document on disk, opened read-write and held under an advisory write lock for the
-// object's lifetime. Reads come from a BlockCache over the file, so that parsing costs
-// the file system a read or two; writes go through with pwrite as they are made.
+// What the opener does with the file.
+enum class Access : std::uint8_t {
+    Read,       // opened read-only under a shared lock: needs no write permission
+    ReadWrite,  // opened read-write under an exclusive lock
+};
+
+// A document on disk, held under an advisory lock for the object's lifetime: shared for
+// reading, so that a program writing the file is still detected, exclusive for writing.
+// Reads come from a BlockCache over the file, so that parsing costs the file system a read
+// or two; writes go through as they are made.
 class FileDevice final : public BlockDevice {
   public:
-    static OpenStatus open(const std::string& path, std::unique_ptr<FileDevice>& out);
+    static OpenStatus open(const std::string& path, Access access,
+                           std::unique_ptr<FileDevice>& out);
     ~FileDevice() override;
     FileDevice(const FileDevice&) = delete;
     FileDevice& operator=(const FileDevice&) = delete;

@@ -24,10 +24,11 @@ bool officeLockFileExists(const std::string& path) {
     return ::stat((folder + ".~lock." + name + "#").c_str(), &st) == 0;
 }
 
-// Whole-file advisory write lock owned by this open file description.
-bool lockWholeFile(int fd) {
+// Whole-file advisory lock owned by this open file description: a read lock for reading,
+// which any other holder of a write lock refuses, a write lock for writing.
+bool lockWholeFile(int fd, Access access) {
     struct flock lock {};
-    lock.l_type = F_WRLCK;
+    lock.l_type = access == Access::Read ? F_RDLCK : F_WRLCK;
     lock.l_whence = SEEK_SET;
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
@@ -84,11 +85,13 @@ class DescriptorDevice final : public BlockDevice {
 
 }  // namespace
 
-OpenStatus FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& out) {
+OpenStatus FileDevice::open(const std::string& path, Access access,
+                            std::unique_ptr<FileDevice>& out) {
     // O_NONBLOCK keeps a FIFO from blocking the open; anything but a regular file is refused
     // below. Regular files ignore the flag, so it stays set; transferAll() clears it should a
     // file system answer EAGAIN after all.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    const int mode = access == Access::Read ? O_RDONLY : O_RDWR;
+    const int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? OpenStatus::NotFound : OpenStatus::IoError;
     }
@@ -111,7 +114,7 @@ OpenStatus FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>
     }
     auto impl = std::make_unique<Impl>(
         key, std::make_unique<DescriptorDevice>(fd, static_cast<std::uint64_t>(st.st_size)));
-    if (!lockWholeFile(fd) || officeLockFileExists(path)) {
+    if (!lockWholeFile(fd, access) || officeLockFileExists(path)) {
         return OpenStatus::Locked;
     }
     out.reset(new FileDevice(std::move(impl)));

@@ -85,11 +85,13 @@ class HandleDevice final : public BlockDevice {
     HandleDevice(const HandleDevice&) = delete;
     HandleDevice& operator=(const HandleDevice&) = delete;
 
-    // Whole-file lock, refused at once when another holder has one.
-    bool lockWholeFile() {
+    // Whole-file lock, shared for reading and exclusive for writing, refused at once when
+    // another holder's lock conflicts.
+    bool lockWholeFile(Access access) {
         OVERLAPPED whole = at(0);
-        return ::LockFileEx(m_file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
-                            MAXDWORD, MAXDWORD, &whole) != 0;
+        const DWORD exclusive = access == Access::Read ? 0 : LOCKFILE_EXCLUSIVE_LOCK;
+        return ::LockFileEx(m_file.get(), exclusive | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                            MAXDWORD, &whole) != 0;
     }
     bool readAt(std::uint64_t offset, std::span<std::byte> out) override {
         return transferAll(out.data(), out.size(), offset,
@@ -137,13 +139,13 @@ OpenStatus identify(const std::wstring& path, FileKey& key) {
     return OpenStatus::Ok;
 }
 
-// Opened to read and write, shared with readers only: another program that has the file
-// open for writing makes the open fail with a sharing violation. Sharing it for deletion lets
-// a package's replacement move it aside while its entries are still being read from it.
-OpenStatus openShared(const std::wstring& path, std::unique_ptr<HandleDevice>& out) {
-    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+// Opened to read (and to write), shared with readers only: another program that has the
+// file open for writing makes the open fail with a sharing violation. Sharing it for deletion
+// lets a package's replacement move it aside while its entries are still being read from it.
+OpenStatus openShared(const std::wstring& path, Access access, std::unique_ptr<HandleDevice>& out) {
+    const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+    UniqueHandle file(::CreateFileW(path.c_str(), rights, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file.valid() || ::GetFileSizeEx(file.get(), &size) == 0) {
         return statusOfError(::GetLastError());
@@ -154,7 +156,8 @@ OpenStatus openShared(const std::wstring& path, std::unique_ptr<HandleDevice>& o
 
 }  // namespace
 
-OpenStatus FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>& out) {
+OpenStatus FileDevice::open(const std::string& path, Access access,
+                            std::unique_ptr<FileDevice>& out) {
     const std::wstring wide = widePath(path);
     FileKey key;
     if (const OpenStatus status = identify(wide, key); status != OpenStatus::Ok) {
@@ -165,13 +168,13 @@ OpenStatus FileDevice::open(const std::string& path, std::unique_ptr<FileDevice>
         return OpenStatus::Locked;
     }
     std::unique_ptr<HandleDevice> file;
-    if (const OpenStatus status = openShared(wide, file); status != OpenStatus::Ok) {
+    if (const OpenStatus status = openShared(wide, access, file); status != OpenStatus::Ok) {
         heldFiles().release(key);
         return status;
     }
     HandleDevice& device = *file;
     auto impl = std::make_unique<Impl>(key, std::move(file));
-    if (!device.lockWholeFile() || officeLockFileExists(path)) {
+    if (!device.lockWholeFile(access) || officeLockFileExists(path)) {
         return OpenStatus::Locked;
     }
     out.reset(new FileDevice(std::move(impl)));

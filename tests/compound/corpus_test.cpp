@@ -66,7 +66,7 @@ std::string copyIntoFolder(const std::filesystem::path& corpus, const test::Temp
 
 StreamMap streamsOfFile(const std::string& path) {
     std::unique_ptr<io::FileDevice> device;
-    io::FileDevice::open(path, device);
+    io::FileDevice::open(path, io::Access::Read, device);
     return device ? streamsOf(*device) : StreamMap{};
 }
 

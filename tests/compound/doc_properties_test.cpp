@@ -272,7 +272,7 @@ TEST_F(DocProperties, MapsFailuresToOpenADocumentByPath) {
 
     {
         std::unique_ptr<io::FileDevice> holder;
-        ASSERT_EQ(io::FileDevice::open(document, holder), io::OpenStatus::Ok);
+        ASSERT_EQ(io::FileDevice::open(document, io::Access::Read, holder), io::OpenStatus::Ok);
         EXPECT_EQ(document::ReadDocProperties(document, props), kCannotOpenDocument);
         EXPECT_EQ(document::WriteDocProperties(document, ticking({{0, "x"}})), kCannotOpenDocument);
     }
@@ -280,13 +280,19 @@ TEST_F(DocProperties, MapsFailuresToOpenADocumentByPath) {
     ASSERT_EQ(document::ReadDocProperties(document, props), kSuccess);
     EXPECT_EQ(props[0].text, "Via path");
 
+    // Without write permission the document is read, and a write is refused untouched.
+    std::filesystem::permissions(test::utf8Path(document),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_TRUE(test::asUnprivilegedUser([&] {
+        props::DocProperties read;
+        return document::ReadDocProperties(document, read) == kSuccess &&
+               read[0].text == "Via path";
+    }));
     if (!test::writesIgnorePermissions()) {
-        std::filesystem::permissions(test::utf8Path(document),
-                                     std::filesystem::perms::owner_write |
-                                         std::filesystem::perms::group_write |
-                                         std::filesystem::perms::others_write,
-                                     std::filesystem::perm_options::remove);
-        EXPECT_EQ(document::ReadDocProperties(document, props), kCannotOpenDocument);
+        EXPECT_EQ(document::WriteDocProperties(document, ticking({{0, "x"}})), kCannotOpenDocument);
     }
 }
 

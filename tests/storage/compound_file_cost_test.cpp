@@ -31,7 +31,7 @@ Cost costOfSmallStreams(std::uint64_t bulk) {
     std::filesystem::remove(path);
     { std::ofstream create(path); }
     std::unique_ptr<io::FileDevice> disk;
-    EXPECT_EQ(io::FileDevice::open(path, disk), io::OpenStatus::Ok);
+    EXPECT_EQ(io::FileDevice::open(path, io::Access::ReadWrite, disk), io::OpenStatus::Ok);
     TestFilePlan plan;
     plan.streams = {{u"\u0005SummaryInformation", patternBytes(400, 1)},
                     {u"WordDocument", {}, bulk},

@@ -35,7 +35,7 @@ TEST(FileDevice, ReadsWhatWasWrittenBeforeAndAfterReopening) {
     std::vector<std::byte> expected = patternBytes(150'000, 1);
     const std::string path = writeFile(folder, "a.doc", expected);
     std::unique_ptr<io::FileDevice> device;
-    ASSERT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
+    ASSERT_EQ(io::FileDevice::open(path, io::Access::ReadWrite, device), io::OpenStatus::Ok);
     EXPECT_EQ(readAll(*device), expected);
     const std::pair<std::uint64_t, std::size_t> writes[] = {
         {100, 50}, {65'500, 100}, {149'990, 30}, {200'000, 512}};
@@ -47,38 +47,84 @@ TEST(FileDevice, ReadsWhatWasWrittenBeforeAndAfterReopening) {
         EXPECT_EQ(readAll(*device), expected) << "after writing at " << offset;
     }
     device.reset();
-    ASSERT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
+    ASSERT_EQ(io::FileDevice::open(path, io::Access::Read, device), io::OpenStatus::Ok);
     EXPECT_EQ(readAll(*device), expected);
+    EXPECT_FALSE(device->writeAt(0, patternBytes(10, 3))) << "opened to read only";
 }
 
-TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefused) {
+TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefusedToReadersAndWriters) {
     const quorvel::test::TempFolder folder;
     const std::string path = writeFile(folder, "a.doc", patternBytes(1000, 1));
-    std::unique_ptr<io::FileDevice> device;
-    {
-        const quorvel::test::HeldByAnotherProgram other(path);
-        ASSERT_TRUE(other.held());
-        EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked);
-    }
-    {
-        std::unique_ptr<io::FileDevice> first;
-        ASSERT_EQ(io::FileDevice::open(path, first), io::OpenStatus::Ok);
-        EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked)
-            << "held by this thread";
-    }
-    std::ofstream(folder / ".~lock.a.doc#") << "user";
-    EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Locked);
-    std::filesystem::remove(folder / ".~lock.a.doc#");
-    EXPECT_EQ(io::FileDevice::open(path, device), io::OpenStatus::Ok);
-    device.reset();
+    for (const io::Access access : {io::Access::Read, io::Access::ReadWrite}) {
+        SCOPED_TRACE(access == io::Access::Read ? "read" : "read-write");
+        std::unique_ptr<io::FileDevice> device;
+        {
+            const quorvel::test::HeldByAnotherProgram other(path);
+            ASSERT_TRUE(other.held());
+            EXPECT_EQ(io::FileDevice::open(path, access, device), io::OpenStatus::Locked);
+        }
+        {
+            std::unique_ptr<io::FileDevice> first;
+            ASSERT_EQ(io::FileDevice::open(path, io::Access::Read, first), io::OpenStatus::Ok);
+            EXPECT_EQ(io::FileDevice::open(path, access, device), io::OpenStatus::Locked)
+                << "held by this thread";
+        }
+        std::ofstream(folder / ".~lock.a.doc#") << "user";
+        EXPECT_EQ(io::FileDevice::open(path, access, device), io::OpenStatus::Locked);
+        std::filesystem::remove(folder / ".~lock.a.doc#");
+        EXPECT_EQ(io::FileDevice::open(path, access, device), io::OpenStatus::Ok);
+        device.reset();
 
 #ifndef _WIN32  // Windows has no FIFOs in folders
-    ASSERT_TRUE(quorvel::test::makeFifo(folder / "pipe.doc"));
-    EXPECT_EQ(io::FileDevice::open(folder / "pipe.doc", device), io::OpenStatus::IoError);
+        std::filesystem::remove(folder / "pipe.doc");
+        ASSERT_TRUE(quorvel::test::makeFifo(folder / "pipe.doc"));
+        EXPECT_EQ(io::FileDevice::open(folder / "pipe.doc", access, device),
+                  io::OpenStatus::IoError);
 #endif
-    EXPECT_EQ(io::FileDevice::open(folder.path(), device), io::OpenStatus::IoError);
-    EXPECT_EQ(io::FileDevice::open(folder / "missing.doc", device), io::OpenStatus::NotFound);
-    EXPECT_EQ(io::FileDevice::open(folder / "a.doc/x", device), io::OpenStatus::NotFound);
+        EXPECT_EQ(io::FileDevice::open(folder.path(), access, device), io::OpenStatus::IoError);
+        EXPECT_EQ(io::FileDevice::open(folder / "missing.doc", access, device),
+                  io::OpenStatus::NotFound);
+        EXPECT_EQ(io::FileDevice::open(folder / "a.doc/x", access, device),
+                  io::OpenStatus::NotFound);
+    }
+}
+
+// Reading needs no write permission: not on the file, not on its folder, not as its owner.
+TEST(FileDevice, FilesTheUserMayNotWriteAreReadButNotWritten) {
+    const quorvel::test::TempFolder folder;
+    const std::vector<std::byte> bytes = patternBytes(5000, 4);
+    using std::filesystem::perms;
+    const auto setMode = [](const std::string& path, perms mode) {
+        std::filesystem::permissions(quorvel::test::utf8Path(path), mode);
+    };
+    const perms readable = perms::owner_read | perms::group_read | perms::others_read;
+    const perms enterable = perms::owner_exec | perms::group_exec | perms::others_exec;
+    setMode(folder.path(), readable | enterable | perms::owner_write);
+    const std::string readOnly = writeFile(folder, "read-only.doc", bytes);
+    setMode(readOnly, readable);
+    folder.makeFolder("closed");
+    const std::string inClosedFolder = writeFile(folder, "closed/a.doc", bytes);
+    setMode(inClosedFolder, readable | perms::owner_write);
+    setMode(folder / "closed", readable | enterable);
+    for (const std::string& path : {readOnly, inClosedFolder}) {
+        EXPECT_TRUE(quorvel::test::asUnprivilegedUser([&] {
+            std::unique_ptr<io::FileDevice> device;
+            return io::FileDevice::open(path, io::Access::Read, device) == io::OpenStatus::Ok &&
+                   readAll(*device) == bytes;
+        })) << path;
+    }
+    setMode(folder / "closed", readable | enterable | perms::owner_write);
+
+#ifdef _WIN32
+    if (quorvel::test::writesIgnorePermissions()) {
+        return;  // Wine run by the superuser: the read-only attribute binds no one
+    }
+#endif
+    EXPECT_TRUE(quorvel::test::asUnprivilegedUser([&] {
+        std::unique_ptr<io::FileDevice> device;
+        return io::FileDevice::open(readOnly, io::Access::ReadWrite, device) ==
+               io::OpenStatus::IoError;
+    }));
 }
 
 TEST(FileDevice, OpensOfOneFileOnTwoThreadsTakeTurns) {
@@ -87,14 +133,14 @@ TEST(FileDevice, OpensOfOneFileOnTwoThreadsTakeTurns) {
     const std::string otherName = folder / "b.doc";
     std::filesystem::create_hard_link(path, otherName);
     std::unique_ptr<io::FileDevice> first;
-    ASSERT_EQ(io::FileDevice::open(path, first), io::OpenStatus::Ok);
+    ASSERT_EQ(io::FileDevice::open(path, io::Access::ReadWrite, first), io::OpenStatus::Ok);
 
     std::atomic<bool> opened = false;
     io::OpenStatus second = io::OpenStatus::IoError;
     std::uint64_t secondSize = 0;
     std::thread other([&] {
         std::unique_ptr<io::FileDevice> device;
-        second = io::FileDevice::open(otherName, device);
+        second = io::FileDevice::open(otherName, io::Access::Read, device);
         secondSize = device ? device->size() : 0;
         opened = true;
     });

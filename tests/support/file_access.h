@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #ifdef _WIN32
@@ -12,6 +13,7 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -43,6 +45,25 @@ inline bool writesIgnorePermissions() {
 #else
     return ::geteuid() == 0;
 #endif
+}
+
+// Runs check as a user whom file modes bind, and whether it returned true. Run as the
+// superuser on Linux, the check runs in a child process that has become "nobody"; otherwise
+// (and on Windows) in this process.
+inline bool asUnprivilegedUser(const std::function<bool()>& check) {
+#ifndef _WIN32
+    if (::geteuid() == 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            constexpr uid_t kNobody = 65534;
+            ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && check() ? 0 : 1);
+        }
+        int status = 0;
+        return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+               WEXITSTATUS(status) == 0;
+    }
+#endif
+    return check();
 }
 
 // Creates a FIFO, which the code under test must pass over. Windows has no FIFOs in folders:
