@@ -8,7 +8,7 @@
 namespace quorvel::filelist {
 namespace {
 
-using platform::FolderIdentity;
+using platform::FileIdentity;
 
 // Length of the UTF-8 sequence that a lead byte starts; 0 for a byte that starts none.
 std::size_t sequenceLength(unsigned char lead) {
@@ -79,7 +79,7 @@ bool matchesFrom(const std::u32string& pattern, const std::u32string& name) {
     return p == pattern.size();
 }
 
-void gatherInto(const std::string& folder, std::set<FolderIdentity>& entered,
+void gatherInto(const std::string& folder, std::set<FileIdentity>& entered,
                 std::vector<std::string>& result) {
     for (const platform::Subfolder& subfolder : platform::listSubfolders(folder)) {
         if (!entered.insert(subfolder.identity).second) {
@@ -121,7 +121,7 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder, const std:
 
 std::vector<std::string> GatherSubfolders(const std::string& folder) {
     std::vector<std::string> result;
-    std::set<FolderIdentity> entered;
+    std::set<FileIdentity> entered;
     if (const auto identity = platform::folderIdentity(folder)) {
         entered.insert(*identity);
     }

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-using quorvel::platform::FolderIdentity;
+using quorvel::platform::FileIdentity;
 
 void CollectSubfolders(const std::string& folder, MarkedFolderSet& set,
                        FolderIdentitySet& visited) {
@@ -38,7 +38,7 @@ CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
 
 QTreeWidgetItem* CFolderTreeCtrl::InsertFolderItem(const QString& label, const std::string& path,
                                                    QTreeWidgetItem* parent,
-                                                   const std::optional<FolderIdentity>& identity) {
+                                                   const std::optional<FileIdentity>& identity) {
     auto* item = new QTreeWidgetItem(QStringList{label});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, m_bMarkNewItems != 0 ? Qt::Checked : Qt::Unchecked);

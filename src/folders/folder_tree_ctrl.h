@@ -13,7 +13,7 @@
 struct FolderItemInfo {
     std::string path;  // the root: as chosen; others: the parent's path, a separator, the name
     bool expandPending = true;  // the grandchildren are loaded at the first expansion
-    std::optional<quorvel::platform::FolderIdentity> identity;
+    std::optional<quorvel::platform::FileIdentity> identity;
 };
 
 // The folders of one change run, unique and in byte order of their paths. The value is
@@ -21,7 +21,7 @@ struct FolderItemInfo {
 using MarkedFolderSet = std::map<std::string, const QTreeWidgetItem*>;
 
 // Folders already met in one collection, so that a link never leads into a folder twice.
-using FolderIdentitySet = std::set<quorvel::platform::FolderIdentity>;
+using FolderIdentitySet = std::set<quorvel::platform::FileIdentity>;
 
 // Adds every folder below `folder`, at any depth, to the set. A folder met before (also
 // through a link, for example one back to an ancestor) is neither added nor entered again.
@@ -38,7 +38,7 @@ class CFolderTreeCtrl : public QTreeWidget {
     // items are to come in ticked.
     QTreeWidgetItem* InsertFolderItem(
         const QString& label, const std::string& path, QTreeWidgetItem* parent,
-        const std::optional<quorvel::platform::FolderIdentity>& identity);
+        const std::optional<quorvel::platform::FileIdentity>& identity);
     // Inserts the subfolders of the item's folder under it, unless the folder is one of
     // the item's own ancestors (a link back up the tree).
     void InsertSubfolders(QTreeWidgetItem* item);

@@ -13,7 +13,7 @@ namespace quorvel::io {
 // An open document: the system's file under its cache, taken from heldFiles() until the
 // file is closed.
 struct FileDevice::Impl {
-    Impl(FileKey key, std::unique_ptr<BlockDevice> systemFile)
+    Impl(platform::FileIdentity key, std::unique_ptr<BlockDevice> systemFile)
         : held(key), file(std::move(systemFile)), cache(*file) {}
     HeldFile held;  // released after the file is closed
     std::unique_ptr<BlockDevice> file;

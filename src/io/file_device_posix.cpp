@@ -100,7 +100,8 @@ OpenStatus FileDevice::open(const std::string& path, Access access,
         ::close(fd);
         return OpenStatus::IoError;
     }
-    const FileKey key{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    const platform::FileIdentity key{static_cast<std::uint64_t>(st.st_dev),
+                                     static_cast<std::uint64_t>(st.st_ino)};
     bool waited = false;
     if (!heldFiles().take(key, waited)) {
         ::close(fd);

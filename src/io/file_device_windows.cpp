@@ -121,7 +121,7 @@ class HandleDevice final : public BlockDevice {
 // The file's identity, asked through a handle that opens no data: it conflicts with no
 // other holder, so a thread of ours that holds the file makes this one wait in heldFiles()
 // instead of failing on the share mode below. Only files on a disk qualify.
-OpenStatus identify(const std::wstring& path, FileKey& key) {
+OpenStatus identify(const std::wstring& path, platform::FileIdentity& key) {
     const UniqueHandle probe(::CreateFileW(path.c_str(), 0,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -159,7 +159,7 @@ OpenStatus openShared(const std::wstring& path, Access access, std::unique_ptr<H
 OpenStatus FileDevice::open(const std::string& path, Access access,
                             std::unique_ptr<FileDevice>& out) {
     const std::wstring wide = widePath(path);
-    FileKey key;
+    platform::FileIdentity key;
     if (const OpenStatus status = identify(wide, key); status != OpenStatus::Ok) {
         return status;
     }

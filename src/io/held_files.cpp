@@ -3,7 +3,7 @@
 
 namespace quorvel::io {
 
-bool HeldFiles::take(FileKey key, bool& waited) {
+bool HeldFiles::take(platform::FileIdentity key, bool& waited) {
     std::unique_lock lock(m_mutex);
     waited = false;
     for (auto held = m_holders.find(key); held != m_holders.end(); held = m_holders.find(key)) {
@@ -17,7 +17,7 @@ bool HeldFiles::take(FileKey key, bool& waited) {
     return true;
 }
 
-void HeldFiles::release(FileKey key) {
+void HeldFiles::release(platform::FileIdentity key) {
     const std::lock_guard lock(m_mutex);
     m_holders.erase(key);
     m_released.notify_all();

@@ -8,15 +8,9 @@
 #include <mutex>
 #include <thread>
 
-namespace quorvel::io {
+#include "platform/file_identity.h"
 
-// What makes a file the same file whatever path leads to it: device and inode, or on
-// Windows volume serial number and file index.
-struct FileKey {
-    std::uint64_t volume = 0;
-    std::uint64_t index = 0;
-    auto operator<=>(const FileKey&) const = default;
-};
+namespace quorvel::io {
 
 // The files that FileDevices of this process hold. Reads on several threads may meet on one
 // file (listed twice, or under two names): the later one waits for the earlier one to end,
@@ -26,13 +20,13 @@ class HeldFiles {
   public:
     // False when this thread holds the file already. Otherwise waits until no other thread
     // does and takes it; `waited` tells whether it had to wait.
-    bool take(FileKey key, bool& waited);
-    void release(FileKey key);
+    bool take(platform::FileIdentity key, bool& waited);
+    void release(platform::FileIdentity key);
 
   private:
     std::mutex m_mutex;
     std::condition_variable m_released;
-    std::map<FileKey, std::thread::id> m_holders;
+    std::map<platform::FileIdentity, std::thread::id> m_holders;
 };
 
 HeldFiles& heldFiles();
@@ -40,13 +34,13 @@ HeldFiles& heldFiles();
 // Gives a file taken from heldFiles() back when it goes.
 class HeldFile {
   public:
-    explicit HeldFile(FileKey key) : m_key(key) {}
+    explicit HeldFile(platform::FileIdentity key) : m_key(key) {}
     ~HeldFile() { heldFiles().release(m_key); }
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
 
   private:
-    FileKey m_key;
+    platform::FileIdentity m_key;
 };
 
 }  // namespace quorvel::io

@@ -7,24 +7,19 @@
 #include <string>
 #include <vector>
 
-namespace quorvel::platform {
+#include "platform/file_identity.h"
 
-// What makes a folder the same folder whatever path leads to it.
-struct FolderIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    auto operator<=>(const FolderIdentity&) const = default;
-};
+namespace quorvel::platform {
 
 // One folder inside another.
 struct Subfolder {
     std::string name;
     std::string path;  // the parent's path, one separator, the name
-    FolderIdentity identity;
+    FileIdentity identity;
 };
 
 // The folder's own identity (following links); none when it cannot be reached.
-std::optional<FolderIdentity> folderIdentity(const std::string& path);
+std::optional<FileIdentity> folderIdentity(const std::string& path);
 
 // The folders directly inside a folder, links to folders included, hidden ones
 // included, in byte order of their names. A folder that cannot be read has none.

@@ -40,7 +40,7 @@ FolderStream openForListing(const std::string& folder) {
     return dir;
 }
 
-FolderIdentity identityOf(const struct stat& info) {
+FileIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
@@ -56,7 +56,7 @@ bool mayBeFolder(unsigned char type) {
 
 }  // namespace
 
-std::optional<FolderIdentity> folderIdentity(const std::string& path) {
+std::optional<FileIdentity> folderIdentity(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return std::nullopt;

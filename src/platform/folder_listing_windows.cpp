@@ -75,7 +75,7 @@ bool targetInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION& info
     return target.valid() && ::GetFileInformationByHandle(target.get(), &information) != 0;
 }
 
-FolderIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information) {
     return {information.dwVolumeSerialNumber,
             std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
 }
@@ -86,7 +86,7 @@ bool isFolder(DWORD attributes) {
 
 }  // namespace
 
-std::optional<FolderIdentity> folderIdentity(const std::string& path) {
+std::optional<FileIdentity> folderIdentity(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION information{};
     if (!targetInformation(path, information) || !isFolder(information.dwFileAttributes)) {
         return std::nullopt;
