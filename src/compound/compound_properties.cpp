@@ -68,6 +68,17 @@ SetLoad locateSet(const CompoundFile& file, std::u16string_view name, EntryId& s
     return SetLoad::CannotOpen;
 }
 
+SetLoad loadOutcome(SetParseStatus status) {
+    switch (status) {
+        case SetParseStatus::Ok:
+            return SetLoad::Loaded;
+        case SetParseStatus::BadSection:
+            return SetLoad::Unreadable;
+        default:
+            return SetLoad::CannotOpen;
+    }
+}
+
 SetLoad loadSet(const CompoundFile& file, const SetKind& kind, EntryId& stream,
                 PropertySetStream& set) {
     const SetLoad located = locateSet(file, kind.streamName, stream);
@@ -78,14 +89,25 @@ SetLoad loadSet(const CompoundFile& file, const SetKind& kind, EntryId& stream,
     if (file.readStream(stream, bytes, kMaxSetBytes) != Status::Ok) {
         return SetLoad::CannotOpen;
     }
-    switch (PropertySetStream::parse(std::move(bytes), kind.fmtid, set)) {
-        case SetParseStatus::Ok:
-            return SetLoad::Loaded;
-        case SetParseStatus::BadSection:
-            return SetLoad::Unreadable;
-        default:
-            return SetLoad::CannotOpen;
+    return loadOutcome(PropertySetStream::parse(std::move(bytes), kind.fmtid, set));
+}
+
+// Reads a set for showing: only the values shown, never a thumbnail.
+SetLoad readShownSet(const CompoundFile& file, const SetKind& kind, PropertySection& section) {
+    EntryId stream = 0;
+    const SetLoad located = locateSet(file, kind.streamName, stream);
+    if (located != SetLoad::Loaded) {
+        return located;
     }
+    const std::uint64_t size = file.entrySize(stream);
+    if (size > kMaxSetBytes) {
+        return SetLoad::CannotOpen;
+    }
+    const StreamReader read = [&](std::uint64_t offset, std::span<std::byte> out) {
+        return file.readStreamAt(stream, offset, out) == Status::Ok;
+    };
+    return loadOutcome(
+        readShownSection(read, size, kind.fmtid, kFirstPropertyId, kind.blockSize, section));
 }
 
 void appendEntries(const PropertySection& section, std::size_t blockSize, DocProperties& props) {
@@ -175,9 +197,8 @@ MessageCode openCompoundFile(io::BlockDevice& device, std::unique_ptr<CompoundFi
 
 MessageCode readDocProperties(const CompoundFile& file, DocProperties& props) {
     props.clear();
-    EntryId stream = 0;
-    PropertySetStream set;
-    switch (loadSet(file, kSummary, stream, set)) {
+    PropertySection section;
+    switch (readShownSet(file, kSummary, section)) {
         case SetLoad::Loaded:
             break;
         case SetLoad::Unreadable:
@@ -185,10 +206,10 @@ MessageCode readDocProperties(const CompoundFile& file, DocProperties& props) {
         default:
             return kNoSummary;
     }
-    appendEntries(set.section(), kSummaryBlockSize, props);
+    appendEntries(section, kSummaryBlockSize, props);
     // A missing or unreadable second set is not an error: the record keeps 18 entries.
-    if (loadSet(file, kDocSummary, stream, set) == SetLoad::Loaded) {
-        appendEntries(set.section(), kDocSummaryBlockSize, props);
+    if (readShownSet(file, kDocSummary, section) == SetLoad::Loaded) {
+        appendEntries(section, kDocSummaryBlockSize, props);
     }
     return kSuccess;
 }

@@ -153,6 +153,109 @@ bool sameValue(std::span<const std::byte> stored, std::span<const std::byte> fre
            std::equal(fresh.begin(), fresh.begin() + meaningful, stored.begin());
 }
 
+// The parts of a stream that a parse of chosen values needs, in a buffer of the stream's size
+// whose other bytes stay zero (a zero type word reads as an empty value).
+class PartialStream {
+  public:
+    PartialStream(const StreamReader& read, std::uint64_t size)
+        : m_read(read), m_bytes(static_cast<std::size_t>(size)) {}
+
+    // Fetches [offset, offset + length), clipped to the stream; false when the read fails.
+    bool fetch(std::uint64_t offset, std::uint64_t length) {
+        if (offset >= m_bytes.size()) {
+            return true;
+        }
+        length = std::min<std::uint64_t>(length, m_bytes.size() - offset);
+        return m_read(offset, std::span(m_bytes).subspan(static_cast<std::size_t>(offset),
+                                                         static_cast<std::size_t>(length)));
+    }
+    // A little-endian word at offset; 0 beyond the stream.
+    std::uint32_t word(std::uint64_t offset) const {
+        return offset + 4 <= m_bytes.size() ? u32(m_bytes, static_cast<std::size_t>(offset)) : 0;
+    }
+    std::span<const std::byte> bytes() const { return m_bytes; }
+    std::vector<std::byte> take() { return std::move(m_bytes); }
+
+  private:
+    const StreamReader& m_read;
+    std::vector<std::byte> m_bytes;
+};
+
+// Where the set's own section starts and ends in the stream, once its header and section
+// list are fetched: as PropertySetStream::parse finds it. False when there is none.
+bool locateOwnSection(const PartialStream& stream, const Fmtid& fmtid, std::uint64_t& start,
+                      std::uint64_t& end) {
+    const std::span<const std::byte> bytes = stream.bytes();
+    const std::uint64_t count = stream.word(kStreamHeaderSize - 4);
+    const std::uint64_t listEnd = kStreamHeaderSize + count * kListEntrySize;
+    if (bytes.size() < kStreamHeaderSize || listEnd > bytes.size()) {
+        return false;
+    }
+    std::vector<std::uint64_t> starts;
+    bool found = false;
+    for (std::uint64_t at = kStreamHeaderSize; at < listEnd; at += kListEntrySize) {
+        Fmtid stored;
+        std::memcpy(stored.data(), bytes.data() + at, stored.size());
+        starts.push_back(stream.word(at + 16));
+        if (!found && sameFormat(stored, fmtid)) {
+            found = true;
+            start = starts.back();
+        }
+    }
+    end = bytes.size();
+    for (const std::uint64_t other : starts) {
+        if (other > start) {
+            end = std::min(end, other);
+        }
+    }
+    return found && start >= listEnd && start < end;
+}
+
+// Fetches the section's header and property list, and of each value of a wanted id its type
+// word, then as much more as its type needs to be decoded. False when a read fails.
+bool fetchWantedValues(PartialStream& stream, std::uint64_t start, std::uint64_t end,
+                       const std::function<bool(std::uint32_t)>& wanted) {
+    if (!stream.fetch(start, kSectionHeaderSize)) {
+        return false;
+    }
+    end = std::min(end, start + stream.word(start));
+    const std::uint64_t tableEnd = kSectionHeaderSize + kTableEntrySize * stream.word(start + 4);
+    if (start + tableEnd > end) {
+        return true;  // a damaged list: the parse says so
+    }
+    if (!stream.fetch(start + kSectionHeaderSize, tableEnd - kSectionHeaderSize)) {
+        return false;
+    }
+    std::vector<TableEntry> table;
+    std::vector<std::uint64_t> offsets;
+    for (std::uint64_t at = start + kSectionHeaderSize; at < start + tableEnd;
+         at += kTableEntrySize) {
+        const TableEntry entry{stream.word(at), stream.word(at + 4)};
+        if (entry.offset >= tableEnd && start + entry.offset < end) {
+            table.push_back(entry);
+            offsets.push_back(start + entry.offset);
+        }
+    }
+    std::sort(offsets.begin(), offsets.end());
+    for (const TableEntry& entry : table) {
+        if (!wanted(entry.id)) {
+            continue;
+        }
+        const std::uint64_t from = start + entry.offset;
+        const auto next = std::upper_bound(offsets.begin(), offsets.end(), from);
+        const std::uint64_t extent = (next == offsets.end() ? end : *next) - from;
+        if (!stream.fetch(from, std::min<std::uint64_t>(extent, 8))) {
+            return false;
+        }
+        const std::optional<std::size_t> needed = decodedSize(stream.bytes().subspan(
+            static_cast<std::size_t>(from), static_cast<std::size_t>(extent)));
+        if (needed && !stream.fetch(from, std::min<std::uint64_t>(extent, *needed))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 const Fmtid FMTID_SummaryInformation = {
@@ -489,6 +592,29 @@ std::vector<std::byte> PropertySetStream::serialize() const {
         }
     }
     return out;
+}
+
+SetParseStatus readShownSection(const StreamReader& read, std::uint64_t size, const Fmtid& fmtid,
+                                std::uint32_t firstId, std::size_t idCount, PropertySection& out) {
+    PartialStream stream(read, size);
+    if (!stream.fetch(0, kStreamHeaderSize) ||
+        !stream.fetch(kStreamHeaderSize,
+                      std::uint64_t{kListEntrySize} * stream.word(kStreamHeaderSize - 4))) {
+        return SetParseStatus::ReadFailed;
+    }
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+    const auto wanted = [&](std::uint32_t id) {
+        return id == PID_CODEPAGE || (id >= firstId && id - firstId < idCount);
+    };
+    if (locateOwnSection(stream, fmtid, start, end) &&
+        !fetchWantedValues(stream, start, end, wanted)) {
+        return SetParseStatus::ReadFailed;
+    }
+    PropertySetStream parsed;
+    const SetParseStatus status = PropertySetStream::parse(stream.take(), fmtid, parsed);
+    out = std::move(parsed.section());
+    return status;
 }
 
 }  // namespace quorvel::compound

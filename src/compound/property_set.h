@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -31,7 +32,11 @@ enum class SetParseStatus : std::uint8_t {
     BadHeader,      // not a property-set stream, or its section list runs past its end
     NoSuchSection,  // the stream holds sections, none of them of the set's format identifier
     BadSection,     // the section's header or property list is unreadable
+    ReadFailed,     // the stream's bytes could not be read
 };
+
+// Reads a stream's bytes [offset, offset + out.size()); false when they cannot be read.
+using StreamReader = std::function<bool(std::uint64_t offset, std::span<std::byte> out)>;
 
 // Bytes as read: a range of one buffer that a stream and its parsed section share instead of
 // each keeping a copy. Never changed once made.
@@ -98,6 +103,14 @@ class PropertySection {
     bool m_complete = true;
     bool m_changed = false;
 };
+
+// For showing a set: parses the set's own section of a property-set stream of `size` bytes
+// from only the bytes that the stream's header, the section's property list and the values of
+// the ids [firstId, firstId + idCount) need (the code page's too), fetched through `read`.
+// Nothing else is read: a thumbnail, which is never shown, is most of some streams, and on a
+// network share every byte costs. The section is for reading only.
+SetParseStatus readShownSection(const StreamReader& read, std::uint64_t size, const Fmtid& fmtid,
+                                std::uint32_t firstId, std::size_t idCount, PropertySection& out);
 
 // A property-set stream (MS-OLEPS 2.20): the header and section list, the set's own
 // section parsed, every other section (user-defined properties) kept as raw bytes.

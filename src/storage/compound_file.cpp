@@ -58,74 +58,95 @@ Status CompoundFile::Impl::recover(Status failure) {
     return failure;
 }
 
-Status CompoundFile::Impl::readContent(const DirEntry& stream, std::vector<std::byte>& out) {
-    // No allocation before the size is known to fit in the file.
-    const bool mini = stream.size < kMiniStreamCutoff;
+bool CompoundFile::Impl::contentFits(const DirEntry& stream) const {
     const std::uint64_t room =
-        mini ? miniStream->size()
-             : static_cast<std::uint64_t>(file->sectorCount()) * file->sectorSize();
-    if (stream.size > room) {
+        stream.size < kMiniStreamCutoff
+            ? miniStream->size()
+            : static_cast<std::uint64_t>(file->sectorCount()) * file->sectorSize();
+    return stream.size <= room;
+}
+
+Status CompoundFile::Impl::readContent(const DirEntry& stream, std::uint64_t offset,
+                                       std::span<std::byte> out) {
+    if (!contentFits(stream) || offset > stream.size || out.size() > stream.size - offset) {
         return Status::Damaged;
     }
-    out.assign(static_cast<std::size_t>(stream.size), std::byte{0});
-    return mini ? readMiniSectors(stream.start, out) : readSectors(stream.start, out);
+    return stream.size < kMiniStreamCutoff ? readMiniSectors(stream.start, offset, out)
+                                           : readSectors(stream.start, offset, out);
 }
 
 // Reads runs of consecutive sectors with one device read each.
-Status CompoundFile::Impl::readSectors(SectorId start, std::span<std::byte> out) {
+Status CompoundFile::Impl::readSectors(SectorId start, std::uint64_t offset,
+                                       std::span<std::byte> out) {
     const std::uint32_t sectorSize = file->sectorSize();
-    const auto count = static_cast<std::uint32_t>((out.size() + sectorSize - 1) / sectorSize);
     SectorChain chain(start);
-    std::uint32_t runStart = 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        SectorId sector = kFreeSect;
-        if (const Status s = chain.sectorAt(i, *fat, file->sectorCount(), sector);
+    // offset lies inside the stream, which fits in the file (checked by the caller).
+    auto index = static_cast<std::uint32_t>(offset / sectorSize);
+    auto within = static_cast<std::uint32_t>(offset % sectorSize);
+    for (std::size_t done = 0; done < out.size(); ++index, within = 0) {
+        SectorId first = kFreeSect;
+        if (const Status s = chain.sectorAt(index, *fat, file->sectorCount(), first);
             s != Status::Ok) {
             return s;
         }
-        const bool runEnds = i + 1 == count;
-        SectorId next = kFreeSect;
-        if (!runEnds) {
-            if (const Status s = chain.sectorAt(i + 1, *fat, file->sectorCount(), next);
+        std::size_t run = sectorSize - within;
+        for (SectorId last = first; done + run < out.size(); ++last, run += sectorSize) {
+            SectorId next = kFreeSect;
+            if (const Status s = chain.sectorAt(index + 1, *fat, file->sectorCount(), next);
                 s != Status::Ok) {
                 return s;
             }
-        }
-        if (runEnds || next != sector + 1) {
-            const std::size_t from = static_cast<std::size_t>(runStart) * sectorSize;
-            const std::size_t to =
-                std::min(out.size(), static_cast<std::size_t>(i + 1) * sectorSize);
-            if (const Status s =
-                    file->read(chain.sectors()[runStart], 0, out.subspan(from, to - from));
-                s != Status::Ok) {
-                return s;
+            if (next != last + 1) {
+                break;
             }
-            runStart = i + 1;
+            ++index;
         }
-    }
-    return Status::Ok;
-}
-
-Status CompoundFile::Impl::readMiniSectors(SectorId start, std::span<std::byte> out) {
-    const std::uint64_t streamSize = miniStream->size();
-    const auto limit =
-        static_cast<std::uint32_t>((streamSize + kMiniSectorSize - 1) / kMiniSectorSize);
-    SectorChain chain(start);
-    for (std::size_t done = 0, i = 0; done < out.size(); ++i) {
-        SectorId mini = kFreeSect;
-        if (const Status s = chain.sectorAt(static_cast<std::uint32_t>(i), *miniFat, limit, mini);
-            s != Status::Ok) {
-            return s;
-        }
-        const std::size_t length = std::min<std::size_t>(kMiniSectorSize, out.size() - done);
-        if (const Status s = miniStream->read(static_cast<std::uint64_t>(mini) * kMiniSectorSize,
-                                              out.subspan(done, length));
+        const std::size_t length = std::min(run, out.size() - done);
+        if (const Status s = file->read(first, within, out.subspan(done, length));
             s != Status::Ok) {
             return s;
         }
         done += length;
     }
     return Status::Ok;
+}
+
+Status CompoundFile::Impl::readMiniSectors(SectorId start, std::uint64_t offset,
+                                           std::span<std::byte> out) {
+    const std::uint64_t streamSize = miniStream->size();
+    const auto limit =
+        static_cast<std::uint32_t>((streamSize + kMiniSectorSize - 1) / kMiniSectorSize);
+    SectorChain chain(start);
+    auto index = static_cast<std::uint32_t>(offset / kMiniSectorSize);
+    std::size_t within = offset % kMiniSectorSize;
+    for (std::size_t done = 0; done < out.size(); ++index, within = 0) {
+        SectorId mini = kFreeSect;
+        if (const Status s = chain.sectorAt(index, *miniFat, limit, mini); s != Status::Ok) {
+            return s;
+        }
+        const std::size_t length = std::min(kMiniSectorSize - within, out.size() - done);
+        if (const Status s =
+                miniStream->read(static_cast<std::uint64_t>(mini) * kMiniSectorSize + within,
+                                 out.subspan(done, length));
+            s != Status::Ok) {
+            return s;
+        }
+        done += length;
+    }
+    return Status::Ok;
+}
+
+Status CompoundFile::Impl::streamEntry(EntryId stream, DirEntry& out) {
+    if (!usable) {
+        return Status::IoError;
+    }
+    if (const Status s = directory->entry(stream, out); s != Status::Ok) {
+        return s;
+    }
+    if (out.type == EntryType::Unused) {
+        return Status::NoSuchEntry;
+    }
+    return out.type == EntryType::Stream ? Status::Ok : Status::NotAStream;
 }
 
 CompoundFile::CompoundFile(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -177,27 +198,32 @@ Status CompoundFile::listChildren(EntryId storage, std::vector<EntryId>& out) co
 Status CompoundFile::readStream(EntryId stream, std::vector<std::byte>& out,
                                 std::uint64_t maxBytes) const {
     out.clear();
-    if (!m_impl->usable) {
-        return Status::IoError;
-    }
     DirEntry found;
-    if (const Status s = m_impl->directory->entry(stream, found); s != Status::Ok) {
+    if (const Status s = m_impl->streamEntry(stream, found); s != Status::Ok) {
         return s;
-    }
-    if (found.type == EntryType::Unused) {
-        return Status::NoSuchEntry;
-    }
-    if (found.type != EntryType::Stream) {
-        return Status::NotAStream;
     }
     if (found.size > maxBytes) {
         return Status::TooLarge;
     }
-    const Status s = m_impl->readContent(found, out);
-    if (s != Status::Ok) {
-        out.clear();
+    // No allocation before the size is known to fit in the file.
+    if (!m_impl->contentFits(found)) {
+        return Status::Damaged;
     }
-    return s;
+    std::vector<std::byte> content(static_cast<std::size_t>(found.size));
+    if (const Status s = m_impl->readContent(found, 0, content); s != Status::Ok) {
+        return s;
+    }
+    out = std::move(content);
+    return Status::Ok;
+}
+
+Status CompoundFile::readStreamAt(EntryId stream, std::uint64_t offset,
+                                  std::span<std::byte> out) const {
+    DirEntry found;
+    if (const Status s = m_impl->streamEntry(stream, found); s != Status::Ok) {
+        return s;
+    }
+    return m_impl->readContent(found, offset, out);
 }
 
 }  // namespace quorvel::storage

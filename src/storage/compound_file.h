@@ -39,6 +39,9 @@ class CompoundFile {
 
     // Reads a whole stream; TooLarge when it is longer than maxBytes.
     Status readStream(EntryId stream, std::vector<std::byte>& out, std::uint64_t maxBytes) const;
+    // Reads the stream's bytes [offset, offset + out.size()) and no others from the file;
+    // Damaged when they run past the stream's end.
+    Status readStreamAt(EntryId stream, std::uint64_t offset, std::span<std::byte> out) const;
     // Replaces a stream's content with data of any size.
     Status replaceStream(EntryId stream, std::span<const std::byte> data);
     // Creates a stream under a storage (the root in practice); when a stream of that

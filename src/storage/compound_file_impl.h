@@ -27,9 +27,14 @@ struct CompoundFile::Impl {
 
     // Reads the header and the root entry, dropping everything held before.
     Status load();
-    Status readContent(const cfb::DirEntry& stream, std::vector<std::byte>& out);
-    Status readSectors(cfb::SectorId start, std::span<std::byte> out);
-    Status readMiniSectors(cfb::SectorId start, std::span<std::byte> out);
+    // The stream's declared size fits in the file (in the mini stream, for a small stream).
+    bool contentFits(const cfb::DirEntry& stream) const;
+    // The stream's bytes [offset, offset + out.size()).
+    Status readContent(const cfb::DirEntry& stream, std::uint64_t offset, std::span<std::byte> out);
+    Status readSectors(cfb::SectorId start, std::uint64_t offset, std::span<std::byte> out);
+    Status readMiniSectors(cfb::SectorId start, std::uint64_t offset, std::span<std::byte> out);
+    // The stream an entry names; NoSuchEntry or NotAStream otherwise.
+    Status streamEntry(EntryId stream, cfb::DirEntry& out);
 
     Status replace(EntryId stream, std::span<const std::byte> data);
     Status create(EntryId storage, std::u16string_view name, std::span<const std::byte> data,

@@ -20,6 +20,29 @@ PropertySetStream parsed(const Bytes& bytes, const Fmtid& fmtid = FMTID_SummaryI
     return set;
 }
 
+// Serves a stream's bytes to readShownSection, counting those it fetches.
+struct CountingReader {
+    const Bytes& bytes;
+    std::uint64_t fetched = 0;
+    bool fail = false;
+    StreamReader reader() {
+        return [this](std::uint64_t offset, std::span<std::byte> out) {
+            if (fail || offset > bytes.size() || out.size() > bytes.size() - offset) {
+                return false;
+            }
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(),
+                        out.begin());
+            fetched += out.size();
+            return true;
+        };
+    }
+};
+
+SetParseStatus readShown(CountingReader& source, PropertySection& section) {
+    return readShownSection(source.reader(), source.bytes.size(), FMTID_SummaryInformation, 2, 18,
+                            section);
+}
+
 TEST(PropertySet, DecodesTheTypesThatAreShown) {
     const PropertySetStream set = parsed(summaryStream({
         {1, i2(1252)},
@@ -205,6 +228,36 @@ TEST(PropertySet, WritesTextInTheSectionsCodePageOrNotAtAll) {
     EXPECT_EQ(parsed(fresh).section().codePage(), 1200);
 }
 
+// A set read for showing holds the values a whole read holds, from a few hundred bytes:
+// never the thumbnail, which is most of some streams.
+TEST(PropertySet, ShowingASetFetchesOnlyTheValuesShown) {
+    Bytes thumbnail = scalar(VT_CF, 300'004, 4);
+    thumbnail.resize(thumbnail.size() + 300'004, std::byte{0xAB});
+    const Bytes bytes = summaryStream({{1, i2(932)},
+                                       {2, string("title")},
+                                       {4, string("author")},
+                                       {17, thumbnail},
+                                       {12, fileTime(0x01C2FB2E12345678)},
+                                       {18, string("app")},
+                                       {19, i4(2)},
+                                       {40, string("not shown")}});
+    const PropertySetStream whole = parsed(bytes);
+    CountingReader source{bytes};
+    PropertySection shown;
+    ASSERT_EQ(readShown(source, shown), SetParseStatus::Ok);
+    EXPECT_LT(source.fetched, 512u);
+    EXPECT_EQ(shown.codePage(), 932);
+    for (std::uint32_t id = 2; id < 20; ++id) {
+        EXPECT_EQ(shown.value(id).type, whole.section().value(id).type) << id;
+        EXPECT_EQ(shown.value(id).text, whole.section().value(id).text) << id;
+        EXPECT_EQ(shown.value(id).integer, whole.section().value(id).integer) << id;
+        EXPECT_EQ(shown.value(id).fileTime, whole.section().value(id).fileTime) << id;
+    }
+    EXPECT_EQ(shown.value(40).type, VT_EMPTY);
+    source.fail = true;
+    EXPECT_EQ(readShown(source, shown), SetParseStatus::ReadFailed);
+}
+
 TEST(PropertySet, RefusesOrLimitsHostileStructures) {
     const Bytes good = summaryStream({{1, i2(1252)}, {2, string("title")}, {14, i4(3)}});
     const Bytes blobLast = summaryStream({{1, i2(1252)}, {14, i4(3)}, {17, scalar(VT_CF, 0, 4)}});
@@ -241,9 +294,13 @@ TEST(PropertySet, RefusesOrLimitsHostileStructures) {
         PropertySetStream set;
         EXPECT_EQ(PropertySetStream::parse(c.bytes, FMTID_SummaryInformation, set), c.status)
             << c.what;
+        CountingReader source{c.bytes};
+        PropertySection shown;
+        EXPECT_EQ(readShown(source, shown), c.status) << c.what;  // as a whole read
         if (c.status == SetParseStatus::Ok) {
             EXPECT_EQ(set.writable(), c.writable) << c.what;
             EXPECT_EQ(set.section().value(14).integer, 3) << c.what;  // what can be read is read
+            EXPECT_EQ(shown.value(14).integer, 3) << c.what;
         }
     }
     // Every prefix, in a buffer of exactly its size, parses or fails without reading past it.

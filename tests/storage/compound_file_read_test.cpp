@@ -26,6 +26,26 @@ TestFilePlan samplePlan(unsigned sectorShift, std::uint16_t version) {
     return plan;
 }
 
+// Parts of a stream, across sector and mini-sector boundaries, read as the whole stream
+// holds them; a part past its end is refused.
+void expectPartsRead(const CompoundFile& file, const TestStream& stream) {
+    EntryId id = 0;
+    ASSERT_EQ(file.findChild(kRootEntry, stream.name, id), Status::Ok);
+    const std::size_t n = stream.data.size();
+    for (const auto& [offset, length] :
+         {std::pair<std::size_t, std::size_t>{0, n},
+          {n / 3, n / 2},
+          {n - std::min<std::size_t>(n, 70), std::min<std::size_t>(n, 70)},
+          {n, 0}}) {
+        std::vector<std::byte> part(length);
+        ASSERT_EQ(file.readStreamAt(id, offset, part), Status::Ok) << offset << " +" << length;
+        EXPECT_TRUE(std::equal(part.begin(), part.end(),
+                               stream.data.begin() + static_cast<std::ptrdiff_t>(offset)));
+    }
+    std::vector<std::byte> past(1);
+    EXPECT_EQ(file.readStreamAt(id, n, past), Status::Damaged);
+}
+
 TEST(CompoundFileRead, ReadsEveryStreamOfBothVersionsAndSectorSizes) {
     for (const auto& [shift, version] : {std::pair{9U, 3}, {9U, 4}, {12U, 4}, {12U, 3}, {10U, 3}}) {
         SCOPED_TRACE(testing::Message() << "shift " << shift << " version " << version);
@@ -38,6 +58,7 @@ TEST(CompoundFileRead, ReadsEveryStreamOfBothVersionsAndSectorSizes) {
         ASSERT_EQ(streams.size(), plan.streams.size());
         for (const TestStream& s : plan.streams) {
             EXPECT_EQ(streams[s.name], s.data);
+            expectPartsRead(*file, s);
         }
     }
 }
