@@ -9,11 +9,11 @@ namespace quorvel::io {
 namespace {
 
 std::uint64_t alignDown(std::uint64_t offset) {
-    return offset - offset % BlockCache::kBlockSize;
+    return offset - offset % BlockCache::kAlignment;
 }
 
 std::uint64_t alignUp(std::uint64_t offset) {
-    return alignDown(offset + BlockCache::kBlockSize - 1);
+    return alignDown(offset + BlockCache::kAlignment - 1);
 }
 
 }  // namespace
@@ -88,12 +88,8 @@ bool BlockCache::readAt(std::uint64_t offset, std::span<std::byte> out) {
             at += length;
             continue;
         }
-        // Whole blocks around the gap, up to the neighbouring extents and the end of file.
-        const std::uint64_t from = std::max(alignDown(at), held != nullptr ? held->end() : 0);
-        std::uint64_t to = std::min(alignUp(end), fileSize);
-        if (next != m_extents.end()) {
-            to = std::min(to, next->offset);
-        }
+        const auto [from, to] = fetchRange(at, end, held != nullptr ? held->end() : 0,
+                                           next != m_extents.end() ? next->offset : fileSize);
         if (!fetch(from, to)) {
             return false;
         }
@@ -101,10 +97,29 @@ bool BlockCache::readAt(std::uint64_t offset, std::span<std::byte> out) {
     return true;
 }
 
+std::pair<std::uint64_t, std::uint64_t> BlockCache::fetchRange(std::uint64_t at, std::uint64_t end,
+                                                               std::uint64_t lower,
+                                                               std::uint64_t upper) const {
+    if (m_fetches == 0 && m_device.size() <= kWholeDeviceUpTo) {
+        return {0, m_device.size()};
+    }
+    const FetchWindow window =
+        m_fetches == 0 ? kFirstFetch : (m_fetches == 1 ? kSecondFetch : kLaterFetch);
+    const std::uint64_t wanted = window.before + std::max(end - at, window.after);
+    std::uint64_t from = std::max(lower, alignDown(at > window.before ? at - window.before : 0));
+    const std::uint64_t to = std::min(upper, alignUp(std::max(end, at + window.after)));
+    // Against the end of the device or a kept extent, the window slides back.
+    if (to - from < wanted) {
+        from = std::max(lower, std::min(alignDown(at), alignDown(to > wanted ? to - wanted : 0)));
+    }
+    return {from, to};
+}
+
 bool BlockCache::fetch(std::uint64_t from, std::uint64_t to) {
     while (!m_extents.empty() && m_kept + (to - from) > kCapacity) {
         evictLeastRecentlyUsed();
     }
+    ++m_fetches;
     Extent extent{from, to - from, spareBuffers().take(to - from), ++m_clock};
     if (!m_device.readAt(from, {extent.at(from), static_cast<std::size_t>(extent.length)})) {
         spareBuffers().giveBack(std::move(extent.buffer));
