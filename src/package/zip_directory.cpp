@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -165,21 +166,31 @@ bool readEndRecordAt(std::span<const std::byte> bytes, bool exact, ZipEnd& end, 
     return true;
 }
 
+// The last end record in tail that fits (with `exact`, whose comment ends the file):
+// Ok, Damaged for one that spans disks, nullopt when there is none.
+std::optional<ZipStatus> lastEndRecord(std::span<const std::byte> tail, std::uint64_t tailOffset,
+                                       bool exact, ZipEnd& end) {
+    if (tail.size() < kEndRecordSize) {
+        return std::nullopt;
+    }
+    for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
+        bool oneDisk = false;
+        if (readEndRecordAt(tail.subspan(at), exact, end, oneDisk)) {
+            end.recordOffset = tailOffset + at;
+            return oneDisk ? ZipStatus::Ok : ZipStatus::Damaged;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 ZipStatus parseEndRecord(std::span<const std::byte> tail, std::uint64_t tailOffset, ZipEnd& end) {
-    if (tail.size() < kEndRecordSize) {
-        return ZipStatus::Damaged;
-    }
     // A comment may hold the signature: first the record whose comment ends the file, as
     // every writer puts it, then the last one whose comment fits.
     for (const bool exact : {true, false}) {
-        for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
-            bool oneDisk = false;
-            if (readEndRecordAt(tail.subspan(at), exact, end, oneDisk)) {
-                end.recordOffset = tailOffset + at;
-                return oneDisk ? ZipStatus::Ok : ZipStatus::Damaged;
-            }
+        if (const std::optional<ZipStatus> found = lastEndRecord(tail, tailOffset, exact, end)) {
+            return *found;
         }
     }
     return ZipStatus::Damaged;
@@ -248,6 +259,27 @@ ZipStatus readZip64End(io::BlockDevice& device, ZipEnd& end) {
     return parseZip64EndRecord(bytes, end);
 }
 
+// The end record. Every writer puts it last, with its comment (most often none) ending the
+// file, so a short tail holds it: looked for there first, it costs a network share a few
+// bytes instead of the 64 KB a comment might take.
+ZipStatus findEndRecord(io::BlockDevice& device, ZipEnd& end) {
+    constexpr std::uint64_t kShortTail = 1024;
+    const std::uint64_t size = device.size();
+    std::vector<std::byte> bytes;
+    const std::uint64_t shortTail = std::min(size, kShortTail);
+    if (!readBytes(device, size - shortTail, shortTail, bytes)) {
+        return ZipStatus::Damaged;
+    }
+    if (const std::optional<ZipStatus> found = lastEndRecord(bytes, size - shortTail, true, end)) {
+        return *found;
+    }
+    const std::uint64_t tailSize = std::min<std::uint64_t>(size, kEndRecordSize + kMaxCommentSize);
+    if (!readBytes(device, size - tailSize, tailSize, bytes)) {
+        return ZipStatus::Damaged;
+    }
+    return parseEndRecord(bytes, size - tailSize, end);
+}
+
 }  // namespace
 
 ZipStatus readZipDirectory(io::BlockDevice& device, ZipDirectory& directory) {
@@ -260,10 +292,8 @@ ZipStatus readZipDirectory(io::BlockDevice& device, ZipDirectory& directory) {
     if (signature != kLocalHeaderSignature && signature != kEndRecordSignature) {
         return ZipStatus::NotZip;
     }
-    const std::uint64_t tailSize = std::min<std::uint64_t>(size, kEndRecordSize + kMaxCommentSize);
     ZipEnd end;
-    if (!readBytes(device, size - tailSize, tailSize, bytes) ||
-        parseEndRecord(bytes, size - tailSize, end) != ZipStatus::Ok ||
+    if (findEndRecord(device, end) != ZipStatus::Ok ||
         (end.needsZip64 && readZip64End(device, end) != ZipStatus::Ok)) {
         return ZipStatus::Damaged;
     }

@@ -39,11 +39,13 @@ TEST(ZipPackageTest, ReadsEntriesHoweverTheyAreStored) {
 }
 
 TEST(ZipPackageTest, FindsTheEndRecordBehindAComment) {
-    // Comments that hold an end-record signature, which must not be taken for the record.
+    // Comments that hold an end-record signature, which must not be taken for the record,
+    // and comments too long for the short tail looked at first.
     const std::string fits = std::string("PK\x05\x06", 4) + std::string(16, '\0') +
                              std::string("\x05\x00", 2) + "abcdefgh";
     for (const std::string& comment :
-         {std::string("PK\x05\x06", 4) + "trailing words", fits, "plain words" + fits}) {
+         {std::string("PK\x05\x06", 4) + "trailing words", fits, "plain words" + fits,
+          std::string(3000, 'w') + fits, fits + std::string(3000, 'w')}) {
         const OpenedZip zip(buildZip({{"a.xml", "alpha"}}, false, comment).bytes);
         ASSERT_EQ(zip.status, ZipStatus::Ok);
         EXPECT_EQ(zip.package->directory().comment, comment);
