@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading the properties of 2,000 documents: in this process, with `quorvel-cli read --json`
-// beside a plain metadata dump on libgsf, and with quorvel-cli on a simulated network share.
+// Reading the properties of 2,000 documents: in this process, and with `quorvel-cli read --json`
+// beside a plain metadata dump on libgsf (scripts/bench-share.sh adds a simulated share).
 //
 // Environment (scripts/bench-share.sh sets it up):
 //   QUORVEL_GSF_META    the libgsf dump (../shared/tools/gsf_meta); its benchmark is skipped
 //                       without it
-//   QUORVEL_SHARE_SHIM  the latency shim (../shared/tools/latency_shim.c built as a shared
-//                       object), preloaded into quorvel-cli with 1 ms per file-system call
 //   QUORVEL_BENCH_DOCUMENTS  a folder of documents to read instead of making them
-// `bench_read_many --make-documents FOLDER` makes the 2,000 documents and ends.
+// `bench_read_many --make-documents FOLDER [LARGE]` makes the 2,000 documents, the last LARGE
+// of them of 50 MB, and ends; `--make-document FILE BYTES` makes one document of a body of
+// BYTES.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -30,7 +30,6 @@ namespace fs = std::filesystem;
 using quorvel::bench::BenchDocuments;
 
 constexpr std::size_t kDocuments = 2000;
-constexpr const char* kShareLatencyMicroseconds = "1000";
 
 const BenchDocuments& documents() {
     static const BenchDocuments made(kDocuments);
@@ -146,43 +145,16 @@ void BM_GsfMetaDump(benchmark::State& state) {
 }
 BENCHMARK(BM_GsfMetaDump)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// quorvel-cli with every file-system call 1 ms late; counts the calls it made per document.
-void BM_CliReadJsonOnShare(benchmark::State& state) {
-    const char* shim = std::getenv("QUORVEL_SHARE_SHIM");
-    if (shim == nullptr) {
-        state.SkipWithError("QUORVEL_SHARE_SHIM names no latency shim");
-        return;
-    }
-    const std::string counts = fs::temp_directory_path() / "quorvel-bench-share-calls.txt";
-    fs::remove(counts);
-    runEachIteration(
-        state, cliRead({"-j", std::to_string(state.range(0))}),
-        {std::string("LD_PRELOAD=") + shim, std::string("LATENCY_US=") + kShareLatencyMicroseconds,
-         "LATENCY_COUNT=" + counts},
-        false);
-    std::ifstream in(counts);
-    double calls = 0;
-    double runs = 0;
-    for (double count = 0; in >> count; ++runs) {
-        calls += count;
-    }
-    fs::remove(counts);
-    if (runs > 0) {
-        state.counters["calls/doc"] = calls / runs / kDocuments;
-    }
-}
-BENCHMARK(BM_CliReadJsonOnShare)
-    ->Arg(1)
-    ->Arg(quorvel::platform::defaultReadThreads())
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond);
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string_view(argv[1]) == "--make-documents") {
-        quorvel::bench::makeDocuments(argv[2], kDocuments);
+    if ((argc == 3 || argc == 4) && std::string_view(argv[1]) == "--make-documents") {
+        quorvel::bench::makeDocuments(argv[2], kDocuments,
+                                      argc == 4 ? std::strtoul(argv[3], nullptr, 10) : 0);
+        return 0;
+    }
+    if (argc == 4 && std::string_view(argv[1]) == "--make-document") {
+        quorvel::bench::makeLargeDocument(argv[2], 1, std::strtoull(argv[3], nullptr, 10));
         return 0;
     }
     benchmark::Initialize(&argc, argv);

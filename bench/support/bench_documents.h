@@ -15,6 +15,8 @@
 
 #include "cfb_builder.h"
 #include "compound/property_set_builder.h"
+#include "document/document_access.h"
+#include "io/file_device.h"
 
 // The documents the reading benchmarks work on.
 namespace quorvel::bench {
@@ -58,46 +60,89 @@ inline std::vector<fs::path> readableCorpusFiles() {
     return files;
 }
 
-// A document as office programs write it: both property sets in the mini stream, in code
-// page 932, beside a body of `bodyBytes`.
-inline std::vector<std::byte> builtDocument(unsigned number, std::size_t bodyBytes) {
+// The summary of built document `number`, in code page 932 as office programs write it.
+inline std::vector<std::byte> builtSummary(unsigned number) {
     namespace ps = compound::testing;
     const std::string title = numbered("\x89\x63\x8b\xc6\x95\xf1\x8d\x90 ", number);
-    const ps::Bytes summary = ps::summaryStream({{1, ps::i2(932)},
-                                                 {2, ps::string(title)},
-                                                 {4, ps::string("Yamada Taro")},
-                                                 {8, ps::string("Suzuki Hanako")},
-                                                 {9, ps::string("12")},
-                                                 {10, ps::fileTime(72000000000)},
-                                                 {12, ps::fileTime(133500000000000000)},
-                                                 {13, ps::fileTime(133600000000000000)},
-                                                 {14, ps::i4(3)},
-                                                 {15, ps::i4(1200)},
-                                                 {16, ps::i4(5400)},
-                                                 {18, ps::string("Microsoft Office Word")}});
-    const ps::Bytes docSummary = ps::stream(
+    return ps::summaryStream({{1, ps::i2(932)},
+                              {2, ps::string(title)},
+                              {4, ps::string("Yamada Taro")},
+                              {8, ps::string("Suzuki Hanako")},
+                              {9, ps::string("12")},
+                              {10, ps::fileTime(72000000000)},
+                              {12, ps::fileTime(133500000000000000)},
+                              {13, ps::fileTime(133600000000000000)},
+                              {14, ps::i4(3)},
+                              {15, ps::i4(1200)},
+                              {16, ps::i4(5400)},
+                              {18, ps::string("Microsoft Office Word")}});
+}
+
+inline std::vector<std::byte> builtDocSummary() {
+    namespace ps = compound::testing;
+    return ps::stream(
         {{compound::FMTID_DocSummaryInformation, ps::section({{1, ps::i2(932)},
                                                               {2, ps::string("Report")},
                                                               {5, ps::i4(40)},
                                                               {6, ps::i4(12)},
                                                               {15, ps::string("Quorvel Ltd.")}})}});
+}
+
+// A document as office programs write it: both property sets in the mini stream beside a
+// body of `bodyBytes`.
+inline std::vector<std::byte> builtDocument(unsigned number, std::size_t bodyBytes) {
     storage::test::TestFilePlan plan;
-    plan.streams = {{u"\u0005SummaryInformation", summary},
+    plan.streams = {{u"\u0005SummaryInformation", builtSummary(number)},
                     {u"WordDocument", storage::test::patternBytes(bodyBytes, number)},
-                    {u"\u0005DocumentSummaryInformation", docSummary},
+                    {u"\u0005DocumentSummaryInformation", builtDocSummary()},
                     {u"1Table", storage::test::patternBytes(4200, number + 1)}};
     return storage::test::buildCompoundFile(plan);
 }
 
+// A document of `bodyBytes` (50 MB and more in the benchmarks) as a long-edited one lies on
+// disk. Its body is a hole, so that the file is sparse and quick to make; then a longer title
+// is saved into it, which moves the summary to the end of the file, past the body: reading
+// its properties needs sectors scattered from the start of the file to its end.
+inline void makeLargeDocument(const fs::path& target, unsigned number, std::uint64_t bodyBytes) {
+    std::ofstream(target, std::ios::binary | std::ios::trunc).close();
+    {
+        std::unique_ptr<io::FileDevice> device;
+        if (io::FileDevice::open(target.string(), io::Access::ReadWrite, device) !=
+            io::OpenStatus::Ok) {
+            return;
+        }
+        storage::test::TestFilePlan plan;
+        plan.streams = {{u"\u0005SummaryInformation", builtSummary(number)},
+                        {u"WordDocument", {}, bodyBytes},
+                        {u"\u0005DocumentSummaryInformation", builtDocSummary()},
+                        {u"1Table", storage::test::patternBytes(4200, number + 1)}};
+        storage::test::buildCompoundFile(plan, *device);
+    }
+    props::PropertyWriteRequest request;
+    std::string title(1000, 'T');  // more than the mini stream has room for
+    title += std::to_string(number);
+    request.fields[0] = {title, 1};
+    document::WriteDocProperties(target.string(), request);
+}
+
 // `count` documents in `folder`: copies of the readable corpus files in turn, or, without
-// a corpus, documents built here in three sizes.
-inline std::vector<std::string> makeDocuments(const fs::path& folder, std::size_t count) {
+// a corpus, documents built here in three sizes; the last `large` of them documents of
+// 50 MB.
+inline std::vector<std::string> makeDocuments(const fs::path& folder, std::size_t count,
+                                              std::size_t large = 0) {
+    constexpr std::uint64_t kLargeBody = 50ULL << 20;
     fs::create_directories(folder);
     const std::vector<fs::path> corpus = readableCorpusFiles();
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < count; ++i) {
         const fs::path source = corpus.empty() ? fs::path(".doc") : corpus[i % corpus.size()];
         const fs::path target = folder / numbered("d", i, source.extension().string());
+        if (i + large >= count) {
+            makeLargeDocument(folder / numbered("d", i, ".doc"), static_cast<unsigned>(i),
+                              kLargeBody);
+            paths.push_back((folder / numbered("d", i, ".doc")).string());
+            continue;
+        }
         if (corpus.empty()) {
             const std::size_t bodies[] = {20'000, 60'000, 200'000};
             const std::vector<std::byte> bytes =
