@@ -268,7 +268,7 @@ TEST(CompoundFileRead, ToleratesWhatDoesNotHarm) {
         // A mini stream cutoff other than 4096 is ignored, as the reference reader does.
         [](auto& b) { putU32(b, 56, 512); },
         // The last sector cut short after the bytes that are used.
-        [](auto& b) { b.resize(b.size() - 100); },
+        [](auto& b) { b.erase(b.end() - 100, b.end()); },
         // Names not in the format's order: a list in entry order.
         [&](auto& b) {
             putU32(b, layout.entryOffset(0) + 76, 1);
