@@ -19,5 +19,6 @@ using Arguments = std::vector<std::string>;
 int runRead(const Arguments& args, std::ostream& out, std::ostream& err);
 int runWrite(const Arguments& args, std::ostream& out, std::ostream& err);
 int runExport(const Arguments& args, std::ostream& out, std::ostream& err);
+int runApply(const Arguments& args, std::ostream& out, std::ostream& err);
 
 }  // namespace quorvel::cli

@@ -28,6 +28,10 @@ constexpr std::array kCommands = {
             "export [-j N] [--encoding cp932|utf-8] --out FILE.csv FILE...  save the\n"
             "      properties as CSV (export --help)",
             quorvel::cli::runExport},
+    Command{"apply",
+            "apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] FILE.csv  write each\n"
+            "      file's values from a CSV with the export's columns (apply --help)",
+            quorvel::cli::runApply},
 };
 
 void printUsage(std::ostream& out) {

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
 #include "cli/cli_text.h"
 #include "cli/command.h"
+#include "cli/file_times.h"
 #include "document/document_access.h"
-#include "platform/creation_time.h"
+#include "export/csv_apply.h"
 #include "platform/file_status.h"
 #include "platform/local_time.h"
 
@@ -42,27 +42,6 @@ std::optional<std::size_t> indexOf(const std::array<std::string_view, N>& names,
         }
     }
     return std::nullopt;
-}
-
-// "YYYY-MM-DD HH:MM:SS" in local time as a file time; nullopt when malformed or not a
-// real calendar time.
-std::optional<std::uint64_t> parseLocalDate(const std::string& text) {
-    platform::LocalDateTime local;
-    int consumed = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &local.year, &local.month,
-                    &local.day, &local.hour, &local.minute, &local.second, &consumed) != 6 ||
-        static_cast<std::size_t>(consumed) != text.size()) {
-        return std::nullopt;
-    }
-    std::int64_t seconds = 0;
-    platform::LocalDateTime check;
-    if (local.year < 1601 || !platform::fromLocalDateTime(local, seconds) ||
-        !platform::toLocalDateTime(seconds, check) || check.year != local.year ||
-        check.month != local.month || check.day != local.day || check.hour != local.hour ||
-        check.minute != local.minute || check.second != local.second) {
-        return std::nullopt;
-    }
-    return platform::unixSecondsToFileTime(seconds);
 }
 
 struct WriteCommand {
@@ -120,27 +99,17 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
             command.request.fields[*field] = {value, 1};
             continue;
         }
-        const std::optional<std::uint64_t> fileTime = parseLocalDate(value);
-        if (!fileTime) {
+        const std::optional<std::int64_t> seconds = csv::parseDateTimeText(value);
+        if (!seconds) {
             return name + ": \"" + value + "\" is not a date of the form \"YYYY-MM-DD HH:MM:SS\"";
         }
-        dates[*date] = *fileTime;
+        dates[*date] = platform::unixSecondsToFileTime(*seconds);
     }
     command.request.writeDocSummary = !command.leaveDocSummary;
     if (std::any_of(dates.begin(), dates.end(), [](std::uint64_t d) { return d != 0; })) {
         command.request.dates = dates;
     }
     return command.files.empty() ? "no file given" : "";
-}
-
-// Puts back the times the file had before the write, the creation time first: on some file
-// systems setting it touches the other two. A rewritten package is a new file, created now.
-bool putBackTimes(const std::string& path, const platform::FileTimes& times,
-                  platform::SystemError& error) {
-    platform::CreationTimeWrite creation{};
-    return (!times.createdRecorded ||
-            platform::setCreationTime(path, times.created, creation, error)) &&
-           platform::setAccessAndModifyTimes(path, times.accessed, times.modified, error);
 }
 
 // Writes one file, keeping its times when asked; false when something failed.
@@ -151,8 +120,9 @@ bool writeOneDocument(const std::string& path, const WriteCommand& command, std:
     out << path << ": " << outcomeText(code) << '\n';
     // A document that could not be opened was not touched; it may be another program's.
     platform::SystemError error;
+    bool creationKept = false;
     if (keepTimes && code != props::kCannotOpenDocument &&
-        !putBackTimes(path, before.times, error)) {
+        !setFileTimes(path, before.times, creationKept, error)) {
         out << path << ": time stamps not put back: " << error.text << '\n';
         return false;
     }

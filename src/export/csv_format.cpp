@@ -18,36 +18,8 @@ constexpr std::uint32_t kCsvCodePage = 932;
 // Lets spreadsheets tell a UTF-8 file from one in the local code page.
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// "2006/03/05 14:07:05" in local time, or nothing when the moment has no local time.
-std::optional<std::string> formatLocalTime(std::int64_t unixSeconds) {
-    platform::LocalDateTime local;
-    if (!platform::toLocalDateTime(unixSeconds, local)) {
-        return std::nullopt;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "%d/%02d/%02d %02d:%02d:%02d", local.year, local.month,
-                  local.day, local.hour, local.minute, local.second);
-    return text;
-}
-
 bool isDateRow(std::size_t row) {
     return row >= props::kFirstDateIndex && row < props::kFirstDateIndex + props::kDateCount;
-}
-
-// A row past the end of the record (no DocumentSummaryInformation), an empty text and a date
-// that is no time value all give an empty field.
-std::string propertyField(const props::DocProperties& properties, std::size_t row) {
-    if (row >= properties.size()) {
-        return {};
-    }
-    const props::PropertyEntry& entry = properties[row];
-    if (!isDateRow(row)) {
-        return entry.text;
-    }
-    if (!entry.isTime) {
-        return {};
-    }
-    return formatLocalTime(platform::fileTimeToUnixSeconds(entry.time)).value_or("");
 }
 
 // RFC 4180: a field holding a separator, a quote or a line break is enclosed in quotes, each
@@ -93,6 +65,31 @@ const std::string_view kCsvHeader =
     "No,ファイル名,Title,表題,元作成者,KeyWord,Comment,Template,最終保存者,改訂,App名,分類,"
     "編集日時,最終印刷日時,作成日時,最終保存日時,会社,頁数,単語数,文字数,行数,段落数,"
     "ファイル作成日時,ファイルアクセス日時,ファイル変更日時";
+
+std::optional<std::string> formatLocalTime(std::int64_t unixSeconds) {
+    platform::LocalDateTime local;
+    if (!platform::toLocalDateTime(unixSeconds, local)) {
+        return std::nullopt;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%d/%02d/%02d %02d:%02d:%02d", local.year, local.month,
+                  local.day, local.hour, local.minute, local.second);
+    return text;
+}
+
+std::string propertyField(const props::DocProperties& properties, std::size_t row) {
+    if (row >= properties.size()) {
+        return {};
+    }
+    const props::PropertyEntry& entry = properties[row];
+    if (!isDateRow(row)) {
+        return entry.text;
+    }
+    if (!entry.isTime) {
+        return {};
+    }
+    return formatLocalTime(platform::fileTimeToUnixSeconds(entry.time)).value_or("");
+}
 
 std::optional<CsvEncoding> csvEncodingNamed(std::string_view name) {
     if (name == "cp932") {

@@ -21,6 +21,13 @@ struct ExportRecord {
 // The first line of every export file (UTF-8, without its line feed).
 extern const std::string_view kCsvHeader;
 
+// "2006/03/05 14:07:05" in local time, or nothing when the moment has no local time.
+std::optional<std::string> formatLocalTime(std::int64_t unixSeconds);
+
+// A property's field as exported: a row past the end of the record (no
+// DocumentSummaryInformation), an empty text and a date that is no time value are empty.
+std::string propertyField(const props::DocProperties& properties, std::size_t row);
+
 // The character encoding of an export file. The window always writes code page 932, with '?'
 // for any character it cannot hold; UTF-8 files start with a byte-order mark.
 enum class CsvEncoding { Cp932, Utf8 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "../compound/compound_document.h"
@@ -218,6 +219,38 @@ TEST_F(Cli, KeepsTheTimeStampsWhenAsked) {
         }
     }
     EXPECT_EQ(run(runWrite, {"--keep-times=1", compound}).status, kExitUsage);
+}
+
+// The export applies as nothing; an edited copy changes the title only after its dry run
+// showed the change; a malformed sheet writes nothing and names its line.
+TEST_F(Cli, AppliesAnEditedExportAfterADryRunShowedIt) {
+    const std::string document = makeDocument("apply.doc");
+    const std::string exported = m_folder / "e.csv";
+    ASSERT_EQ(run(runExport, {"--encoding", "utf-8", "--out", exported, document}).status, kExitOk);
+    EXPECT_EQ(run(runApply, {exported}).out, document + ": unchanged\n");
+
+    std::ifstream in(exported, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string title = ",表題,";  // the document's title, after the header's column 表題
+    text.replace(text.find(title, text.find('\n')), title.size(), ",新しい題,");
+    const std::string edited = m_folder / "edited.csv";
+    std::ofstream(edited, std::ios::binary) << text;
+    const std::string change = "  Title: \"表題\" -> \"新しい題\"\n";
+    EXPECT_EQ(run(runApply, {"--dry-run", edited}).out, document + ": would change\n" + change);
+    EXPECT_EQ(run(runRead, {document}).out.find("新しい題"), std::string::npos);
+    const Result applied = run(runApply, {edited});
+    EXPECT_EQ(applied.status, kExitOk) << applied.err;
+    EXPECT_EQ(applied.out, document + ": changed\n" + change);
+    EXPECT_NE(run(runRead, {document}).out.find("  Title: 新しい題\n"), std::string::npos);
+
+    const std::string broken = m_folder / "broken.csv";
+    std::ofstream(broken, std::ios::binary) << "ファイル名,Title\n" << document << ",\"x\n";
+    const Result refused = run(runApply, {broken});
+    EXPECT_EQ(refused.status, kExitFailed);
+    EXPECT_EQ(refused.err,
+              broken + ":2: 引用符 (\") が閉じられていません。 Nothing was written.\n");
+    EXPECT_NE(run(runRead, {document}).out.find("  Title: 新しい題\n"), std::string::npos);
+    EXPECT_EQ(run(runApply, {"--encoding", "latin-1", broken}).status, kExitUsage);
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string_view>
+
+#include "cli/cli_text.h"
+#include "cli/command.h"
+#include "cli/file_times.h"
+#include "document/document_access.h"
+#include "export/csv_apply.h"
+#include "platform/utf8_path.h"
+
+namespace quorvel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: quorvel-cli apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] FILE.csv\n"
+    "  writes into each file the CSV lists the values of its row that differ from the file's:\n"
+    "  the text fields, the four dates and the file's time stamps. The header uses the\n"
+    "  export's column names, in any order, ファイル名 among them; a column left out leaves\n"
+    "  that field alone. The whole CSV is checked before any file is touched.\n"
+    "  --dry-run   show each change (current -> new) and write nothing\n"
+    "  --json      one JSON object per file\n"
+    "  --encoding  the CSV's encoding; auto (the default): a byte-order mark or valid UTF-8\n"
+    "              is UTF-8, anything else code page 932\n";
+
+struct ApplyCommand {
+    bool dryRun = false;
+    bool json = false;
+    csv::CsvInputEncoding encoding = csv::CsvInputEncoding::Auto;
+    std::string sheetPath;
+};
+
+std::optional<csv::CsvInputEncoding> inputEncodingNamed(std::string_view name) {
+    if (name == "auto") {
+        return csv::CsvInputEncoding::Auto;
+    }
+    if (name == "cp932") {
+        return csv::CsvInputEncoding::Cp932;
+    }
+    if (name == "utf-8") {
+        return csv::CsvInputEncoding::Utf8;
+    }
+    return std::nullopt;
+}
+
+// Fills command from the arguments; an error message when they are wrong.
+std::string parseArguments(const Arguments& args, ApplyCommand& command) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--dry-run" || arg == "--json") {
+            (arg == "--json" ? command.json : command.dryRun) = true;
+        } else if (arg == "--encoding") {
+            const auto encoding =
+                i + 1 < args.size() ? inputEncodingNamed(args[++i]) : std::nullopt;
+            if (!encoding) {
+                return "--encoding needs auto, cp932 or utf-8";
+            }
+            command.encoding = *encoding;
+        } else if (arg.starts_with("--") || !command.sheetPath.empty()) {
+            return "unexpected argument " + arg;
+        } else {
+            command.sheetPath = arg;
+        }
+    }
+    return command.sheetPath.empty() ? "no CSV file given" : "";
+}
+
+// What became of one row.
+struct RowOutcome {
+    csv::FileChanges changes;
+    props::MessageCode code = props::kSuccess;
+    std::string notice;  // a time stamp not set, and why
+    bool failed = false;
+};
+
+RowOutcome applyRow(const csv::ApplySheet& sheet, const csv::ApplyRow& row, bool dryRun) {
+    RowOutcome outcome;
+    props::DocProperties properties;
+    platform::FileStatus status;
+    outcome.code = document::ReadDocProperties(row.path, properties);
+    if (outcome.code == props::kNoSummary) {
+        outcome.code = props::kSuccess;  // every field empty: a write may create the set
+    }
+    if (outcome.code == props::kSuccess && !platform::queryFileStatus(row.path, status)) {
+        outcome.code = props::kFileNotFound;
+    }
+    if (outcome.code != props::kSuccess) {
+        outcome.failed = true;
+        return outcome;
+    }
+    outcome.changes = csv::changesFor(sheet, row, properties, status.times);
+    if (dryRun || !outcome.changes.any()) {
+        return outcome;
+    }
+    if (outcome.changes.writesDocument) {
+        outcome.code = document::WriteDocProperties(row.path, outcome.changes.request);
+        if (outcome.code != props::kSuccess) {
+            outcome.failed = true;
+            return outcome;
+        }
+    }
+    // Times the sheet does not change stay as they were before the write; a new creation
+    // time is tried even where none is recorded, and reported when the file system keeps none.
+    platform::FileTimes times = outcome.changes.times;
+    const bool newCreation = times.created != status.times.created;
+    times.createdRecorded = times.createdRecorded || newCreation;
+    bool creationKept = false;
+    platform::SystemError error;
+    if (!setFileTimes(row.path, times, creationKept, error)) {
+        outcome.notice = "time stamps not set: " + error.text;
+        outcome.failed = true;
+    } else if (creationKept && newCreation) {
+        outcome.notice = "the file system keeps no creation time: it stays as it was";
+    }
+    return outcome;
+}
+
+void printChanges(std::ostream& out, const std::vector<csv::FieldChange>& changes,
+                  std::string_view label) {
+    for (const csv::FieldChange& change : changes) {
+        out << "  " << change.column << ": \"" << change.current << "\" -> \"" << change.wanted
+            << '"';
+        if (!change.reason.empty()) {
+            out << " (" << label << ": " << change.reason << ')';
+        }
+        out << '\n';
+    }
+}
+
+void printText(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& outcome,
+               bool dryRun) {
+    out << row.path << ": ";
+    if (outcome.failed && outcome.notice.empty()) {
+        out << outcomeText(outcome.code) << '\n';
+        return;
+    }
+    out << (!outcome.changes.any() ? "unchanged" : (dryRun ? "would change" : "changed")) << '\n';
+    printChanges(out, outcome.changes.changes, "");
+    printChanges(out, outcome.changes.ignored, "ignored");
+    if (!outcome.notice.empty()) {
+        out << "  " << outcome.notice << '\n';
+    }
+}
+
+void appendJsonChanges(std::string& json, std::string_view key,
+                       const std::vector<csv::FieldChange>& changes) {
+    json += ",\"";
+    json += key;
+    json += "\":[";
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const csv::FieldChange& change = changes[i];
+        json += i == 0 ? "{" : ",{";
+        for (const auto& [name, value] :
+             {std::pair<std::string_view, std::string_view>{"field", change.column},
+              {"current", change.current},
+              {"new", change.wanted},
+              {"reason", change.reason}}) {
+            if (name != "field") {
+                json += ',';
+            }
+            json += '"';
+            json += name;
+            json += "\":\"";
+            appendJsonEscaped(json, value);
+            json += '"';
+        }
+        json += '}';
+    }
+    json += ']';
+}
+
+void printJson(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& outcome) {
+    std::string json = "{\"path\":\"";
+    appendJsonEscaped(json, row.path);
+    json += "\",\"line\":" + std::to_string(row.line);
+    json += ",\"code\":" + std::to_string(outcome.code);
+    json += ",\"failed\":";
+    json += outcome.failed ? "true" : "false";
+    appendJsonChanges(json, "changes", outcome.changes.changes);
+    appendJsonChanges(json, "ignored", outcome.changes.ignored);
+    json += ",\"notice\":\"";
+    appendJsonEscaped(json, outcome.notice);
+    json += "\"}\n";
+    out << json;
+}
+
+}  // namespace
+
+int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && args[0] == "--help") {
+        out << kUsage;
+        return kExitOk;
+    }
+    ApplyCommand command;
+    if (const std::string problem = parseArguments(args, command); !problem.empty()) {
+        err << "quorvel-cli apply: " << problem << '\n' << kUsage;
+        return kExitUsage;
+    }
+    std::ifstream in(platform::pathFromUtf8(command.sheetPath), std::ios::binary);
+    if (!in) {
+        err << "quorvel-cli apply: cannot read " << command.sheetPath << '\n';
+        return kExitFailed;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    csv::ApplySheet sheet;
+    csv::CsvError error;
+    if (!csv::readApplySheet(bytes, command.encoding, sheet, error)) {
+        err << command.sheetPath << ':' << error.line << ": " << error.message
+            << " Nothing was written.\n";
+        return kExitFailed;
+    }
+    int status = kExitOk;
+    for (const csv::ApplyRow& row : sheet.rows) {
+        const RowOutcome outcome = applyRow(sheet, row, command.dryRun);
+        if (command.json) {
+            printJson(out, row, outcome);
+        } else {
+            printText(out, row, outcome, command.dryRun);
+        }
+        status = outcome.failed ? kExitFailed : status;
+    }
+    return status;
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/csv_reader.h"
+#include "platform/file_status.h"
+#include "props/property_record.h"
+
+namespace quorvel::csv {
+
+// A column of a CSV to apply: one of the export's 25, named as in its header.
+struct ApplyColumn {
+    enum class Kind { Number, FileName, Property, FileCreated, FileAccessed, FileModified };
+    Kind kind = Kind::Number;
+    std::size_t row = 0;  // the catalogue row of a Property column
+    std::string name;
+};
+
+// One file's record: its path and the values of the sheet's columns, in their order.
+struct ApplyRow {
+    std::size_t line = 0;
+    std::string path;
+    std::vector<std::string> values;
+};
+
+// A CSV to apply, checked whole.
+struct ApplySheet {
+    std::vector<ApplyColumn> columns;
+    std::vector<ApplyRow> rows;
+};
+
+// Reads and checks a CSV to apply before any document is touched: the header must use the
+// export's column names, each once, ファイル名 among them; every record must have as many fields;
+// every date must read; no file may be named twice (also through a link). False with the line
+// and a message naming the column of the first fault.
+bool readApplySheet(std::string_view bytes, CsvInputEncoding encoding, ApplySheet& sheet,
+                    CsvError& error);
+
+// A date and time as the export writes it ("YYYY/MM/DD HH:MM:SS", local time), with dashes,
+// or in ISO 8601 ("YYYY-MM-DDTHH:MM:SS", with Z or an offset for other than local time), as
+// seconds since 1970-01-01 UTC; nullopt when it is none of these or no real moment.
+std::optional<std::int64_t> parseDateTimeText(std::string_view text);
+
+// One field of a file: its column name, the value it has and the value in the sheet.
+struct FieldChange {
+    std::string column;
+    std::string current;
+    std::string wanted;
+    std::string reason;  // why an ignored change is not written
+};
+
+// What applying a row to a file changes.
+struct FileChanges {
+    props::PropertyWriteRequest request;  // the text fields and dates that differ
+    bool writesDocument = false;
+    platform::FileTimes times;  // the file's times after the run
+    bool setsTimes = false;     // a time column differs
+    std::vector<FieldChange> changes;
+    std::vector<FieldChange> ignored;  // differ, but are not written (counts, missing dates)
+    bool any() const { return writesDocument || setsTimes; }
+};
+
+// Compares a row with the file's properties and times as read.
+FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
+                       const props::DocProperties& properties, const platform::FileTimes& times);
+
+}  // namespace quorvel::csv
