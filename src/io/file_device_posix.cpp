@@ -83,6 +83,22 @@ class DescriptorDevice final : public BlockDevice {
     std::uint64_t m_size;
 };
 
+// Reading leaves the file's access time alone where the system allows it (a file the user
+// owns): the time stamps Quorvel shows, exports and applies back include that time, and a
+// read of the properties is no access of the document by its user.
+int openDescriptor(const std::string& path, Access access) {
+    const int flags = O_CLOEXEC | O_NONBLOCK;
+#ifdef O_NOATIME
+    if (access == Access::Read) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOATIME | flags);
+        if (fd >= 0 || errno != EPERM) {
+            return fd;
+        }
+    }
+#endif
+    return ::open(path.c_str(), (access == Access::Read ? O_RDONLY : O_RDWR) | flags);
+}
+
 }  // namespace
 
 OpenStatus FileDevice::open(const std::string& path, Access access,
@@ -90,8 +106,7 @@ OpenStatus FileDevice::open(const std::string& path, Access access,
     // O_NONBLOCK keeps a FIFO from blocking the open; anything but a regular file is refused
     // below. Regular files ignore the flag, so it stays set; transferAll() clears it should a
     // file system answer EAGAIN after all.
-    const int mode = access == Access::Read ? O_RDONLY : O_RDWR;
-    const int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK);
+    const int fd = openDescriptor(path, access);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? OpenStatus::NotFound : OpenStatus::IoError;
     }

@@ -9,6 +9,7 @@
 
 #include "cfb_builder.h"
 #include "io/file_device.h"
+#include "support/disk_times.h"
 #include "support/file_access.h"
 #include "support/temp_folder.h"
 
@@ -51,6 +52,21 @@ TEST(FileDevice, ReadsWhatWasWrittenBeforeAndAfterReopening) {
     EXPECT_EQ(readAll(*device), expected);
     EXPECT_FALSE(device->writeAt(0, patternBytes(10, 3))) << "opened to read only";
 }
+
+#ifndef _WIN32  // Windows keeps no access time of reads by default
+// A read would otherwise set an access time older than the modification time to now.
+TEST(FileDevice, ReadingLeavesTheAccessTimeAlone) {
+    const quorvel::test::TempFolder folder;
+    const std::string path = writeFile(folder, "a.doc", patternBytes(20'000, 1));
+    const quorvel::test::DiskTimes past{{1'000'000'000, 0}, {1'100'000'000, 0}};
+    ASSERT_TRUE(quorvel::test::setDiskTimes(path, past));
+    std::unique_ptr<io::FileDevice> device;
+    ASSERT_EQ(io::FileDevice::open(path, io::Access::Read, device), io::OpenStatus::Ok);
+    readAll(*device);
+    device.reset();
+    EXPECT_EQ(quorvel::test::diskTimes(path), past);
+}
+#endif
 
 TEST(FileDevice, OtherHoldersAndOtherKindsOfFileAreRefusedToReadersAndWriters) {
     const quorvel::test::TempFolder folder;
