@@ -207,8 +207,11 @@ int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
     csv::ApplySheet sheet;
     csv::CsvError error;
     if (!csv::readApplySheet(bytes, command.encoding, sheet, error)) {
-        err << command.sheetPath << ':' << error.line << ": " << error.message
-            << " Nothing was written.\n";
+        err << command.sheetPath;
+        if (error.line != 0) {
+            err << ':' << error.line;
+        }
+        err << ": " << error.message << " Nothing was written.\n";
         return kExitFailed;
     }
     int status = kExitOk;
