@@ -76,22 +76,9 @@ struct RowOutcome {
 };
 
 RowOutcome applyRow(const csv::ApplySheet& sheet, const csv::ApplyRow& row, bool dryRun) {
-    RowOutcome outcome;
-    props::DocProperties properties;
-    platform::FileStatus status;
-    outcome.code = document::ReadDocProperties(row.path, properties);
-    if (outcome.code == props::kNoSummary) {
-        outcome.code = props::kSuccess;  // every field empty: a write may create the set
-    }
-    if (outcome.code == props::kSuccess && !platform::queryFileStatus(row.path, status)) {
-        outcome.code = props::kFileNotFound;
-    }
-    if (outcome.code != props::kSuccess) {
-        outcome.failed = true;
-        return outcome;
-    }
-    outcome.changes = csv::changesFor(sheet, row, properties, status.times);
-    if (dryRun || !outcome.changes.any()) {
+    const csv::RowPreview preview = csv::previewRow(sheet, row);
+    RowOutcome outcome{preview.changes, preview.code, {}, preview.code != props::kSuccess};
+    if (outcome.failed || dryRun || !outcome.changes.any()) {
         return outcome;
     }
     if (outcome.changes.writesDocument) {
@@ -101,17 +88,14 @@ RowOutcome applyRow(const csv::ApplySheet& sheet, const csv::ApplyRow& row, bool
             return outcome;
         }
     }
-    // Times the sheet does not change stay as they were before the write; a new creation
-    // time is tried even where none is recorded, and reported when the file system keeps none.
-    platform::FileTimes times = outcome.changes.times;
-    const bool newCreation = times.created != status.times.created;
-    times.createdRecorded = times.createdRecorded || newCreation;
+    // Times the sheet does not change stay as they were before the write.
+    const platform::FileTimes times = csv::timesToSet(preview);
     bool creationKept = false;
     platform::SystemError error;
     if (!setFileTimes(row.path, times, creationKept, error)) {
         outcome.notice = "time stamps not set: " + error.text;
         outcome.failed = true;
-    } else if (creationKept && newCreation) {
+    } else if (creationKept && times.created != preview.before.created) {
         outcome.notice = "the file system keeps no creation time: it stays as it was";
     }
     return outcome;

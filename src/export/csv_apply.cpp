@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 
+#include "document/document_access.h"
 #include "export/csv_format.h"
 #include "platform/local_time.h"
 #include "platform/utf8_path.h"
@@ -337,6 +338,30 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
         std::any_of(fields.begin() + props::kSummaryTextFieldCount, fields.end(),
                     [](const props::TextFieldEdit& field) { return field.change == 1; });
     return out;
+}
+
+RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row) {
+    RowPreview preview;
+    props::DocProperties properties;
+    platform::FileStatus status;
+    preview.code = document::ReadDocProperties(row.path, properties);
+    if (preview.code == props::kNoSummary) {
+        preview.code = props::kSuccess;
+    }
+    if (preview.code == props::kSuccess && !platform::queryFileStatus(row.path, status)) {
+        preview.code = props::kFileNotFound;
+    }
+    if (preview.code == props::kSuccess) {
+        preview.before = status.times;
+        preview.changes = changesFor(sheet, row, properties, status.times);
+    }
+    return preview;
+}
+
+platform::FileTimes timesToSet(const RowPreview& preview) {
+    platform::FileTimes times = preview.changes.times;
+    times.createdRecorded = times.createdRecorded || times.created != preview.before.created;
+    return times;
 }
 
 }  // namespace quorvel::csv

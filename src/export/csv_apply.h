@@ -9,6 +9,7 @@
 
 #include "export/csv_reader.h"
 #include "platform/file_status.h"
+#include "props/message_code.h"
 #include "props/property_record.h"
 
 namespace quorvel::csv {
@@ -68,5 +69,19 @@ struct FileChanges {
 // Compares a row with the file's properties and times as read.
 FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
                        const props::DocProperties& properties, const platform::FileTimes& times);
+
+// A row beside its file as it is now: the file's times and what the row changes, or the
+// message code that keeps the file from being read (a document without a summary reads as
+// empty: a write may create the set).
+struct RowPreview {
+    props::MessageCode code = props::kSuccess;
+    platform::FileTimes before;
+    FileChanges changes;
+};
+RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row);
+
+// The file's times once the row's changes are written: a new creation time is tried even where
+// none is recorded (the file system says whether it keeps one).
+platform::FileTimes timesToSet(const RowPreview& preview);
 
 }  // namespace quorvel::csv

@@ -116,6 +116,7 @@ namespace MenuCommand {
 enum Id : int {
     DateIncrementSetting = 32777,
     ForceGeneration = 32783,
+    ApplyCsv = 32784,
     OutputToFile = 32778,
     Help = 32776,
     Version = 32772,
@@ -170,6 +171,11 @@ enum Id : int { Icon = 1087, Message = 1081, Yes = 1, YesToAll = 1009, No = 2 };
 // The export dialog (139).
 namespace OutputFileControl {
 enum Id : int { FileNameEdit = 1107, Browse = 1108, Save = 1109, OpenAfterSaving = 1110, End = 2 };
+}
+
+// The preview of a CSV to apply: its table of changes, the counts, 変更(&A) and キャンセル.
+namespace ApplyPreviewControl {
+enum Id : int { Changes = 1120, Counts = 1121, Apply = 1, Cancel = 2 };
 }
 
 // The About box (100).

@@ -397,6 +397,7 @@ QMenuBar* CQuorvelDlg::BuildMenu() {
         ->setCheckable(true);
     QMenu* output = bar->addMenu(QStringLiteral("&Output"));
     command(output, MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力");
+    command(output, MenuCommand::ApplyCsv, "CSVファイルの値を適用(&A)...");
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     command(help, MenuCommand::Help, "&Help");
     command(help, MenuCommand::Version, "&Version");
@@ -429,6 +430,8 @@ void CQuorvelDlg::ConnectHandlers() {
             &CQuorvelDlg::OnVersion);
     connect(control<QAction>(MenuCommand::OutputToFile), &QAction::triggered, this,
             &CQuorvelDlg::OnOutputToFile);
+    connect(control<QAction>(MenuCommand::ApplyCsv), &QAction::triggered, this,
+            &CQuorvelDlg::OnApplyCsv);
 
     connect(m_fileList, &CFileListCtrl::rowChanged, this, &CQuorvelDlg::OnFileListRowChanged);
     // The list's own clicks go straight back to the list: the dialog has nothing to add.

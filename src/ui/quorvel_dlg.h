@@ -31,6 +31,10 @@ struct BatchCounts;
 struct BatchSnapshot;
 struct DateIncrementSettings;
 }  // namespace quorvel::batch
+namespace quorvel::csv {
+struct ApplySheet;
+struct RowPreview;
+}  // namespace quorvel::csv
 
 // The main window: one document's property fields, the file time stamps, the file list and
 // the folder pane. Every control carries its id (MainControl, MenuCommand) as object name.
@@ -135,6 +139,10 @@ class CQuorvelDlg : public QDialog {
     void OnDateIncrementSetting();
 
     void OnOutputToFile();
+    void OnApplyCsv();
+    quorvel::batch::BatchCounts ApplySheetRows(
+        const quorvel::csv::ApplySheet& sheet,
+        const std::vector<quorvel::csv::RowPreview>& previews);
 
     void ShowFileError(const QString& text);
 

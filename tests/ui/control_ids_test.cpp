@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/about_dlg.h"
+#include "export/apply_preview_dlg.h"
 #include "export/output_file_dlg.h"
 #include "support/dialog_fixture.h"
 #include "support/qstring_printer.h"
@@ -41,6 +42,7 @@ TEST_F(ControlIds, EveryWindowKeepsItsNumberedObjects) {
     CErrorPromptDlg errorPrompt(QStringLiteral("text"), ui::PromptIcon::Exclamation);
     COutputFileDlg output(prompts, {});
     CAboutDlg about;
+    CApplyPreviewDlg preview({}, {});
     const struct {
         const char* window;
         const QObject& object;
@@ -51,13 +53,14 @@ TEST_F(ControlIds, EveryWindowKeepsItsNumberedObjects) {
          "1038 1039 1040 1041 1042 1043 1044 1045 1046 1047 1048 1049 1050 1051 1052 1057 1059 "
          "1060 1061 1062 1063 1064 1065 1066 1067 1068 1069 1070 1071 1072 1073 1074 1075 1076 "
          "1077 1078 1079 1080 1081 1082 1083 1084 1085 1086 1087 1088 1089 1090 1093 1094 1095 "
-         "1096 1112 1113 1114 1115 32772 32776 32777 32778 32779 32780 32781 32782 32783"},
+         "1096 1112 1113 1114 1115 32772 32776 32777 32778 32779 32780 32781 32782 32783 32784"},
         {"increments", increments,
          "1 2 1094 1095 1096 1097 1098 1099 1100 1101 1102 1103 1104 1105 1106 1107 1108 1109 "
          "1110 1111 1112 1113 1114 1115 1116 1117 1118 1119 1120"},
         {"error prompt", errorPrompt, "1 2 1009 1081 1087"},
         {"output", output, "2 1107 1108 1109 1110"},
         {"about", about, "1 100 1080"},
+        {"apply preview", preview, "1 2 1120 1121"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(numberedObjects(c.object), QString::fromLatin1(c.numbers).split(u' '))

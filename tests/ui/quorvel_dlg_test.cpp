@@ -247,6 +247,7 @@ TEST_F(MainDialog, MenuHoldsItsCommandsAndForceGenerationToggles) {
         {MenuCommand::DateIncrementSetting, "日時増分設定(&T)"},
         {MenuCommand::ForceGeneration, "プロパティが存在しない場合、作成する（&F)"},
         {MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力"},
+        {MenuCommand::ApplyCsv, "CSVファイルの値を適用(&A)..."},
         {MenuCommand::Help, "&Help"},
         {MenuCommand::Version, "&Version"},
     };
