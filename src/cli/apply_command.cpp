@@ -9,6 +9,7 @@
 #include "cli/file_times.h"
 #include "document/document_access.h"
 #include "export/csv_apply.h"
+#include "platform/ordered_parallel.h"
 #include "platform/utf8_path.h"
 
 namespace quorvel::cli {
@@ -75,8 +76,7 @@ struct RowOutcome {
     bool failed = false;
 };
 
-RowOutcome applyRow(const csv::ApplySheet& sheet, const csv::ApplyRow& row, bool dryRun) {
-    const csv::RowPreview preview = csv::previewRow(sheet, row);
+RowOutcome applyRow(const csv::ApplyRow& row, const csv::RowPreview& preview, bool dryRun) {
     RowOutcome outcome{preview.changes, preview.code, {}, preview.code != props::kSuccess};
     if (outcome.failed || dryRun || !outcome.changes.any()) {
         return outcome;
@@ -198,16 +198,22 @@ int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << ": " << error.message << " Nothing was written.\n";
         return kExitFailed;
     }
+    // The files are read on a pool of threads; each is written, and reported, in row order.
     int status = kExitOk;
-    for (const csv::ApplyRow& row : sheet.rows) {
-        const RowOutcome outcome = applyRow(sheet, row, command.dryRun);
-        if (command.json) {
-            printJson(out, row, outcome);
-        } else {
-            printText(out, row, outcome, command.dryRun);
-        }
-        status = outcome.failed ? kExitFailed : status;
-    }
+    platform::runInOrder(
+        sheet.rows.size(), platform::defaultReadThreads(),
+        [&sheet](std::size_t i) { return csv::previewRow(sheet, sheet.rows[i]); },
+        [&](std::size_t i, const csv::RowPreview& preview) {
+            const csv::ApplyRow& row = sheet.rows[i];
+            const RowOutcome outcome = applyRow(row, preview, command.dryRun);
+            if (command.json) {
+                printJson(out, row, outcome);
+            } else {
+                printText(out, row, outcome, command.dryRun);
+            }
+            status = outcome.failed ? kExitFailed : status;
+            return true;
+        });
     return status;
 }
 

@@ -141,7 +141,10 @@ int readNumber(std::string_view text, std::size_t& at, std::size_t digits) {
 bool readFields(std::string_view text, std::size_t& at, char dateSeparator, char timeSeparator,
                 platform::LocalDateTime& local) {
     auto separator = [&](char wanted) { return at < text.size() && text[at++] == wanted; };
-    local.year = readNumber(text, at, 4);
+    // The export writes a stored year past 9999 as it is: up to five digits.
+    const std::size_t yearDigits =
+        at + 4 < text.size() && text[at + 4] >= '0' && text[at + 4] <= '9' ? 5 : 4;
+    local.year = readNumber(text, at, yearDigits);
     const bool ok = separator(dateSeparator) && (local.month = readNumber(text, at, 2)) >= 0 &&
                     separator(dateSeparator) && (local.day = readNumber(text, at, 2)) >= 0 &&
                     separator(timeSeparator) && (local.hour = readNumber(text, at, 2)) >= 0 &&

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "document/document_access.h"
 #include "export_records.h"
 #include "support/temp_folder.h"
+#include "support/test_data.h"
 #include "support/time_zone_scope.h"
 
 namespace quorvel::csv {
@@ -99,6 +103,9 @@ TEST_F(CsvApply, ReadsDatesInEachFormItAccepts) {
     for (const auto& [text, seconds] : cases) {
         EXPECT_EQ(parseDateTimeText(text), seconds) << text;
     }
+    // A stored year past 9999 reads as the export writes it.
+    const std::string far = "46985/05/19 18:08:11";
+    EXPECT_EQ(formatLocalTime(parseDateTimeText(far).value_or(0)), far);
 }
 
 TEST_F(CsvApply, RefusesEachMalformedSheetNamingItsLine) {
@@ -173,6 +180,34 @@ TEST_F(CsvApply, ComparesEachCellWithTheFile) {
         EXPECT_EQ(list.size(), same ? 0u : 1u) << c.column;
         EXPECT_EQ(others, 0u) << c.column;
         EXPECT_EQ(changes.any(), c.written) << c.column;
+    }
+}
+
+using CorpusApply = test::CorpusSweep;
+
+// The export of every readable document of the corpus applies back as no change at all.
+TEST_F(CorpusApply, EachDocumentsExportAppliesAsNoChange) {
+    test::useTimeZone("Asia/Tokyo");
+    std::vector<ExportRecord> records;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus())) {
+        ExportRecord record{entry.path().string(), {}, {}};
+        platform::FileStatus status;
+        if (entry.is_regular_file() && platform::queryFileStatus(record.path, status) &&
+            document::ReadDocProperties(record.path, record.properties) == props::kSuccess) {
+            record.times = status.times;
+            records.push_back(std::move(record));
+        }
+    }
+    ApplySheet sheet;
+    CsvError error;
+    ASSERT_TRUE(
+        readApplySheet(formatCsv(records, CsvEncoding::Utf8), CsvInputEncoding::Auto, sheet, error))
+        << error.line << ": " << error.message;
+    EXPECT_GT(sheet.rows.size(), 50u);
+    for (const ApplyRow& row : sheet.rows) {
+        const RowPreview preview = previewRow(sheet, row);
+        EXPECT_EQ(preview.code, props::kSuccess) << row.path;
+        EXPECT_FALSE(preview.changes.any()) << row.path;
     }
 }
 
