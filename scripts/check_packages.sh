@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Writes every property into a handful of .docx/.xlsx/.pptx/.odt/.ods/.odp samples with
-# quorvel-cli and checks the results with python-docx, openpyxl and LibreOffice headless.
+# quorvel-cli and checks the results with python-docx, openpyxl and LibreOffice headless; then
+# the CSV round trip of quorvel-cli apply (edited with Python and re-saved by LibreOffice Calc),
+# judged by olefile, python-docx, openpyxl and LibreOffice.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
-          python3-docx python3-openpyxl)
+          python3-docx python3-openpyxl python3-olefile)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -25,3 +27,7 @@ data=tests/data
     "$data/lo_sample.xlsx" "$data/pypptx_embedded.xlsx" "$data/pypptx_properties.pptx" \
     "$data/lo_sample.pptx" "$data/odfpy_simpletable.odt" "$data/lo_sample.odt" \
     "$data/odfpy_pythagoras.ods" "$data/lo_sample.ods" "$data/odfpy_ol.odp" "$data/lo_sample.odp"
+/usr/bin/python3 tests/export/check_apply_round_trip.py "$dir/src/cli/quorvel-cli" \
+    "$data/poi_TestShiftJIS.doc" "$data/libscan_japanese.doc" "$data/lo_sample.docx" \
+    "$data/lo_sample.xlsx" "$data/pypptx_properties.pptx" "$data/lo_sample.odt" \
+    "$data/lo_sample.ods" "$data/odfpy_ol.odp"
