@@ -36,10 +36,6 @@ std::vector<ApplyColumn> exportColumns() {
     return columns;
 }
 
-bool isDateRow(std::size_t row) {
-    return row >= props::kFirstDateIndex && row < props::kFirstDateIndex + props::kDateCount;
-}
-
 bool holdsDate(const ApplyColumn& column) {
     return column.kind == Kind::FileCreated || column.kind == Kind::FileAccessed ||
            column.kind == Kind::FileModified ||
@@ -187,32 +183,6 @@ std::optional<std::int64_t> zoneOffset(std::string_view zone) {
     return zone[0] == '+' ? offset : -offset;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-// The seconds a date and time stand for at a given offset from UTC; nullopt when it is no
-// real calendar moment.
-std::optional<std::int64_t> zonedSeconds(const platform::LocalDateTime& t, std::int64_t offset) {
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59 || t.second > 59) {
-        return std::nullopt;
-    }
-    const auto month = static_cast<unsigned>(t.month);
-    const std::int64_t first = daysFromCivil(t.year, month, 1);
-    const std::int64_t next =
-        month == 12 ? daysFromCivil(t.year + 1, 1, 1) : daysFromCivil(t.year, month + 1, 1);
-    if (t.day > next - first) {
-        return std::nullopt;
-    }
-    return (first + t.day - 1) * 86400 + t.hour * 3600 + t.minute * 60 + t.second - offset;
-}
-
 void compareProperty(const ApplyColumn& column, const std::string& wanted,
                      const props::DocProperties& properties,
                      std::array<std::uint64_t, props::kDateCount>& dates, FileChanges& out) {
@@ -283,7 +253,11 @@ std::optional<std::int64_t> parseDateTimeText(std::string_view text) {
         return localSeconds(local);
     }
     const std::optional<std::int64_t> offset = zoneOffset(text.substr(at));
-    return offset ? zonedSeconds(local, *offset) : std::nullopt;
+    std::int64_t seconds = 0;
+    if (!offset || !platform::fromDateTimeAtOffset(local, *offset, seconds)) {
+        return std::nullopt;
+    }
+    return seconds;
 }
 
 bool readApplySheet(std::string_view bytes, CsvInputEncoding encoding, ApplySheet& sheet,

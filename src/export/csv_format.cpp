@@ -18,10 +18,6 @@ constexpr std::uint32_t kCsvCodePage = 932;
 // Lets spreadsheets tell a UTF-8 file from one in the local code page.
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-bool isDateRow(std::size_t row) {
-    return row >= props::kFirstDateIndex && row < props::kFirstDateIndex + props::kDateCount;
-}
-
 // RFC 4180: a field holding a separator, a quote or a line break is enclosed in quotes, each
 // quote inside doubled; any other field is written as it is.
 void appendField(std::string& csv, std::string_view field) {
@@ -89,6 +85,10 @@ std::string propertyField(const props::DocProperties& properties, std::size_t ro
         return {};
     }
     return formatLocalTime(platform::fileTimeToUnixSeconds(entry.time)).value_or("");
+}
+
+bool isDateRow(std::size_t row) {
+    return row >= props::kFirstDateIndex && row < props::kFirstDateIndex + props::kDateCount;
 }
 
 std::optional<CsvEncoding> csvEncodingNamed(std::string_view name) {

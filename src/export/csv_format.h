@@ -24,6 +24,9 @@ extern const std::string_view kCsvHeader;
 // "2006/03/05 14:07:05" in local time, or nothing when the moment has no local time.
 std::optional<std::string> formatLocalTime(std::int64_t unixSeconds);
 
+// The catalogue rows of the four dates.
+bool isDateRow(std::size_t row);
+
 // A property's field as exported: a row past the end of the record (no
 // DocumentSummaryInformation), an empty text and a date that is no time value are empty.
 std::string propertyField(const props::DocProperties& properties, std::size_t row);

@@ -56,14 +56,15 @@ bool isUtf8(std::string_view text) {
 bool decodeCsvText(std::string_view bytes, CsvInputEncoding encoding, std::string& utf8,
                    CsvError& error) {
     const bool marked = bytes.starts_with(kUtf8ByteOrderMark);
+    if (marked && encoding != CsvInputEncoding::Cp932) {
+        bytes.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    const bool validUtf8 = isUtf8(bytes);
     if (encoding == CsvInputEncoding::Auto) {
-        encoding = marked || isUtf8(bytes) ? CsvInputEncoding::Utf8 : CsvInputEncoding::Cp932;
+        encoding = marked || validUtf8 ? CsvInputEncoding::Utf8 : CsvInputEncoding::Cp932;
     }
     if (encoding == CsvInputEncoding::Utf8) {
-        if (marked) {
-            bytes.remove_prefix(kUtf8ByteOrderMark.size());
-        }
-        if (!isUtf8(bytes)) {
+        if (!validUtf8) {
             error = {0, "UTF-8 として読めない文字があります。"};
             return false;
         }

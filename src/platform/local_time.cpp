@@ -59,6 +59,20 @@ void splitWithOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTim
 
 }  // namespace detail
 
+bool fromDateTimeAtOffset(const LocalDateTime& fields, std::int64_t offset,
+                          std::int64_t& unixSeconds) {
+    const std::int64_t seconds = detail::secondsAsUtc(fields) - offset;
+    LocalDateTime check;
+    detail::splitWithOffset(seconds, offset, check);
+    if (check.year != fields.year || check.month != fields.month || check.day != fields.day ||
+        check.hour != fields.hour || check.minute != fields.minute ||
+        check.second != fields.second) {
+        return false;
+    }
+    unixSeconds = seconds;
+    return true;
+}
+
 std::int64_t fileTimeToUnixSeconds(FileTime fileTime) {
     return static_cast<std::int64_t>(fileTime / kUnitsPerSecond) - kSecondsFrom1601To1970;
 }

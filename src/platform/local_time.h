@@ -32,5 +32,9 @@ struct LocalDateTime {
 bool toLocalDateTime(std::int64_t unixSeconds, LocalDateTime& out);
 // The moment of a local calendar time (mktime rules; weekday is ignored).
 bool fromLocalDateTime(const LocalDateTime& local, std::int64_t& unixSeconds);
+// The moment of calendar fields at a fixed offset (seconds east of UTC); false when the fields
+// name no real date and time.
+bool fromDateTimeAtOffset(const LocalDateTime& fields, std::int64_t offset,
+                          std::int64_t& unixSeconds);
 
 }  // namespace quorvel::platform
