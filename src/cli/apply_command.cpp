@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <optional>
 #include <string_view>
 
-#include "cli/cli_text.h"
+#include "cli/apply_rows.h"
 #include "cli/command.h"
-#include "cli/file_times.h"
-#include "document/document_access.h"
 #include "export/csv_apply.h"
-#include "platform/ordered_parallel.h"
 #include "platform/utf8_path.h"
 
 namespace quorvel::cli {
@@ -68,108 +66,6 @@ std::string parseArguments(const Arguments& args, ApplyCommand& command) {
     return command.sheetPath.empty() ? "no CSV file given" : "";
 }
 
-// What became of one row.
-struct RowOutcome {
-    csv::FileChanges changes;
-    props::MessageCode code = props::kSuccess;
-    std::string notice;  // a time stamp not set, and why
-    bool failed = false;
-};
-
-RowOutcome applyRow(const csv::ApplyRow& row, const csv::RowPreview& preview, bool dryRun) {
-    RowOutcome outcome{preview.changes, preview.code, {}, preview.code != props::kSuccess};
-    if (outcome.failed || dryRun || !outcome.changes.any()) {
-        return outcome;
-    }
-    if (outcome.changes.writesDocument) {
-        outcome.code = document::WriteDocProperties(row.path, outcome.changes.request);
-        if (outcome.code != props::kSuccess) {
-            outcome.failed = true;
-            return outcome;
-        }
-    }
-    // Times the sheet does not change stay as they were before the write.
-    const platform::FileTimes times = csv::timesToSet(preview);
-    bool creationKept = false;
-    platform::SystemError error;
-    if (!setFileTimes(row.path, times, creationKept, error)) {
-        outcome.notice = "time stamps not set: " + error.text;
-        outcome.failed = true;
-    } else if (creationKept && times.created != preview.before.created) {
-        outcome.notice = "the file system keeps no creation time: it stays as it was";
-    }
-    return outcome;
-}
-
-void printChanges(std::ostream& out, const std::vector<csv::FieldChange>& changes,
-                  std::string_view label) {
-    for (const csv::FieldChange& change : changes) {
-        out << "  " << change.column << ": \"" << change.current << "\" -> \"" << change.wanted
-            << '"';
-        if (!change.reason.empty()) {
-            out << " (" << label << ": " << change.reason << ')';
-        }
-        out << '\n';
-    }
-}
-
-void printText(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& outcome,
-               bool dryRun) {
-    out << row.path << ": ";
-    if (outcome.failed && outcome.notice.empty()) {
-        out << outcomeText(outcome.code) << '\n';
-        return;
-    }
-    out << (!outcome.changes.any() ? "unchanged" : (dryRun ? "would change" : "changed")) << '\n';
-    printChanges(out, outcome.changes.changes, "");
-    printChanges(out, outcome.changes.ignored, "ignored");
-    if (!outcome.notice.empty()) {
-        out << "  " << outcome.notice << '\n';
-    }
-}
-
-void appendJsonChanges(std::string& json, std::string_view key,
-                       const std::vector<csv::FieldChange>& changes) {
-    json += ",\"";
-    json += key;
-    json += "\":[";
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        const csv::FieldChange& change = changes[i];
-        json += i == 0 ? "{" : ",{";
-        for (const auto& [name, value] :
-             {std::pair<std::string_view, std::string_view>{"field", change.column},
-              {"current", change.current},
-              {"new", change.wanted},
-              {"reason", change.reason}}) {
-            if (name != "field") {
-                json += ',';
-            }
-            json += '"';
-            json += name;
-            json += "\":\"";
-            appendJsonEscaped(json, value);
-            json += '"';
-        }
-        json += '}';
-    }
-    json += ']';
-}
-
-void printJson(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& outcome) {
-    std::string json = "{\"path\":\"";
-    appendJsonEscaped(json, row.path);
-    json += "\",\"line\":" + std::to_string(row.line);
-    json += ",\"code\":" + std::to_string(outcome.code);
-    json += ",\"failed\":";
-    json += outcome.failed ? "true" : "false";
-    appendJsonChanges(json, "changes", outcome.changes.changes);
-    appendJsonChanges(json, "ignored", outcome.changes.ignored);
-    json += ",\"notice\":\"";
-    appendJsonEscaped(json, outcome.notice);
-    json += "\"}\n";
-    out << json;
-}
-
 }  // namespace
 
 int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
@@ -198,23 +94,11 @@ int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << ": " << error.message << " Nothing was written.\n";
         return kExitFailed;
     }
-    // The files are read on a pool of threads; each is written, and reported, in row order.
-    int status = kExitOk;
-    platform::runInOrder(
-        sheet.rows.size(), platform::defaultReadThreads(),
-        [&sheet](std::size_t i) { return csv::previewRow(sheet, sheet.rows[i]); },
-        [&](std::size_t i, const csv::RowPreview& preview) {
-            const csv::ApplyRow& row = sheet.rows[i];
-            const RowOutcome outcome = applyRow(row, preview, command.dryRun);
-            if (command.json) {
-                printJson(out, row, outcome);
-            } else {
-                printText(out, row, outcome, command.dryRun);
-            }
-            status = outcome.failed ? kExitFailed : status;
-            return true;
-        });
-    return status;
+    std::vector<std::size_t> rows(sheet.rows.size());
+    std::iota(rows.begin(), rows.end(), std::size_t{0});
+    return applySheetRows(
+        sheet, rows, [&sheet](std::size_t row) { return csv::previewRow(sheet, sheet.rows[row]); },
+        {command.dryRun, command.json, journal::RunKind::CsvApply}, out, err);
 }
 
 }  // namespace quorvel::cli

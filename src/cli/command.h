@@ -20,5 +20,6 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err);
 int runWrite(const Arguments& args, std::ostream& out, std::ostream& err);
 int runExport(const Arguments& args, std::ostream& out, std::ostream& err);
 int runApply(const Arguments& args, std::ostream& out, std::ostream& err);
+int runUndo(const Arguments& args, std::ostream& out, std::ostream& err);
 
 }  // namespace quorvel::cli

@@ -32,6 +32,10 @@ constexpr std::array kCommands = {
             "apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] FILE.csv  write each\n"
             "      file's values from a CSV with the export's columns (apply --help)",
             quorvel::cli::runApply},
+    Command{"undo",
+            "undo [--list] [--dry-run] [--force] [--json] [RUN]  write back the values a\n"
+            "      recorded run changed (undo --help)",
+            quorvel::cli::runUndo},
 };
 
 void printUsage(std::ostream& out) {

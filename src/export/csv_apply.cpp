@@ -18,7 +18,7 @@ namespace {
 using Kind = ApplyColumn::Kind;
 
 // The export's columns by name, in its order.
-std::vector<ApplyColumn> exportColumns() {
+std::vector<ApplyColumn> namedExportColumns() {
     std::vector<std::string> names;
     for (std::size_t start = 0; start <= kCsvHeader.size();) {
         const std::size_t comma = std::min(kCsvHeader.find(',', start), kCsvHeader.size());
@@ -186,7 +186,7 @@ std::optional<std::int64_t> zoneOffset(std::string_view zone) {
 void compareProperty(const ApplyColumn& column, const std::string& wanted,
                      const props::DocProperties& properties,
                      std::array<std::uint64_t, props::kDateCount>& dates, FileChanges& out) {
-    const std::string current = propertyField(properties, column.row);
+    const std::string current = exportedValue(column, properties, {});
     FieldChange change{column.name, current, wanted, {}};
     if (isDateRow(column.row)) {
         const std::optional<std::int64_t> seconds = parseDateTimeText(wanted);
@@ -217,8 +217,7 @@ void compareFileTime(const ApplyColumn& column, const std::string& wanted, FileC
     std::int64_t& time = column.kind == Kind::FileCreated    ? out.times.created
                          : column.kind == Kind::FileAccessed ? out.times.accessed
                                                              : out.times.modified;
-    const bool recorded = column.kind != Kind::FileCreated || out.times.createdRecorded;
-    const std::string current = recorded ? formatLocalTime(time).value_or("") : std::string();
+    const std::string current = exportedValue(column, {}, out.times);
     const std::optional<std::int64_t> seconds = parseDateTimeText(wanted);
     const std::string normalized = seconds ? formatLocalTime(*seconds).value_or(wanted) : wanted;
     if (normalized == current) {
@@ -236,6 +235,27 @@ void compareFileTime(const ApplyColumn& column, const std::string& wanted, FileC
 }
 
 }  // namespace
+
+const std::vector<ApplyColumn>& exportColumns() {
+    static const std::vector<ApplyColumn> columns = namedExportColumns();
+    return columns;
+}
+
+std::string exportedValue(const ApplyColumn& column, const props::DocProperties& properties,
+                          const platform::FileTimes& times) {
+    switch (column.kind) {
+        case Kind::Property:
+            return propertyField(properties, column.row);
+        case Kind::FileCreated:
+            return times.createdRecorded ? formatLocalTime(times.created).value_or("") : "";
+        case Kind::FileAccessed:
+            return formatLocalTime(times.accessed).value_or("");
+        case Kind::FileModified:
+            return formatLocalTime(times.modified).value_or("");
+        default:
+            return {};
+    }
+}
 
 std::optional<std::int64_t> parseDateTimeText(std::string_view text) {
     platform::LocalDateTime local;
@@ -317,20 +337,25 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
     return out;
 }
 
+props::MessageCode readFileForApply(const std::string& path, props::DocProperties& properties,
+                                    platform::FileTimes& times) {
+    props::MessageCode code = document::ReadDocProperties(path, properties);
+    if (code == props::kNoSummary) {
+        code = props::kSuccess;
+    }
+    platform::FileStatus status;
+    if (code == props::kSuccess && !platform::queryFileStatus(path, status)) {
+        code = props::kFileNotFound;
+    }
+    times = status.times;
+    return code;
+}
+
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row) {
     RowPreview preview;
-    props::DocProperties properties;
-    platform::FileStatus status;
-    preview.code = document::ReadDocProperties(row.path, properties);
-    if (preview.code == props::kNoSummary) {
-        preview.code = props::kSuccess;
-    }
-    if (preview.code == props::kSuccess && !platform::queryFileStatus(row.path, status)) {
-        preview.code = props::kFileNotFound;
-    }
+    preview.code = readFileForApply(row.path, preview.properties, preview.before);
     if (preview.code == props::kSuccess) {
-        preview.before = status.times;
-        preview.changes = changesFor(sheet, row, properties, status.times);
+        preview.changes = changesFor(sheet, row, preview.properties, preview.before);
     }
     return preview;
 }

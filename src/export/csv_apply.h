@@ -22,6 +22,13 @@ struct ApplyColumn {
     std::string name;
 };
 
+// The export's 25 columns, in its order.
+const std::vector<ApplyColumn>& exportColumns();
+
+// The column's value for a file as the export writes it (empty for No and ファイル名).
+std::string exportedValue(const ApplyColumn& column, const props::DocProperties& properties,
+                          const platform::FileTimes& times);
+
 // One file's record: its path and the values of the sheet's columns, in their order.
 struct ApplyRow {
     std::size_t line = 0;
@@ -75,10 +82,16 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
 // empty: a write may create the set).
 struct RowPreview {
     props::MessageCode code = props::kSuccess;
+    props::DocProperties properties;  // as read
     platform::FileTimes before;
     FileChanges changes;
 };
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row);
+
+// Reads a file's properties and times for a comparison with a row: kSuccess also for a
+// document without a summary, which reads as empty.
+props::MessageCode readFileForApply(const std::string& path, props::DocProperties& properties,
+                                    platform::FileTimes& times);
 
 // The file's times once the row's changes are written: a new creation time is tried even where
 // none is recorded (the file system says whether it keeps one).

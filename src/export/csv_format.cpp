@@ -18,30 +18,13 @@ constexpr std::uint32_t kCsvCodePage = 932;
 // Lets spreadsheets tell a UTF-8 file from one in the local code page.
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// RFC 4180: a field holding a separator, a quote or a line break is enclosed in quotes, each
-// quote inside doubled; any other field is written as it is.
-void appendField(std::string& csv, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        csv += field;
-        return;
-    }
-    csv += '"';
-    for (const char c : field) {
-        csv += c;
-        if (c == '"') {
-            csv += '"';
-        }
-    }
-    csv += '"';
-}
-
 void appendLine(std::string& csv, std::size_t number, const ExportRecord& record) {
     csv += std::to_string(number);
     csv += ',';
-    appendField(csv, record.path);
+    appendCsvField(csv, record.path);
     for (const std::size_t row : props::kDisplayOrder) {
         csv += ',';
-        appendField(csv, propertyField(record.properties, row));
+        appendCsvField(csv, propertyField(record.properties, row));
     }
     const platform::FileTimes& times = record.times;
     csv += ',';
@@ -56,6 +39,21 @@ void appendLine(std::string& csv, std::size_t number, const ExportRecord& record
 }
 
 }  // namespace
+
+void appendCsvField(std::string& csv, std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        csv += field;
+        return;
+    }
+    csv += '"';
+    for (const char c : field) {
+        csv += c;
+        if (c == '"') {
+            csv += '"';
+        }
+    }
+    csv += '"';
+}
 
 const std::string_view kCsvHeader =
     "No,ファイル名,Title,表題,元作成者,KeyWord,Comment,Template,最終保存者,改訂,App名,分類,"

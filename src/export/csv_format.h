@@ -31,6 +31,10 @@ bool isDateRow(std::size_t row);
 // DocumentSummaryInformation), an empty text and a date that is no time value are empty.
 std::string propertyField(const props::DocProperties& properties, std::size_t row);
 
+// Appends one field, enclosed in double quotes (its own doubled) when it holds a comma, a
+// double quote or a line break (RFC 4180).
+void appendCsvField(std::string& csv, std::string_view field);
+
 // The character encoding of an export file. The window always writes code page 932, with '?'
 // for any character it cannot hold; UTF-8 files start with a byte-order mark.
 enum class CsvEncoding { Cp932, Utf8 };

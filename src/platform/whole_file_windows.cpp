@@ -23,7 +23,38 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// Opens the file as disposition says, writes at its end, flushes it to the disk and closes
+// it; false with the error.
+bool writeSynced(const std::string& path, DWORD disposition, std::string_view bytes,
+                 SystemError& error) {
+    UniqueHandle file(::CreateFileW(widePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool ok = file.valid() && writeAll(file.get(), bytes) &&
+                    ::FlushFileBuffers(file.get()) != 0 && ::CloseHandle(file.release()) != 0;
+    if (!ok) {
+        error = lastSystemError();
+    }
+    return ok;
+}
+
 }  // namespace
+
+bool writeNewFileDurably(const std::string& path, std::string_view bytes, SystemError& error) {
+    return writeSynced(path, CREATE_NEW, bytes, error);
+}
+
+bool appendDurably(const std::string& path, std::string_view bytes, SystemError& error) {
+    return writeSynced(path, OPEN_ALWAYS, bytes, error);
+}
+
+bool syncFolder(const std::string&, SystemError&) {
+    return true;
+}
+
+std::string stateFolder() {
+    const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA");
+    return local != nullptr && local[0] != L'\0' ? utf8FromWide(local) + "\\Quorvel" : "";
+}
 
 bool writeWholeFile(const std::string& path, std::string_view bytes, SystemError& error) {
     // Others may read the file meanwhile (a viewer), as with the C runtime's open.

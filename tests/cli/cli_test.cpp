@@ -1,14 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+#endif
 
 #include "../compound/compound_document.h"
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "support/disk_times.h"
+#include "support/environment.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
@@ -20,7 +30,10 @@ using namespace compound::testing;
 
 class Cli : public ::testing::Test {
   protected:
-    void SetUp() override { test::useTimeZone("Asia/Tokyo"); }
+    void SetUp() override {
+        test::useTimeZone("Asia/Tokyo");
+        test::setEnvironment("QUORVEL_JOURNAL_DIR", m_folder / "journal");
+    }
     struct Result {
         int status;
         std::string out;
@@ -252,6 +265,73 @@ TEST_F(Cli, AppliesAnEditedExportAfterADryRunShowedIt) {
     EXPECT_NE(run(runRead, {document}).out.find("  Title: 新しい題\n"), std::string::npos);
     EXPECT_EQ(run(runApply, {"--encoding", "latin-1", broken}).status, kExitUsage);
 }
+
+// Writes a CSV giving each document a title.
+std::string titleSheet(const test::TempFolder& folder, const std::vector<std::string>& documents,
+                       const std::string& title) {
+    const std::string sheet = folder / (title + ".csv");
+    std::ofstream out(sheet, std::ios::binary);
+    out << "ファイル名,Title\n";
+    for (const std::string& document : documents) {
+        out << document << ',' << title << '\n';
+    }
+    return sheet;
+}
+
+TEST_F(Cli, UndoesARunButNotAFileChangedSinceUnlessForced) {
+    const std::vector<std::string> documents = {makeDocument("a.doc"), makeDocument("b.doc")};
+    ASSERT_EQ(run(runApply, {titleSheet(m_folder, documents, "一")}).status, kExitOk);
+    ASSERT_EQ(run(runApply, {titleSheet(m_folder, {documents[1]}, "二")}).status, kExitOk);
+    const std::string runs = run(runUndo, {"--list"}).out;
+    EXPECT_NE(runs.find("  apply  1 file\n"), std::string::npos) << runs;
+    EXPECT_NE(runs.find("  apply  2 files\n"), std::string::npos) << runs;
+    const std::string first = runs.substr(runs.rfind('\n', runs.size() - 2) + 1, 19);
+
+    const Result undone = run(runUndo, {first});  // b.doc holds 二 now, not that run's 一
+    EXPECT_EQ(undone.status, kExitFailed);
+    EXPECT_EQ(undone.out, documents[0] + ": changed\n  Title: \"一\" -> \"表題\"\n" + documents[1] +
+                              ": unchanged\n  Title: \"二\" -> \"表題\" (ignored: "
+                              "この実行の後に変更されています。)\n");
+    EXPECT_EQ(run(runUndo, {"--force", first}).status, kExitOk);
+    for (const std::string& document : documents) {
+        EXPECT_NE(run(runRead, {document}).out.find("  Title: 表題\n"), std::string::npos);
+    }
+    EXPECT_EQ(run(runUndo, {"20000101-000000-000"}).status, kExitFailed);
+}
+
+#ifndef _WIN32
+// Killed half-way, a run leaves a journal whose undo restores the files it had written.
+TEST_F(Cli, UndoesARunKilledHalfWay) {
+    std::vector<std::string> documents;
+    for (int i = 0; i < 40; ++i) {
+        documents.push_back(makeDocument("k" + std::to_string(i) + ".doc"));
+    }
+    const std::string sheet = titleSheet(m_folder, documents, "途中");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::ostringstream ignored;
+        ::_exit(runApply({sheet}, ignored, ignored));
+    }
+    // Killed once a few files are marked.
+    const std::filesystem::path journal = m_folder / "journal";
+    for (std::string marks; std::count(marks.begin(), marks.end(), 'W') < 5;) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::error_code notYet;
+        for (const auto& entry : std::filesystem::directory_iterator(journal, notYet)) {
+            std::ifstream in(entry.path() / "written.txt");
+            marks.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const Result undone = run(runUndo, {});
+    EXPECT_EQ(undone.status, kExitOk) << undone.out << undone.err;
+    for (const std::string& document : documents) {
+        EXPECT_NE(run(runRead, {document}).out.find("  Title: 表題\n"), std::string::npos)
+            << document;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace quorvel::cli

@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/apply_rows.h"
+
+#include <memory>
+#include <string>
+
+#include "cli/cli_text.h"
+#include "cli/command.h"
+#include "cli/file_times.h"
+#include "document/document_access.h"
+#include "journal/undo_run.h"
+#include "platform/ordered_parallel.h"
+
+namespace quorvel::cli {
+namespace {
+
+// What became of one row.
+struct RowOutcome {
+    csv::FileChanges changes;
+    props::MessageCode code = props::kSuccess;
+    std::string notice;  // a time stamp not set, and why
+    bool failed = false;
+};
+
+bool setTimes(const std::string& path, const platform::FileTimes& times, bool folder,
+              bool& creationKept, std::string& error) {
+    if (folder) {
+        return journal::restoreFolderTimes(path, times, creationKept, error);
+    }
+    platform::SystemError failure;
+    const bool done = setFileTimes(path, times, creationKept, failure);
+    error = failure.text;
+    return done;
+}
+
+RowOutcome applyRow(const std::string& path, const csv::RowPreview& preview,
+                    const SheetRunOptions& options) {
+    RowOutcome outcome{preview.changes, preview.code, {}, preview.code != props::kSuccess};
+    if (outcome.failed || options.dryRun || !outcome.changes.any()) {
+        return outcome;
+    }
+    if (outcome.changes.writesDocument) {
+        outcome.code = document::WriteDocProperties(path, outcome.changes.request);
+        if (outcome.code != props::kSuccess) {
+            outcome.failed = true;
+            return outcome;
+        }
+    }
+    // Times the sheet does not change stay as they were before the write.
+    const platform::FileTimes times = csv::timesToSet(preview);
+    bool creationKept = false;
+    std::string error;
+    if (!setTimes(path, times, journal::namesFolders(options.kind), creationKept, error)) {
+        outcome.notice = "time stamps not set: " + error;
+        outcome.failed = true;
+    } else if (creationKept && times.created != preview.before.created) {
+        outcome.notice = "the file system keeps no creation time: it stays as it was";
+    }
+    return outcome;
+}
+
+void printChanges(std::ostream& out, const std::vector<csv::FieldChange>& changes,
+                  std::string_view label) {
+    for (const csv::FieldChange& change : changes) {
+        out << "  " << change.column << ": \"" << change.current << "\" -> \"" << change.wanted
+            << '"';
+        if (!change.reason.empty()) {
+            out << " (" << label << ": " << change.reason << ')';
+        }
+        out << '\n';
+    }
+}
+
+void printText(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& outcome,
+               bool dryRun) {
+    out << row.path << ": ";
+    if (outcome.failed && outcome.notice.empty()) {
+        out << outcomeText(outcome.code) << '\n';
+        return;
+    }
+    out << (!outcome.changes.any() ? "unchanged" : (dryRun ? "would change" : "changed")) << '\n';
+    printChanges(out, outcome.changes.changes, "");
+    printChanges(out, outcome.changes.ignored, "ignored");
+    if (!outcome.notice.empty()) {
+        out << "  " << outcome.notice << '\n';
+    }
+}
+
+void appendJsonChanges(std::string& json, std::string_view key,
+                       const std::vector<csv::FieldChange>& changes) {
+    json += ",\"";
+    json += key;
+    json += "\":[";
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const csv::FieldChange& change = changes[i];
+        json += i == 0 ? "{" : ",{";
+        for (const auto& [name, value] :
+             {std::pair<std::string_view, std::string_view>{"field", change.column},
+              {"current", change.current},
+              {"new", change.wanted},
+              {"reason", change.reason}}) {
+            if (name != "field") {
+                json += ',';
+            }
+            json += '"';
+            json += name;
+            json += "\":\"";
+            appendJsonEscaped(json, value);
+            json += '"';
+        }
+        json += '}';
+    }
+    json += ']';
+}
+
+void printJson(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& outcome) {
+    std::string json = "{\"path\":\"";
+    appendJsonEscaped(json, row.path);
+    json += "\",\"line\":" + std::to_string(row.line);
+    json += ",\"code\":" + std::to_string(outcome.code);
+    json += ",\"failed\":";
+    json += outcome.failed ? "true" : "false";
+    appendJsonChanges(json, "changes", outcome.changes.changes);
+    appendJsonChanges(json, "ignored", outcome.changes.ignored);
+    json += ",\"notice\":\"";
+    appendJsonEscaped(json, outcome.notice);
+    json += "\"}\n";
+    out << json;
+}
+
+// Every row beside its file, read on a pool of threads.
+std::vector<csv::RowPreview> previewRows(
+    const std::vector<std::size_t>& rows,
+    const std::function<csv::RowPreview(std::size_t)>& preview) {
+    std::vector<csv::RowPreview> previews;
+    previews.reserve(rows.size());
+    platform::runInOrder(
+        rows.size(), platform::defaultReadThreads(),
+        [&](std::size_t i) { return preview(rows[i]); },
+        [&previews](std::size_t, csv::RowPreview read) {
+            previews.push_back(std::move(read));
+            return true;
+        });
+    return previews;
+}
+
+// The journal's entries: each file to change, with its values as read and the sheet's.
+std::vector<journal::JournalEntry> journalEntries(const csv::ApplySheet& sheet,
+                                                  const std::vector<std::size_t>& rows,
+                                                  const std::vector<csv::RowPreview>& previews,
+                                                  std::vector<std::size_t>& entryOfRow) {
+    std::vector<journal::JournalEntry> entries;
+    entryOfRow.assign(rows.size(), SIZE_MAX);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const csv::RowPreview& preview = previews[i];
+        if (preview.code == props::kSuccess && preview.changes.any()) {
+            entryOfRow[i] = entries.size();
+            entries.push_back({{sheet.rows[rows[i]].path, preview.properties, preview.before},
+                               preview.changes.changes});
+        }
+    }
+    return entries;
+}
+
+}  // namespace
+
+int applySheetRows(const csv::ApplySheet& sheet, const std::vector<std::size_t>& rows,
+                   const std::function<csv::RowPreview(std::size_t)>& preview,
+                   const SheetRunOptions& options, std::ostream& out, std::ostream& err) {
+    const std::vector<csv::RowPreview> previews = previewRows(rows, preview);
+    std::vector<std::size_t> entryOfRow;
+    std::unique_ptr<journal::RunJournal> journal;
+    if (!options.dryRun) {
+        std::string error;
+        journal = journal::RunJournal::begin(
+            options.kind, journalEntries(sheet, rows, previews, entryOfRow), error);
+        if (!error.empty()) {
+            err << "quorvel-cli: cannot record the run for undo (" << error
+                << "). Nothing was written.\n";
+            return kExitFailed;
+        }
+    }
+    int status = kExitOk;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const csv::ApplyRow& row = sheet.rows[rows[i]];
+        if (journal && entryOfRow[i] != SIZE_MAX && !journal->markWritten(entryOfRow[i])) {
+            err << "quorvel-cli: cannot record the run for undo. Stopped before " << row.path
+                << ".\n";
+            return kExitFailed;
+        }
+        const RowOutcome outcome = applyRow(row.path, previews[i], options);
+        if (journal && entryOfRow[i] != SIZE_MAX) {
+            platform::FileStatus written;
+            if (platform::queryFileStatus(row.path, written)) {
+                journal->recordResult(entryOfRow[i], written.times.modified);
+            }
+        }
+        if (options.json) {
+            printJson(out, row, outcome);
+        } else {
+            printText(out, row, outcome, options.dryRun);
+        }
+        const bool leftAlone = !outcome.changes.ignored.empty() && !outcome.changes.any() &&
+                               options.kind != journal::RunKind::CsvApply;
+        status = outcome.failed || leftAlone ? kExitFailed : status;
+    }
+    return status;
+}
+
+}  // namespace quorvel::cli
