@@ -98,9 +98,10 @@ QTableWidget* changesTable(const std::vector<PreviewLine>& lines) {
 }  // namespace
 
 CApplyPreviewDlg::CApplyPreviewDlg(const quorvel::csv::ApplySheet& sheet,
-                                   const std::vector<RowPreview>& previews, QWidget* parent)
+                                   const std::vector<RowPreview>& previews, QWidget* parent,
+                                   const QString& caption)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("CSVファイルの値を適用"));
+    setWindowTitle(caption);
     auto* counts = new QLabel(countsText(previews));
     counts->setObjectName(idName(ApplyPreviewControl::Counts));
     auto* apply = new QPushButton(QStringLiteral("変更(&A)"));

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "folders/folder_time_stamps.h"
 
+#include "journal/undo_run.h"
 #include "platform/local_time.h"
+#include "prompts/run_journal_prompt.h"
 #include "prompts/wait_cursor.h"
 
 using quorvel::platform::FolderHandle;
@@ -118,30 +120,83 @@ void CFolderTimeStamps::ReportInvalidTime(const std::string& path) {
                       kErrorCaption, PromptButtons::Ok, PromptIcon::Exclamation);
 }
 
-FolderRunCounts CFolderTimeStamps::ChangeFolders(
-    const MarkedFolderSet& set, const FolderTimes& first,
+namespace {
+
+// The times of each folder of a run: the first, moved on by the increments folder by folder.
+std::vector<FolderTimes> PlannedFolderTimes(
+    std::size_t count, const FolderTimes& first,
     const quorvel::batch::DateIncrementSettings& increments) {
-    using namespace quorvel::ui;
+    std::vector<FolderTimes> planned;
     FolderTimes working = first;
-    FolderRunCounts counts;
-    for (const auto& [path, item] : set) {
-        auto creation = quorvel::platform::CreationTimeWrite::Written;
-        const FolderOpResult result = SetFolderTimes(path, working, creation);
-        if (result == FolderOpResult::Done) {
-            ++counts.processed;
-            if (creation == quorvel::platform::CreationTimeWrite::NotStorable) {
-                ++counts.creationKept;
-            }
-        }
-        if (result > FolderOpResult::Skip) {
-            break;
-        }
+    for (std::size_t i = 0; i < count; ++i) {
+        planned.push_back(working);
         quorvel::batch::StepDate(increments.mode, first.creation, working.creation,
                                  increments.increment[quorvel::batch::kIncrementSlotEditAccess]);
         quorvel::batch::StepDate(increments.mode, first.access, working.access,
                                  increments.increment[quorvel::batch::kIncrementSlotCreated]);
         quorvel::batch::StepDate(increments.mode, first.modification, working.modification,
                                  increments.increment[quorvel::batch::kIncrementSlotLastSaved]);
+    }
+    return planned;
+}
+
+// The journal's entries: each folder whose times can be read, with the times it gets.
+std::vector<quorvel::journal::JournalEntry> FolderEntries(const MarkedFolderSet& set,
+                                                          const std::vector<FolderTimes>& planned,
+                                                          std::vector<std::size_t>& entryOf) {
+    std::vector<quorvel::journal::JournalEntry> entries;
+    std::size_t i = 0;
+    for (const auto& [path, item] : set) {
+        quorvel::platform::FileTimes before;
+        entryOf.push_back(entries.size());
+        if (quorvel::journal::readFolderForApply(path, before) != quorvel::props::kSuccess) {
+            entryOf.back() = SIZE_MAX;  // its error prompt comes when its turn comes
+            ++i;
+            continue;
+        }
+        const FolderTimes& times = planned[i++];
+        entries.push_back({{path, {}, before},
+                           quorvel::journal::requestedChanges(
+                               {}, {times.creation, times.access, times.modification, true})});
+    }
+    return entries;
+}
+
+}  // namespace
+
+FolderRunCounts CFolderTimeStamps::ChangeFolders(
+    const MarkedFolderSet& set, const FolderTimes& first,
+    const quorvel::batch::DateIncrementSettings& increments) {
+    const std::vector<FolderTimes> planned = PlannedFolderTimes(set.size(), first, increments);
+    std::vector<std::size_t> entryOf;
+    std::unique_ptr<quorvel::journal::RunJournal> journal;
+    FolderRunCounts counts;
+    if (!quorvel::ui::StartRunJournal(m_prompts, m_owner, quorvel::journal::RunKind::FolderTimes,
+                                      FolderEntries(set, planned, entryOf), journal)) {
+        return counts;
+    }
+    std::size_t i = 0;
+    for (const auto& [path, item] : set) {
+        const std::size_t entry = entryOf[i];
+        const FolderTimes& times = planned[i++];
+        if (entry != SIZE_MAX &&
+            !quorvel::ui::MarkWritten(m_prompts, m_owner, journal.get(), {entry})) {
+            break;
+        }
+        auto creation = quorvel::platform::CreationTimeWrite::Written;
+        const FolderOpResult result = SetFolderTimes(path, times, creation);
+        if (result == FolderOpResult::Done) {
+            ++counts.processed;
+            if (creation == quorvel::platform::CreationTimeWrite::NotStorable) {
+                ++counts.creationKept;
+            }
+            if (journal && entry != SIZE_MAX) {
+                journal->recordResult(entry, times.modification);
+            }
+        }
+        if (result > FolderOpResult::Skip) {
+            break;
+        }
     }
     return counts;
 }

@@ -46,14 +46,15 @@ std::vector<csv::ApplyColumn> journalColumns(const std::vector<JournalEntry>& en
     return columns;
 }
 
-// The value an entry has after the run. A time the run does not set is left empty, and so is
-// the access time, which any reader moves: an undo does not compare them.
+// The value an entry has after the run. A time the run does not set is left empty, and so are
+// the access time, which any reader moves, and the creation time, which many file systems do
+// not keep: an undo does not compare them.
 std::string valueAfter(const csv::ApplyColumn& column, const JournalEntry& entry) {
     const auto change =
         std::find_if(entry.changes.begin(), entry.changes.end(),
                      [&](const csv::FieldChange& c) { return c.column == column.name; });
     if (change != entry.changes.end()) {
-        return column.kind == Kind::FileAccessed ? "" : change->wanted;
+        return column.kind == Kind::FileModified || !isFileTime(column) ? change->wanted : "";
     }
     if (isFileTime(column)) {
         return {};

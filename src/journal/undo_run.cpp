@@ -34,20 +34,6 @@ bool readSheet(const fs::path& path, csv::ApplySheet& sheet, std::string& error)
     return true;
 }
 
-// A folder's times as the file times of a row: the creation time counts as recorded.
-props::MessageCode readFolderForApply(const std::string& path, platform::FileTimes& times) {
-    platform::FolderHandle folder;
-    platform::SystemError error;
-    platform::FolderTimes read;
-    platform::CreationTimeSource source = platform::CreationTimeSource::Recorded;
-    if (!folder.open(path, error) || !folder.readTimes(read, source, error)) {
-        return props::kFileNotFound;
-    }
-    times = {read.creation, read.access, read.modification,
-             source == platform::CreationTimeSource::Recorded};
-    return props::kSuccess;
-}
-
 // Whether the file still holds what the run wrote: the columns it changed, and the
 // modification time it had once written, where that was recorded.
 bool holdsRunResult(const RecordedRun& run, std::size_t row, const props::DocProperties& properties,
@@ -138,6 +124,19 @@ csv::RowPreview previewRestore(const RecordedRun& run, std::size_t row, bool for
     }
     preview.changes = std::move(kept);
     return preview;
+}
+
+props::MessageCode readFolderForApply(const std::string& path, platform::FileTimes& times) {
+    platform::FolderHandle folder;
+    platform::SystemError error;
+    platform::FolderTimes read;
+    platform::CreationTimeSource source = platform::CreationTimeSource::Recorded;
+    if (!folder.open(path, error) || !folder.readTimes(read, source, error)) {
+        return props::kFileNotFound;
+    }
+    times = {read.creation, read.access, read.modification,
+             source == platform::CreationTimeSource::Recorded};
+    return props::kSuccess;
 }
 
 bool restoreFolderTimes(const std::string& path, const platform::FileTimes& times,

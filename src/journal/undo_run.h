@@ -43,6 +43,9 @@ csv::RowPreview previewRestore(const RecordedRun& run, std::size_t row, bool for
 // The rows an undo restores: those of the files the run marked written.
 std::vector<std::size_t> rowsToRestore(const RecordedRun& run);
 
+// Reads a folder's times as the file times of a row: kFileNotFound when it cannot be opened.
+props::MessageCode readFolderForApply(const std::string& path, platform::FileTimes& times);
+
 // Sets a folder's times as an undo restores them; creationKept when its file system keeps
 // none. False with the system's text.
 bool restoreFolderTimes(const std::string& path, const platform::FileTimes& times,

@@ -117,6 +117,7 @@ enum Id : int {
     DateIncrementSetting = 32777,
     ForceGeneration = 32783,
     ApplyCsv = 32784,
+    UndoRun = 32785,
     OutputToFile = 32778,
     Help = 32776,
     Version = 32772,
@@ -176,6 +177,11 @@ enum Id : int { FileNameEdit = 1107, Browse = 1108, Save = 1109, OpenAfterSaving
 // The preview of a CSV to apply: its table of changes, the counts, 変更(&A) and キャンセル.
 namespace ApplyPreviewControl {
 enum Id : int { Changes = 1120, Counts = 1121, Apply = 1, Cancel = 2 };
+}
+
+// The list of recorded runs to undo: the runs, 元に戻す(&U) and キャンセル.
+namespace UndoRunsControl {
+enum Id : int { Runs = 1122, Undo = 1, Cancel = 2 };
 }
 
 // The About box (100).

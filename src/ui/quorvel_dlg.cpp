@@ -398,6 +398,7 @@ QMenuBar* CQuorvelDlg::BuildMenu() {
     QMenu* output = bar->addMenu(QStringLiteral("&Output"));
     command(output, MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力");
     command(output, MenuCommand::ApplyCsv, "CSVファイルの値を適用(&A)...");
+    command(output, MenuCommand::UndoRun, "実行を元に戻す(&U)...");
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     command(help, MenuCommand::Help, "&Help");
     command(help, MenuCommand::Version, "&Version");
@@ -432,6 +433,8 @@ void CQuorvelDlg::ConnectHandlers() {
             &CQuorvelDlg::OnOutputToFile);
     connect(control<QAction>(MenuCommand::ApplyCsv), &QAction::triggered, this,
             &CQuorvelDlg::OnApplyCsv);
+    connect(control<QAction>(MenuCommand::UndoRun), &QAction::triggered, this,
+            &CQuorvelDlg::OnUndoRun);
 
     connect(m_fileList, &CFileListCtrl::rowChanged, this, &CQuorvelDlg::OnFileListRowChanged);
     // The list's own clicks go straight back to the list: the dialog has nothing to add.

@@ -140,6 +140,7 @@ class CQuorvelDlg : public QDialog {
 
     void OnOutputToFile();
     void OnApplyCsv();
+    void OnUndoRun();
     quorvel::batch::BatchCounts ApplySheetRows(
         const quorvel::csv::ApplySheet& sheet,
         const std::vector<quorvel::csv::RowPreview>& previews);

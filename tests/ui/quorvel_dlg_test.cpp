@@ -248,6 +248,7 @@ TEST_F(MainDialog, MenuHoldsItsCommandsAndForceGenerationToggles) {
         {MenuCommand::ForceGeneration, "プロパティが存在しない場合、作成する（&F)"},
         {MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力"},
         {MenuCommand::ApplyCsv, "CSVファイルの値を適用(&A)..."},
+        {MenuCommand::UndoRun, "実行を元に戻す(&U)..."},
         {MenuCommand::Help, "&Help"},
         {MenuCommand::Version, "&Version"},
     };

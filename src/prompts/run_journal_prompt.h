@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "journal/run_journal.h"
+#include "prompts/prompts.h"
+
+namespace quorvel::ui {
+
+// Records a run before its first write. False, after telling the user that nothing was
+// changed, when the record cannot be written; journal stays empty when nothing changes.
+bool StartRunJournal(Prompts& prompts, QWidget* owner, journal::RunKind kind,
+                     const std::vector<journal::JournalEntry>& entries,
+                     std::unique_ptr<journal::RunJournal>& journal);
+
+// Marks entries as written before they are. False, after telling the user that the run stops
+// here, when the mark cannot be written.
+bool MarkWritten(Prompts& prompts, QWidget* owner, journal::RunJournal* journal,
+                 const std::vector<std::size_t>& entries);
+
+}  // namespace quorvel::ui
