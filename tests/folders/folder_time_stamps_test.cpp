@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
+#include "journal/undo_run.h"
 #include "stat_times.h"
+#include "support/environment.h"
 #include "support/error_codes.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_folder.h"
@@ -65,6 +68,7 @@ class FolderTimeStampsTest : public ::testing::Test {
         for (const char* name : {"a", "b", "c"}) {
             set.emplace(temp.makeFolder(name), nullptr);
         }
+        quorvel::test::setEnvironment("QUORVEL_JOURNAL_DIR", temp / "journal");
     }
 
     std::string folder(const char* name) const { return temp / name; }
@@ -205,3 +209,32 @@ TEST(FolderTimeToTimeValue, TimesBefore1900InLocalTimeBecomeZero) {
 }
 
 }  // namespace
+
+// A run is recorded before its first folder: its undo puts every time back; a run that cannot
+// be recorded changes nothing.
+TEST_F(FolderTimeStampsTest, ARunIsRecordedFirstAndItsUndoPutsTheTimesBack) {
+    const StatTimes before = statTimes(folder("b"));
+    ASSERT_EQ(stamps.ChangeFolders(set, first, increments).processed, 3U);
+    const auto runs = quorvel::journal::listRuns();
+    ASSERT_EQ(runs.size(), 1U);
+    EXPECT_EQ(runs[0].kind, quorvel::journal::RunKind::FolderTimes);
+    EXPECT_EQ(runs[0].written, 3U);
+    quorvel::journal::RecordedRun run;
+    std::string error;
+    ASSERT_TRUE(quorvel::journal::loadRun(runs[0].folder, run, error)) << error;
+    for (const std::size_t row : quorvel::journal::rowsToRestore(run)) {
+        const auto restore = quorvel::journal::previewRestore(run, row, false);
+        ASSERT_TRUE(restore.changes.ignored.empty()) << restore.changes.ignored[0].reason;
+        bool creationKept = false;
+        ASSERT_TRUE(quorvel::journal::restoreFolderTimes(
+            run.before.rows[row].path, quorvel::csv::timesToSet(restore), creationKept, error));
+    }
+    EXPECT_EQ(statTimes(folder("b")).modification, before.modification);
+
+    std::ofstream(temp / "not-a-folder") << "x";
+    quorvel::test::setEnvironment("QUORVEL_JOURNAL_DIR", temp / "not-a-folder");
+    EXPECT_EQ(stamps.ChangeFolders(set, first, increments).processed, 0U);
+    ASSERT_EQ(prompts.scripted.shown.size(), 1U);
+    EXPECT_TRUE(prompts.scripted.shown[0].text.startsWith("元に戻すための記録を保存できません。"));
+    EXPECT_EQ(statTimes(folder("b")).modification, before.modification);
+}
