@@ -183,17 +183,14 @@ int applySheetRows(const csv::ApplySheet& sheet, const std::vector<std::size_t>&
     int status = kExitOk;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const csv::ApplyRow& row = sheet.rows[rows[i]];
-        if (journal && entryOfRow[i] != SIZE_MAX && !journal->markWritten(entryOfRow[i])) {
+        if (journal && entryOfRow[i] != SIZE_MAX && !journal->markThrough(entryOfRow[i])) {
             err << "quorvel-cli: cannot record the run for undo. Stopped before " << row.path
                 << ".\n";
             return kExitFailed;
         }
         const RowOutcome outcome = applyRow(row.path, previews[i], options);
-        if (journal && entryOfRow[i] != SIZE_MAX) {
-            platform::FileStatus written;
-            if (platform::queryFileStatus(row.path, written)) {
-                journal->recordResult(entryOfRow[i], written.times.modified);
-            }
+        if (journal && entryOfRow[i] != SIZE_MAX && !outcome.failed) {
+            journal->recordResult(entryOfRow[i], csv::timesToSet(previews[i]).modified);
         }
         if (options.json) {
             printJson(out, row, outcome);

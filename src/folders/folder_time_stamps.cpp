@@ -180,7 +180,7 @@ FolderRunCounts CFolderTimeStamps::ChangeFolders(
         const std::size_t entry = entryOf[i];
         const FolderTimes& times = planned[i++];
         if (entry != SIZE_MAX &&
-            !quorvel::ui::MarkWritten(m_prompts, m_owner, journal.get(), {entry})) {
+            !quorvel::ui::MarkWritten(m_prompts, m_owner, journal.get(), entry)) {
             break;
         }
         auto creation = quorvel::platform::CreationTimeWrite::Written;

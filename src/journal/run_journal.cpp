@@ -46,18 +46,18 @@ std::vector<csv::ApplyColumn> journalColumns(const std::vector<JournalEntry>& en
     return columns;
 }
 
-// The value an entry has after the run. A time the run does not set is left empty, and so are
-// the access time, which any reader moves, and the creation time, which many file systems do
-// not keep: an undo does not compare them.
+// The value an entry has after the run. The times are left empty: the access time moves with
+// any reader, many file systems keep no creation time, and the modification time a write
+// leaves is known only once it is done (written.txt has it). An undo compares no empty cell.
 std::string valueAfter(const csv::ApplyColumn& column, const JournalEntry& entry) {
     const auto change =
         std::find_if(entry.changes.begin(), entry.changes.end(),
                      [&](const csv::FieldChange& c) { return c.column == column.name; });
-    if (change != entry.changes.end()) {
-        return column.kind == Kind::FileModified || !isFileTime(column) ? change->wanted : "";
-    }
     if (isFileTime(column)) {
         return {};
+    }
+    if (change != entry.changes.end()) {
+        return change->wanted;
     }
     return csv::exportedValue(column, entry.before.properties, entry.before.times);
 }
@@ -261,7 +261,8 @@ std::unique_ptr<RunJournal> RunJournal::begin(RunKind kind,
         return nullptr;
     }
     pruneRuns(root, secondsNow());
-    return std::unique_ptr<RunJournal>(new RunJournal(platform::utf8FromPath(folder)));
+    return std::unique_ptr<RunJournal>(
+        new RunJournal(platform::utf8FromPath(folder), entries.size()));
 }
 
 bool RunJournal::markWritten(const std::vector<std::size_t>& entries) {
@@ -271,6 +272,18 @@ bool RunJournal::markWritten(const std::vector<std::size_t>& entries) {
     }
     const std::lock_guard lock(m_mutex);
     return appendMarks(std::move(lines));
+}
+
+bool RunJournal::markThrough(std::size_t entry) {
+    if (entry < m_markedUpTo) {
+        return true;
+    }
+    std::vector<std::size_t> group;
+    for (std::size_t next = entry; next < std::min(entry + kMarkGroup, m_entries); ++next) {
+        group.push_back(next);
+    }
+    m_markedUpTo = entry + group.size();
+    return markWritten(group);
 }
 
 void RunJournal::recordResult(std::size_t entry, std::int64_t modified) {

@@ -48,7 +48,10 @@ class RunJournal {
 
     // Marks entries as being written, durably, before they are. Safe from several threads.
     bool markWritten(const std::vector<std::size_t>& entries);
-    bool markWritten(std::size_t entry) { return markWritten(std::vector<std::size_t>{entry}); }
+    // Marks the entry before it is written, with the next ones of its group, unless an earlier
+    // call did: a run that goes through its entries in order makes one durable mark per group,
+    // not one per file. An entry marked and then left alone undoes as no change.
+    bool markThrough(std::size_t entry);
     // Notes the file's modification time once its write and time stamps are done, so that an
     // undo can tell a later change; kept with the next mark, and at the latest on destruction.
     void recordResult(std::size_t entry, std::int64_t modified);
@@ -60,11 +63,16 @@ class RunJournal {
     const std::string& folder() const { return m_folder; }
 
   private:
-    explicit RunJournal(std::string folder) : m_folder(std::move(folder)) {}
+    static constexpr std::size_t kMarkGroup = 64;
+
+    RunJournal(std::string folder, std::size_t entries)
+        : m_folder(std::move(folder)), m_entries(entries) {}
 
     bool appendMarks(std::string lines);
 
     std::string m_folder;
+    std::size_t m_entries;
+    std::size_t m_markedUpTo = 0;  // markThrough's entries before this one are marked
     std::mutex m_mutex;
     std::string m_pendingResults;
 };

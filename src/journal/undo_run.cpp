@@ -115,6 +115,13 @@ csv::RowPreview previewRestore(const RecordedRun& run, std::size_t row, bool for
     if (force || holdsRunResult(run, row, preview.properties, preview.before)) {
         return preview;
     }
+    if (!preview.changes.writesDocument && !namesFolders(run.kind) &&
+        preview.changes.ignored.empty()) {
+        // The old values are there: the run was stopped before it wrote this file.
+        preview.changes = {};
+        preview.changes.times = preview.before;
+        return preview;
+    }
     // Changed since: nothing is written, the restore it would have made is shown as ignored.
     csv::FileChanges kept;
     kept.times = preview.before;

@@ -36,8 +36,8 @@ bool loadRun(const std::string& folder, RecordedRun& run, std::string& error);
 
 // The restore of one file a run wrote: what writing its old values back changes. A file that
 // does not hold the run's new values any more was changed since by someone: its restore is
-// dropped and listed as ignored (unless forced). A file that holds its old values again needs
-// nothing.
+// dropped and listed as ignored (unless forced). A file that holds its old values (the run
+// stopped before it) needs nothing.
 csv::RowPreview previewRestore(const RecordedRun& run, std::size_t row, bool force);
 
 // The rows an undo restores: those of the files the run marked written.

@@ -28,8 +28,8 @@ bool StartRunJournal(Prompts& prompts, QWidget* owner, journal::RunKind kind,
 }
 
 bool MarkWritten(Prompts& prompts, QWidget* owner, journal::RunJournal* journal,
-                 const std::vector<std::size_t>& entries) {
-    if (journal == nullptr || entries.empty() || journal->markWritten(entries)) {
+                 std::size_t entry) {
+    if (journal == nullptr || journal->markThrough(entry)) {
         return true;
     }
     reportJournalFailure(prompts, owner, QString::fromStdString(journal->folder()),

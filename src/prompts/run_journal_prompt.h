@@ -15,9 +15,8 @@ bool StartRunJournal(Prompts& prompts, QWidget* owner, journal::RunKind kind,
                      const std::vector<journal::JournalEntry>& entries,
                      std::unique_ptr<journal::RunJournal>& journal);
 
-// Marks entries as written before they are. False, after telling the user that the run stops
-// here, when the mark cannot be written.
-bool MarkWritten(Prompts& prompts, QWidget* owner, journal::RunJournal* journal,
-                 const std::vector<std::size_t>& entries);
+// Marks an entry (with the next ones of its group) before it is written. False, after telling
+// the user that the run stops here, when the mark cannot be written.
+bool MarkWritten(Prompts& prompts, QWidget* owner, journal::RunJournal* journal, std::size_t entry);
 
 }  // namespace quorvel::ui
