@@ -7,16 +7,17 @@
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "cli/file_times.h"
+#include "cli/jobs_option.h"
 #include "document/document_access.h"
 #include "export/csv_apply.h"
-#include "platform/ordered_parallel.h"
+#include "platform/overlapped_writes.h"
 #include "platform/utf8_path.h"
 
 namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: quorvel-cli apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] FILE.csv\n"
+    "usage: quorvel-cli apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] [-j N] FILE.csv\n"
     "  writes into each file the CSV lists the values of its row that differ from the file's:\n"
     "  the text fields, the four dates and the file's time stamps. The header uses the\n"
     "  export's column names, in any order, ファイル名 among them; a column left out leaves\n"
@@ -24,12 +25,15 @@ constexpr std::string_view kUsage =
     "  --dry-run   show each change (current -> new) and write nothing\n"
     "  --json      one JSON object per file\n"
     "  --encoding  the CSV's encoding; auto (the default): a byte-order mark or valid UTF-8\n"
-    "              is UTF-8, anything else code page 932\n";
+    "              is UTF-8, anything else code page 932\n"
+    "  -j N        how many files are written at once (1: one after the other); the\n"
+    "              results are shown in the order of the rows either way\n";
 
 struct ApplyCommand {
     bool dryRun = false;
     bool json = false;
     csv::CsvInputEncoding encoding = csv::CsvInputEncoding::Auto;
+    unsigned jobs = platform::defaultWriteThreads();
     std::string sheetPath;
 };
 
@@ -59,6 +63,10 @@ std::string parseArguments(const Arguments& args, ApplyCommand& command) {
                 return "--encoding needs auto, cp932 or utf-8";
             }
             command.encoding = *encoding;
+        } else if (arg == kJobsOption) {
+            if (++i == args.size() || !parseJobs(args[i], command.jobs)) {
+                return "-j needs a number from 1 to 1024";
+            }
         } else if (arg.starts_with("--") || !command.sheetPath.empty()) {
             return "unexpected argument " + arg;
         } else {
@@ -198,22 +206,30 @@ int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << ": " << error.message << " Nothing was written.\n";
         return kExitFailed;
     }
-    // The files are read on a pool of threads; each is written, and reported, in row order.
+    // The files are read on a pool of threads; then the files with changes, known here
+    // before the first write, are written several at once, each reported in row order.
+    const std::vector<csv::RowPreview> previews = csv::previewSheet(sheet);
     int status = kExitOk;
-    platform::runInOrder(
-        sheet.rows.size(), platform::defaultReadThreads(),
-        [&sheet](std::size_t i) { return csv::previewRow(sheet, sheet.rows[i]); },
-        [&](std::size_t i, const csv::RowPreview& preview) {
-            const csv::ApplyRow& row = sheet.rows[i];
-            const RowOutcome outcome = applyRow(row, preview, command.dryRun);
+    platform::OverlappedWrites<RowOutcome> writes(
+        command.jobs, [&](std::size_t i, const RowOutcome& outcome) {
             if (command.json) {
-                printJson(out, row, outcome);
+                printJson(out, sheet.rows[i], outcome);
             } else {
-                printText(out, row, outcome, command.dryRun);
+                printText(out, sheet.rows[i], outcome, command.dryRun);
             }
             status = outcome.failed ? kExitFailed : status;
             return true;
         });
+    for (std::size_t i = 0; i < previews.size(); ++i) {
+        const csv::ApplyRow& row = sheet.rows[i];
+        const csv::RowPreview& preview = previews[i];
+        if (command.dryRun || preview.code != props::kSuccess || !preview.changes.any()) {
+            writes.pass(i, applyRow(row, preview, command.dryRun));
+        } else {
+            writes.dispatch(i, [&row, &preview] { return applyRow(row, preview, false); });
+        }
+    }
+    writes.finish();
     return status;
 }
 

@@ -79,6 +79,8 @@ struct RowPreview {
     FileChanges changes;
 };
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row);
+// Every row beside its file, in row order; the files are read on a pool of threads.
+std::vector<RowPreview> previewSheet(const ApplySheet& sheet);
 
 // The file's times once the row's changes are written: a new creation time is tried even where
 // none is recorded (the file system says whether it keeps one).
