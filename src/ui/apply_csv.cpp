@@ -8,7 +8,7 @@
 #include "batch/file_time_stamps.h"
 #include "document/document_access.h"
 #include "export/apply_preview_dlg.h"
-#include "platform/ordered_parallel.h"
+#include "platform/overlapped_writes.h"
 #include "prompts/prompts.h"
 #include "prompts/wait_cursor.h"
 #include "res/string_ids.h"
@@ -24,19 +24,6 @@ using quorvel::ui::PromptIcon;
 namespace {
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
-
-// Every row beside its file, read on a pool of threads, in row order.
-std::vector<RowPreview> previewSheet(const ApplySheet& sheet) {
-    std::vector<RowPreview> previews;
-    quorvel::platform::runInOrder(
-        sheet.rows.size(), quorvel::platform::defaultReadThreads(),
-        [&sheet](std::size_t row) { return quorvel::csv::previewRow(sheet, sheet.rows[row]); },
-        [&previews](std::size_t, RowPreview preview) {
-            previews.push_back(std::move(preview));
-            return true;
-        });
-    return previews;
-}
 
 // The times a written file gets: those the sheet changes, the others as they were; a
 // creation time only where the sheet changes it (0 leaves a time alone).
@@ -75,7 +62,7 @@ void CQuorvelDlg::OnApplyCsv() {
     std::vector<RowPreview> previews;
     {
         const quorvel::ui::WaitCursor waitCursor;
-        previews = previewSheet(sheet);
+        previews = quorvel::csv::previewSheet(sheet);
     }
     CApplyPreviewDlg preview(sheet, previews, this);
     if (m_prompts.execDialog(preview) != QDialog::Accepted) {
@@ -100,33 +87,45 @@ quorvel::batch::BatchCounts CQuorvelDlg::ApplySheetRows(const ApplySheet& sheet,
         }
         return lastAnswer != ErrorPromptResult::No;
     };
-    for (std::size_t i = 0; i < previews.size(); ++i) {
+    // A written row's time stamps, after its write; the summary counts both.
+    const auto finishRow = [&](std::size_t i, quorvel::props::MessageCode code) {
         const std::string& path = sheet.rows[i].path;
+        if (code != quorvel::props::kSuccess) {
+            return goOnAfter(path, code);
+        }
         const RowPreview& preview = previews[i];
-        if (preview.code != quorvel::props::kSuccess) {
-            if (!goOnAfter(path, preview.code)) {
-                break;
-            }
-            continue;
-        }
-        if (!preview.changes.any() || CheckFileStatus(path, true, nullptr) != 0) {
-            continue;
-        }
-        if (preview.changes.writesDocument) {
-            const quorvel::props::MessageCode code =
-                quorvel::document::WriteDocProperties(path, preview.changes.request);
-            if (code != quorvel::props::kSuccess) {
-                if (!goOnAfter(path, code)) {
-                    break;
-                }
-                continue;
-            }
-            ++counts.properties;
-        }
+        counts.properties += preview.changes.writesDocument ? 1 : 0;
         const quorvel::batch::TimeStampOutcome outcome =
             quorvel::batch::SetFileTimeStamps(m_prompts, this, path, timeStamps(preview));
         counts.creationKept += outcome.creationKept ? 1 : 0;
         counts.timeStamps += preview.changes.setsTimes && outcome.result == 0 ? 1 : 0;
+        return true;
+    };
+    quorvel::platform::OverlappedWrites<quorvel::props::MessageCode> writes(
+        quorvel::platform::defaultWriteThreads(), finishRow);
+    const auto finishWrites = [&writes] { return writes.finish(); };
+    // Every file to write is known here, before the first write: the rows with changes.
+    for (std::size_t i = 0; i < previews.size() && !writes.stopped(); ++i) {
+        const std::string& path = sheet.rows[i].path;
+        const RowPreview& preview = previews[i];
+        if (preview.code != quorvel::props::kSuccess) {
+            // Known from the reading: asked about before any later file is written.
+            if (writes.finish()) {
+                writes.pass(i, preview.code);
+            }
+            continue;
+        }
+        if (!preview.changes.any() || CheckFileStatus(path, true, nullptr, finishWrites) != 0) {
+            continue;
+        }
+        if (!preview.changes.writesDocument) {
+            writes.pass(i, quorvel::props::kSuccess);
+            continue;
+        }
+        writes.dispatch(i, [&path, &preview] {
+            return quorvel::document::WriteDocProperties(path, preview.changes.request);
+        });
     }
+    writes.finish();
     return counts;
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,8 +73,11 @@ class CQuorvelDlg : public QDialog {
     void ShowSelectedFile();
     // Offers to clear a read-only attribute and hands over the file's times: to times when
     // given, else to the file-time pickers. 0 go on, 1 declined, 2 file error shown.
+    // beforeQuestion, when given, runs before the question is shown (a run finishes the
+    // writes of the files before this one); when it returns false, nothing is asked: 1.
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
-                                 quorvel::platform::FileTimes* times);
+                                 quorvel::platform::FileTimes* times,
+                                 const std::function<bool()>& beforeQuestion = {});
     // The per-file date increments (Settin&g menu), kept for the whole run.
     const quorvel::batch::DateIncrementSettings& DateIncrements() const;
 
