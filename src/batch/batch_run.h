@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +13,11 @@
 #include "batch/date_increment.h"
 #include "batch/file_time_stamps.h"
 #include "batch/time_stamp_mode.h"
+#include "journal/files_before.h"
 #include "platform/file_status.h"
+#include "platform/overlapped_writes.h"
 #include "prompts/prompts.h"
+#include "props/message_code.h"
 #include "props/property_record.h"
 
 namespace quorvel::batch {
@@ -42,36 +46,59 @@ struct BatchCounts {
 // stamps by mode, the error prompt with its "yes to all" memory, and the date steps.
 class BatchChangeRun {
   public:
-    // CheckFileStatus of the main dialog: path, skipTimes, times; 0 go on.
-    using StatusCheck = std::function<std::uint8_t(const std::string&, bool, platform::FileTimes*)>;
+    // CheckFileStatus of the main dialog: path, skipTimes, times, what to do before a
+    // question (false: no question); 0 go on.
+    using StatusCheck = std::function<std::uint8_t(const std::string&, bool, platform::FileTimes*,
+                                                   const std::function<bool()>&)>;
     // Shows the progress text of the status line.
     using Progress = std::function<void(const QString&)>;
 
+    // writeThreads: how many files are written at once (1: one after the other).
     BatchChangeRun(ui::Prompts& prompts, QWidget* owner, StatusCheck statusCheck, Progress progress,
-                   const DateIncrementSettings& increments);
+                   const DateIncrementSettings& increments,
+                   unsigned writeThreads = platform::defaultWriteThreads());
 
     BatchCounts run(const BatchSnapshot& snapshot);
 
   private:
     enum class Flow { GoOn, Stop };
+    // What is left of a file once its write has ended (or when it has none): the write's
+    // outcome to report, then its time stamps, on the calling thread in list order.
+    struct FileTurn {
+        bool wrote = false;
+        props::MessageCode code = props::kSuccess;
+        std::optional<FileTimeStamps> times;
+        bool counted = false;                       // the time stamps count in the summary
+        std::optional<std::int64_t> modifiedAfter;  // once the write is done
+    };
+    using Writes = platform::OverlappedWrites<FileTurn>;
 
-    Flow processFile(const std::string& path);
-    Flow writeProperties(const std::string& path);
+    Flow processFile(std::size_t index, Writes& writes);
+    Flow dispatchWrite(std::size_t index, FileTurn turn, Writes& writes);
+    Flow finishFile(std::size_t index, const FileTurn& turn);
+    Flow reportWrite(const std::string& path, props::MessageCode code);
     void setTimeStamps(const std::string& path, const FileTimeStamps& times, bool counted);
-    void stepFileTimes();
-    void stepDates();
-    props::PropertyWriteRequest request() const;
+    void stepFileTimes(FileTimeStamps& times) const;
+    void planSteps();
+    bool writesDocuments() const;
+    bool startJournal();
+    props::PropertyWriteRequest request(std::size_t index) const;
 
     ui::Prompts& m_prompts;
     QWidget* m_owner;
     StatusCheck m_statusCheck;
     Progress m_progress;
     const DateIncrementSettings& m_increments;
+    const unsigned m_writeThreads;
 
     const BatchSnapshot* m_snapshot = nullptr;
     unsigned m_tickedCount = 0;
-    std::array<std::int64_t, props::kDateCount> m_workingDates{};
-    FileTimeStamps m_workingTimes;
+    std::vector<std::array<std::int64_t, props::kDateCount>> m_plannedDates;
+    std::vector<FileTimeStamps> m_plannedTimes;
+    std::size_t m_timesTaken = 0;
+    std::vector<journal::FileBefore> m_files;
+    std::vector<std::size_t> m_entryOf;  // each file's journal entry, SIZE_MAX for none
+    std::unique_ptr<journal::RunJournal> m_journal;
     std::optional<ui::ErrorPromptResult> m_lastAnswer;
     BatchCounts m_counts;
 };

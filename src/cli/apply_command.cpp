@@ -7,14 +7,16 @@
 
 #include "cli/apply_rows.h"
 #include "cli/command.h"
+#include "cli/jobs_option.h"
 #include "export/csv_apply.h"
+#include "platform/overlapped_writes.h"
 #include "platform/utf8_path.h"
 
 namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: quorvel-cli apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] FILE.csv\n"
+    "usage: quorvel-cli apply [--dry-run] [--json] [--encoding auto|cp932|utf-8] [-j N] FILE.csv\n"
     "  writes into each file the CSV lists the values of its row that differ from the file's:\n"
     "  the text fields, the four dates and the file's time stamps. The header uses the\n"
     "  export's column names, in any order, ファイル名 among them; a column left out leaves\n"
@@ -22,12 +24,15 @@ constexpr std::string_view kUsage =
     "  --dry-run   show each change (current -> new) and write nothing\n"
     "  --json      one JSON object per file\n"
     "  --encoding  the CSV's encoding; auto (the default): a byte-order mark or valid UTF-8\n"
-    "              is UTF-8, anything else code page 932\n";
+    "              is UTF-8, anything else code page 932\n"
+    "  -j N        how many files are written at once (1: one after the other); the\n"
+    "              results are shown in the order of the rows either way\n";
 
 struct ApplyCommand {
     bool dryRun = false;
     bool json = false;
     csv::CsvInputEncoding encoding = csv::CsvInputEncoding::Auto;
+    unsigned jobs = platform::defaultWriteThreads();
     std::string sheetPath;
 };
 
@@ -57,6 +62,10 @@ std::string parseArguments(const Arguments& args, ApplyCommand& command) {
                 return "--encoding needs auto, cp932 or utf-8";
             }
             command.encoding = *encoding;
+        } else if (arg == kJobsOption) {
+            if (++i == args.size() || !parseJobs(args[i], command.jobs)) {
+                return "-j needs a number from 1 to 1024";
+            }
         } else if (arg.starts_with("--") || !command.sheetPath.empty()) {
             return "unexpected argument " + arg;
         } else {
@@ -98,7 +107,7 @@ int runApply(const Arguments& args, std::ostream& out, std::ostream& err) {
     std::iota(rows.begin(), rows.end(), std::size_t{0});
     return applySheetRows(
         sheet, rows, [&sheet](std::size_t row) { return csv::previewRow(sheet, sheet.rows[row]); },
-        {command.dryRun, command.json, journal::RunKind::CsvApply}, out, err);
+        {command.dryRun, command.json, command.jobs, journal::RunKind::CsvApply}, out, err);
 }
 
 }  // namespace quorvel::cli

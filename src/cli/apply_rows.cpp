@@ -10,6 +10,7 @@
 #include "document/document_access.h"
 #include "journal/undo_run.h"
 #include "platform/ordered_parallel.h"
+#include "platform/overlapped_writes.h"
 
 namespace quorvel::cli {
 namespace {
@@ -128,6 +129,15 @@ void printJson(std::ostream& out, const csv::ApplyRow& row, const RowOutcome& ou
     out << json;
 }
 
+void report(const csv::ApplyRow& row, const RowOutcome& outcome, const SheetRunOptions& options,
+            std::ostream& out) {
+    if (options.json) {
+        printJson(out, row, outcome);
+    } else {
+        printText(out, row, outcome, options.dryRun);
+    }
+}
+
 // Every row beside its file, read on a pool of threads.
 std::vector<csv::RowPreview> previewRows(
     const std::vector<std::size_t>& rows,
@@ -144,63 +154,71 @@ std::vector<csv::RowPreview> previewRows(
     return previews;
 }
 
-// The journal's entries: each file to change, with its values as read and the sheet's.
-std::vector<journal::JournalEntry> journalEntries(const csv::ApplySheet& sheet,
-                                                  const std::vector<std::size_t>& rows,
-                                                  const std::vector<csv::RowPreview>& previews,
-                                                  std::vector<std::size_t>& entryOfRow) {
-    std::vector<journal::JournalEntry> entries;
-    entryOfRow.assign(rows.size(), SIZE_MAX);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const csv::RowPreview& preview = previews[i];
-        if (preview.code == props::kSuccess && preview.changes.any()) {
-            entryOfRow[i] = entries.size();
-            entries.push_back({{sheet.rows[rows[i]].path, preview.properties, preview.before},
-                               preview.changes.changes});
-        }
+}  // namespace
+
+bool startRunJournal(journal::RunKind kind, const std::vector<journal::JournalEntry>& entries,
+                     std::unique_ptr<journal::RunJournal>& journal, std::ostream& err) {
+    std::string error;
+    journal = journal::RunJournal::begin(kind, entries, error);
+    if (!error.empty()) {
+        err << "quorvel-cli: cannot record the run for undo (" << error
+            << "). Nothing was written.\n";
     }
-    return entries;
+    return error.empty();
 }
 
-}  // namespace
+bool markBeforeWrite(journal::RunJournal* journal, std::size_t entry, const std::string& path,
+                     std::ostream& err) {
+    if (journal == nullptr || entry == SIZE_MAX || journal->markThrough(entry)) {
+        return true;
+    }
+    err << "quorvel-cli: cannot record the run for undo. Stopped before " << path << ".\n";
+    return false;
+}
 
 int applySheetRows(const csv::ApplySheet& sheet, const std::vector<std::size_t>& rows,
                    const std::function<csv::RowPreview(std::size_t)>& preview,
                    const SheetRunOptions& options, std::ostream& out, std::ostream& err) {
     const std::vector<csv::RowPreview> previews = previewRows(rows, preview);
-    std::vector<std::size_t> entryOfRow;
+    std::vector<std::size_t> entryOfRow(rows.size(), SIZE_MAX);
     std::unique_ptr<journal::RunJournal> journal;
     if (!options.dryRun) {
-        std::string error;
-        journal = journal::RunJournal::begin(
-            options.kind, journalEntries(sheet, rows, previews, entryOfRow), error);
-        if (!error.empty()) {
-            err << "quorvel-cli: cannot record the run for undo (" << error
-                << "). Nothing was written.\n";
+        std::vector<std::string> paths;
+        for (const std::size_t row : rows) {
+            paths.push_back(sheet.rows[row].path);
+        }
+        if (!startRunJournal(options.kind, journal::sheetEntries(paths, previews, entryOfRow),
+                             journal, err)) {
             return kExitFailed;
         }
     }
+    // The files with changes are written several at once, each reported in row order.
     int status = kExitOk;
+    platform::OverlappedWrites<RowOutcome> writes(
+        options.jobs, [&](std::size_t i, const RowOutcome& outcome) {
+            if (journal && entryOfRow[i] != SIZE_MAX && !outcome.failed) {
+                journal->recordResult(entryOfRow[i], csv::timesToSet(previews[i]).modified);
+            }
+            report(sheet.rows[rows[i]], outcome, options, out);
+            const bool leftAlone = !outcome.changes.ignored.empty() && !outcome.changes.any() &&
+                                   options.kind != journal::RunKind::CsvApply;
+            status = outcome.failed || leftAlone ? kExitFailed : status;
+            return true;
+        });
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const csv::ApplyRow& row = sheet.rows[rows[i]];
-        if (journal && entryOfRow[i] != SIZE_MAX && !journal->markThrough(entryOfRow[i])) {
-            err << "quorvel-cli: cannot record the run for undo. Stopped before " << row.path
-                << ".\n";
+        const std::string& path = sheet.rows[rows[i]].path;
+        const csv::RowPreview& read = previews[i];
+        if (!journal || entryOfRow[i] == SIZE_MAX) {
+            writes.pass(i, applyRow(path, read, options));
+            continue;
+        }
+        if (!markBeforeWrite(journal.get(), entryOfRow[i], path, err)) {
+            writes.finish();
             return kExitFailed;
         }
-        const RowOutcome outcome = applyRow(row.path, previews[i], options);
-        if (journal && entryOfRow[i] != SIZE_MAX && !outcome.failed) {
-            journal->recordResult(entryOfRow[i], csv::timesToSet(previews[i]).modified);
-        }
-        if (options.json) {
-            printJson(out, row, outcome);
-        } else {
-            printText(out, row, outcome, options.dryRun);
-        }
-        const bool leftAlone = !outcome.changes.ignored.empty() && !outcome.changes.any() &&
-                               options.kind != journal::RunKind::CsvApply;
-        status = outcome.failed || leftAlone ? kExitFailed : status;
+        writes.dispatch(i, [&path, &read, &options] { return applyRow(path, read, options); });
     }
+    writes.finish();
     return status;
 }
 

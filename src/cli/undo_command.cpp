@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "export/csv_format.h"
 #include "journal/undo_run.h"
+#include "platform/overlapped_writes.h"
 #include "platform/utf8_path.h"
 
 namespace quorvel::cli {
@@ -112,7 +113,7 @@ int runUndo(const Arguments& args, std::ostream& out, std::ostream& err) {
     return applySheetRows(
         run.before, journal::rowsToRestore(run),
         [&](std::size_t row) { return journal::previewRestore(run, row, command.force); },
-        {command.dryRun, command.json, kind}, out, err);
+        {command.dryRun, command.json, platform::defaultWriteThreads(), kind}, out, err);
 }
 
 }  // namespace quorvel::cli

@@ -4,19 +4,23 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/apply_rows.h"
 #include "cli/cli_text.h"
 #include "cli/command.h"
 #include "cli/file_times.h"
+#include "cli/jobs_option.h"
 #include "document/document_access.h"
 #include "export/csv_apply.h"
+#include "journal/files_before.h"
 #include "platform/file_status.h"
 #include "platform/local_time.h"
+#include "platform/overlapped_writes.h"
 
 namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: quorvel-cli write [options] FILE...\n"
+    "usage: quorvel-cli write [options] [-j N] FILE...\n"
     "  --title, --subject, --author, --keywords, --comments, --template, --last-author,\n"
     "  --revision, --app-name, --category, --company TEXT   write that text field\n"
     "  --edit-time, --last-printed, --created, --last-saved \"YYYY-MM-DD HH:MM:SS\"\n"
@@ -24,7 +28,9 @@ constexpr std::string_view kUsage =
     "  --no-doc-summary     leave DocumentSummaryInformation (category, company) alone\n"
     "  --create-missing     create a missing property set\n"
     "  --keep-times         put back the file's access and modification times (and its\n"
-    "                       creation time where the file system can store it)\n";
+    "                       creation time where the file system can store it)\n"
+    "  -j N                 how many files are written at once (1: one after the other);\n"
+    "                       the results are shown in the order of the command line\n";
 
 // Options that take a value, in the order of the request's text fields and dates.
 constexpr std::array<std::string_view, props::kTextFieldCount> kTextOptions = {
@@ -49,6 +55,7 @@ struct WriteCommand {
     bool leaveDocSummary = false;
     bool createMissing = false;
     bool keepTimes = false;
+    unsigned jobs = platform::defaultWriteThreads();
     std::vector<std::string> files;
 };
 
@@ -72,6 +79,12 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
             command.files.insert(command.files.end(),
                                  args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
+        }
+        if (arg == kJobsOption) {
+            if (++i == args.size() || !parseJobs(args[i], command.jobs)) {
+                return "-j needs a number from 1 to 1024";
+            }
+            continue;
         }
         if (!arg.starts_with("--")) {
             command.files.push_back(arg);
@@ -112,21 +125,33 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
     return command.files.empty() ? "no file given" : "";
 }
 
-// Writes one file, keeping its times when asked; false when something failed.
-bool writeOneDocument(const std::string& path, const WriteCommand& command, std::ostream& out) {
+// What became of one file: the lines to show, whether everything was done, and its
+// modification time after the write.
+struct WriteOutcome {
+    std::string text;
+    bool done = false;
+    std::optional<std::int64_t> modified;
+};
+
+// Writes one file, keeping its times when asked.
+WriteOutcome writeOneDocument(const std::string& path, const WriteCommand& command) {
     platform::FileStatus before;
     const bool keepTimes = command.keepTimes && platform::queryFileStatus(path, before);
     const props::MessageCode code = document::WriteDocProperties(path, command.request);
-    out << path << ": " << outcomeText(code) << '\n';
+    WriteOutcome outcome{path + ": " + outcomeText(code) + '\n', code == props::kSuccess, {}};
     // A document that could not be opened was not touched; it may be another program's.
     platform::SystemError error;
     bool creationKept = false;
     if (keepTimes && code != props::kCannotOpenDocument &&
         !setFileTimes(path, before.times, creationKept, error)) {
-        out << path << ": time stamps not put back: " << error.text << '\n';
-        return false;
+        outcome.text += path + ": time stamps not put back: " + error.text + '\n';
+        outcome.done = false;
     }
-    return code == props::kSuccess;
+    platform::FileStatus after;
+    if (outcome.done && platform::queryFileStatus(path, after)) {
+        outcome.modified = after.times.modified;
+    }
+    return outcome;
 }
 
 }  // namespace
@@ -143,12 +168,33 @@ int runWrite(const Arguments& args, std::ostream& out, std::ostream& err) {
         return kExitUsage;
     }
     document::ForceGenerationProperty = command.createMissing;
-    int status = kExitOk;
-    for (const std::string& path : command.files) {
-        if (!writeOneDocument(path, command, out)) {
-            status = kExitFailed;
-        }
+    std::vector<std::size_t> entryOf;
+    std::unique_ptr<journal::RunJournal> journal;
+    if (!startRunJournal(journal::RunKind::CommandWrite,
+                         journal::requestEntries(
+                             journal::readFilesBefore(command.files, true),
+                             [&command](std::size_t) { return command.request; }, {}, entryOf),
+                         journal, err)) {
+        return kExitFailed;
     }
+    int status = kExitOk;
+    platform::OverlappedWrites<WriteOutcome> writes(
+        command.jobs, [&](std::size_t i, const WriteOutcome& outcome) {
+            if (journal && entryOf[i] != SIZE_MAX && outcome.modified) {
+                journal->recordResult(entryOf[i], *outcome.modified);
+            }
+            out << outcome.text;
+            status = outcome.done ? status : kExitFailed;
+            return true;
+        });
+    for (std::size_t i = 0; i < command.files.size(); ++i) {
+        if (!markBeforeWrite(journal.get(), entryOf[i], command.files[i], err)) {
+            writes.finish();
+            return kExitFailed;
+        }
+        writes.dispatch(i, [&command, i] { return writeOneDocument(command.files[i], command); });
+    }
+    writes.finish();
     return status;
 }
 

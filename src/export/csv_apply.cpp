@@ -10,6 +10,7 @@
 #include "document/document_access.h"
 #include "export/csv_format.h"
 #include "platform/local_time.h"
+#include "platform/ordered_parallel.h"
 #include "platform/utf8_path.h"
 
 namespace quorvel::csv {
@@ -358,6 +359,19 @@ RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row) {
         preview.changes = changesFor(sheet, row, preview.properties, preview.before);
     }
     return preview;
+}
+
+std::vector<RowPreview> previewSheet(const ApplySheet& sheet) {
+    std::vector<RowPreview> previews;
+    previews.reserve(sheet.rows.size());
+    platform::runInOrder(
+        sheet.rows.size(), platform::defaultReadThreads(),
+        [&sheet](std::size_t row) { return previewRow(sheet, sheet.rows[row]); },
+        [&previews](std::size_t, RowPreview preview) {
+            previews.push_back(std::move(preview));
+            return true;
+        });
+    return previews;
 }
 
 platform::FileTimes timesToSet(const RowPreview& preview) {

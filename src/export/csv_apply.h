@@ -87,6 +87,8 @@ struct RowPreview {
     FileChanges changes;
 };
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row);
+// Every row beside its file, in row order; the files are read on a pool of threads.
+std::vector<RowPreview> previewSheet(const ApplySheet& sheet);
 
 // Reads a file's properties and times for a comparison with a row: kSuccess also for a
 // document without a summary, which reads as empty.

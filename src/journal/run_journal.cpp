@@ -222,6 +222,22 @@ std::vector<csv::FieldChange> requestedChanges(const props::PropertyWriteRequest
     return changes;
 }
 
+std::vector<JournalEntry> sheetEntries(const std::vector<std::string>& paths,
+                                       const std::vector<csv::RowPreview>& previews,
+                                       std::vector<std::size_t>& entryOf) {
+    std::vector<JournalEntry> entries;
+    entryOf.assign(previews.size(), SIZE_MAX);
+    for (std::size_t i = 0; i < previews.size() && i < paths.size(); ++i) {
+        const csv::RowPreview& preview = previews[i];
+        if (preview.code == props::kSuccess && preview.changes.any()) {
+            entryOf[i] = entries.size();
+            entries.push_back(
+                {{paths[i], preview.properties, preview.before}, preview.changes.changes});
+        }
+    }
+    return entries;
+}
+
 std::string journalRoot() {
     if (const char* chosen = std::getenv("QUORVEL_JOURNAL_DIR"); chosen && *chosen) {
         return chosen;

@@ -35,6 +35,13 @@ struct JournalEntry {
 std::vector<csv::FieldChange> requestedChanges(const props::PropertyWriteRequest& request,
                                                const platform::FileTimes& times);
 
+// The entries of a run that applies rows: each file that was read and changes, with its values
+// as read and the row's. paths and previews go together; entryOf maps each row to its entry,
+// SIZE_MAX for a row with none.
+std::vector<JournalEntry> sheetEntries(const std::vector<std::string>& paths,
+                                       const std::vector<csv::RowPreview>& previews,
+                                       std::vector<std::size_t>& entryOf);
+
 // The record of one run, written before its first write: the old and new values of every file
 // in the export's CSV layout (before.csv, after.csv), and the files marked as the run writes
 // them (written.txt). Undo applies before.csv to the marked files.

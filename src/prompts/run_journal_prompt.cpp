@@ -32,9 +32,13 @@ bool MarkWritten(Prompts& prompts, QWidget* owner, journal::RunJournal* journal,
     if (journal == nullptr || journal->markThrough(entry)) {
         return true;
     }
-    reportJournalFailure(prompts, owner, QString::fromStdString(journal->folder()),
-                         QStringLiteral("ここで処理を中止しました。"));
+    ReportMarkFailure(prompts, owner, *journal);
     return false;
+}
+
+void ReportMarkFailure(Prompts& prompts, QWidget* owner, const journal::RunJournal& journal) {
+    reportJournalFailure(prompts, owner, QString::fromStdString(journal.folder()),
+                         QStringLiteral("ここで処理を中止しました。"));
 }
 
 }  // namespace quorvel::ui

@@ -15,6 +15,9 @@ bool StartRunJournal(Prompts& prompts, QWidget* owner, journal::RunKind kind,
                      const std::vector<journal::JournalEntry>& entries,
                      std::unique_ptr<journal::RunJournal>& journal);
 
+// Tells the user that a file's mark could not be written and the run stops before it.
+void ReportMarkFailure(Prompts& prompts, QWidget* owner, const journal::RunJournal& journal);
+
 // Marks an entry (with the next ones of its group) before it is written. False, after telling
 // the user that the run stops here, when the mark cannot be written.
 bool MarkWritten(Prompts& prompts, QWidget* owner, journal::RunJournal* journal, std::size_t entry);

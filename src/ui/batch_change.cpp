@@ -54,8 +54,9 @@ void CQuorvelDlg::OnBatchChange() {
             statusLine->repaint();
         };
         const auto checkStatus = [this](const std::string& path, bool skipTimes,
-                                        quorvel::platform::FileTimes* times) {
-            return CheckFileStatus(path, skipTimes, times);
+                                        quorvel::platform::FileTimes* times,
+                                        const std::function<bool()>& beforeQuestion) {
+            return CheckFileStatus(path, skipTimes, times, beforeQuestion);
         };
         quorvel::batch::BatchChangeRun run(m_prompts, this, checkStatus, showProgress,
                                            DateIncrements());

@@ -26,13 +26,17 @@ void CQuorvelDlg::ShowFileError(const QString& text) {
 }
 
 std::uint8_t CQuorvelDlg::CheckFileStatus(const std::string& path, bool skipTimes,
-                                          quorvel::platform::FileTimes* times) {
+                                          quorvel::platform::FileTimes* times,
+                                          const std::function<bool()>& beforeQuestion) {
     quorvel::platform::FileStatus status;
     if (!quorvel::platform::queryFileStatus(path, status)) {
         // The property access that follows reports a missing file itself.
         return kGoOn;
     }
     std::uint8_t result = kGoOn;
+    if (status.readOnly && beforeQuestion && !beforeQuestion()) {
+        return kDeclined;
+    }
     if (status.readOnly) {
         const QString question = quorvel::res::formatString(StringId::ClearReadOnlyQuestion,
                                                             {QString::fromStdString(path)});

@@ -8,12 +8,14 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "batch/time_stamp_mode.h"
 #include "filelist/file_kind_filters.h"
+#include "journal/run_journal.h"
 #include "platform/file_status.h"
 #include "res/control_ids.h"
 
@@ -72,8 +74,11 @@ class CQuorvelDlg : public QDialog {
     void ShowSelectedFile();
     // Offers to clear a read-only attribute and hands over the file's times: to times when
     // given, else to the file-time pickers. 0 go on, 1 declined, 2 file error shown.
+    // beforeQuestion, when given, runs before the question is shown (a run finishes the
+    // writes of the files before this one); when it returns false, nothing is asked: 1.
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
-                                 quorvel::platform::FileTimes* times);
+                                 quorvel::platform::FileTimes* times,
+                                 const std::function<bool()>& beforeQuestion = {});
     // The per-file date increments (Settin&g menu), kept for the whole run.
     const quorvel::batch::DateIncrementSettings& DateIncrements() const;
 
@@ -143,7 +148,8 @@ class CQuorvelDlg : public QDialog {
     void OnUndoRun();
     quorvel::batch::BatchCounts ApplySheetRows(
         const quorvel::csv::ApplySheet& sheet,
-        const std::vector<quorvel::csv::RowPreview>& previews);
+        const std::vector<quorvel::csv::RowPreview>& previews,
+        quorvel::journal::RunKind kind = quorvel::journal::RunKind::CsvApply);
 
     void ShowFileError(const QString& text);
 

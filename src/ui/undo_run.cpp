@@ -66,5 +66,8 @@ void CQuorvelDlg::OnUndoRun() {
     if (m_prompts.execDialog(preview) != QDialog::Accepted) {
         return;
     }
-    ShowBatchSummary(ApplySheetRows(sheet, previews));
+    ShowBatchSummary(ApplySheetRows(sheet, previews,
+                                    quorvel::journal::namesFolders(run.kind)
+                                        ? quorvel::journal::RunKind::FolderUndo
+                                        : quorvel::journal::RunKind::Undo));
 }

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/csv_format.h"
+#include "journal/run_journal.h"
+#include "props/message_code.h"
+
+namespace quorvel::journal {
+
+// A file of a run as read before the first write: the outcome of reading its properties (when
+// they were read) and, where its status could be read, what the journal records of it.
+struct FileBefore {
+    props::MessageCode code = props::kSuccess;
+    csv::ExportRecord record;
+    bool recordable = false;
+};
+
+// Reads every file on a pool of threads, in list order: its status, and its properties when the
+// run writes them.
+std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths, bool readProperties);
+
+// The write failures the reading shows for certain, asked about before any later file is
+// written: a missing file, one that is no document. Success for every other file.
+props::MessageCode foreseenFailure(const FileBefore& file);
+
+// The journal's entries of a run that writes one request: each file that can be recorded, with what
+// its write request (when the run writes properties) and the times change. entryOf maps each file
+// to its entry, SIZE_MAX for a file that is not recorded.
+std::vector<JournalEntry> requestEntries(
+    const std::vector<FileBefore>& files,
+    const std::function<props::PropertyWriteRequest(std::size_t)>& request,
+    const platform::FileTimes& times, std::vector<std::size_t>& entryOf);
+
+}  // namespace quorvel::journal
