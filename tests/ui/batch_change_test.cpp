@@ -6,18 +6,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <filesystem>
 #include <map>
 
 #include "batch/date_increment.h"
 #include "document/document_access.h"
+#include "export/csv_format.h"
 #include "filelist/file_list_ctrl.h"
 #include "platform/creation_time.h"
 #include "platform/local_time.h"
 #include "res/control_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/disk_times.h"
+#include "support/environment.h"
 #include "support/shown_path.h"
 #include "support/temp_folder.h"
 #include "support/test_data.h"
@@ -392,6 +396,63 @@ TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
                                  expected);
     }
     EXPECT_EQ(expected.next(), quorvel::batch::dateStepRandom().next());
+}
+
+// The files as an export shows them, the access times left out (reading moves them).
+std::string exportWithoutAccessTimes(const std::vector<std::string>& files) {
+    std::vector<csv::ExportRecord> records;
+    for (const std::string& file : files) {
+        csv::ExportRecord record{file, {}, {}};
+        platform::FileStatus status;
+        EXPECT_EQ(document::ReadDocProperties(file, record.properties), props::kSuccess);
+        EXPECT_TRUE(platform::queryFileStatus(file, status));
+        record.times = status.times;
+        record.times.accessed = 0;
+        records.push_back(std::move(record));
+    }
+    return csv::formatCsv(records, csv::CsvEncoding::Utf8);
+}
+
+// A batch change is recorded before its first write; undone through the window's list of runs
+// and its preview, the files show in an export what they showed before it.
+TEST_F(BatchChange, UndoThroughTheWindowBringsBackWhatAnExportShowedBefore) {
+    setEnvironment("QUORVEL_JOURNAL_DIR", m_folder / "journal");
+    const std::vector<std::string> files = {sampleDocument("u1.doc"), sampleDocument("u2.doc")};
+    for (const std::string& file : files) {  // an hour ago: the write moves it
+        std::filesystem::last_write_time(
+            file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+    const std::string before = exportWithoutAccessTimes(files);
+    listAndMark(files);
+    click(kNoChange);
+    dialog->control<QLineEdit>(MainControl::TitleEdit)->setText(QStringLiteral("一括の題"));
+    tick(MainControl::TitleChange);
+    runBatch();
+    ASSERT_NE(exportWithoutAccessTimes(files), before);
+
+    QStringList listed;
+    prompts.dialogScripts.push_back([&listed](QDialog& runs) {
+        const auto* list = runs.findChild<QTreeWidget*>(idName(UndoRunsControl::Runs));
+        for (int column = 1; column < list->columnCount(); ++column) {
+            listed << list->topLevelItem(0)->text(column);
+        }
+        QTest::mouseClick(runs.findChild<QPushButton*>(idName(UndoRunsControl::Undo)),
+                          Qt::LeftButton);
+        return runs.result();
+    });
+    QString counts;
+    prompts.dialogScripts.push_back([&counts](QDialog& preview) {
+        counts = preview.findChild<QLabel*>(idName(ApplyPreviewControl::Counts))->text();
+        QTest::mouseClick(preview.findChild<QPushButton*>(idName(ApplyPreviewControl::Apply)),
+                          Qt::LeftButton);
+        return preview.result();
+    });
+    prompts.shown.clear();
+    dialog->control<QAction>(MenuCommand::UndoRun)->trigger();
+    EXPECT_EQ(listed, (QStringList{"プロパティの変更", "2"}));
+    EXPECT_TRUE(counts.startsWith("変更するファイル：2　変更する項目：4")) << counts.toStdString();
+    EXPECT_EQ(summaryText(), summary(2, 2, 2));
+    EXPECT_EQ(exportWithoutAccessTimes(files), before);
 }
 
 }  // namespace
