@@ -16,6 +16,8 @@ if [ -z "${QUORVEL_CORPUS_DIR:-}" ] && [ -d ../shared/corpus ]; then
 fi
 work=$(mktemp -d --tmpdir="${QUORVEL_BENCH_TMP:-/var/tmp}")
 trap 'rm -rf "$work"' EXIT
+# The runs' records for undo go with the documents, not into the user's own journal.
+export QUORVEL_JOURNAL_DIR=$work/journal
 
 [ -f "$build/CMakeCache.txt" ] ||
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_WERROR=ON >/dev/null
