@@ -7,7 +7,8 @@ Python's csv module, saves it once as it is and once through LibreOffice Calc he
 page 932 and in UTF-8, and applies each to fresh copies of the documents. A new export must
 show every edited cell with its new value and every other cell as before (the file's creation
 and access times aside: a rewritten package is a new file); olefile, python-docx, openpyxl
-and LibreOffice must read the new titles.
+and LibreOffice must read the new titles. Then quorvel-cli undo must bring back the first
+export (the same two times aside: Linux lets no one set a creation time).
 
 usage: check_apply_round_trip.py QUORVEL_CLI DOCUMENT...
 Needs python3-olefile, python3-docx, python3-openpyxl and soffice (libreoffice-*-nogui)."""
@@ -106,6 +107,7 @@ def round_trip(cli, documents, work, variant, sheet_of):
     text = io.StringIO()
     csv.writer(text, lineterminator="\r\n").writerows(rows)
     sheet = sheet_of(text.getvalue(), folder)
+    os.environ["QUORVEL_JOURNAL_DIR"] = os.path.join(folder, "journal")
     result = run_cli(cli, "apply", sheet)
     check(f"{variant}: apply exit status ({result.stderr.decode(errors='replace')})",
           result.returncode, 0)
@@ -121,6 +123,14 @@ def round_trip(cli, documents, work, variant, sheet_of):
         check(f"{variant}: {os.path.basename(path)} title by another reader",
               title_by_other_reader(path, os.path.join(folder, "flat")),
               changes[(path, "Title")])
+    result = run_cli(cli, "undo")
+    check(f"{variant}: undo exit status ({result.stderr.decode(errors='replace')})",
+          result.returncode, 0)
+    undone = export(cli, paths, os.path.join(folder, "undone.csv"))
+    for old, new in zip(before[1:], undone[1:]):
+        for column, old_cell, new_cell in zip(header, old, new):
+            if column not in LEFT_OUT:
+                check(f"{variant}: undone {os.path.basename(old[1])} {column}", new_cell, old_cell)
 
 
 def main():
