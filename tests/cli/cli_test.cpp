@@ -9,9 +9,11 @@
 #include <sstream>
 #include <thread>
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
+#include <ctime>
 #endif
 
 #include "../compound/compound_document.h"
@@ -303,29 +305,36 @@ TEST_F(Cli, UndoesARunButNotAFileChangedSinceUnlessForced) {
 // Killed half-way, a run leaves a journal whose undo restores the files it had written.
 TEST_F(Cli, UndoesARunKilledHalfWay) {
     std::vector<std::string> documents;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 300; ++i) {
         documents.push_back(makeDocument("k" + std::to_string(i) + ".doc"));
     }
+    timespec started{};
+    ::clock_gettime(CLOCK_REALTIME, &started);
     const std::string sheet = titleSheet(m_folder, documents, "途中");
     const pid_t child = ::fork();
     if (child == 0) {
         std::ostringstream ignored;
-        ::_exit(runApply({sheet}, ignored, ignored));
+        ::_exit(runApply({"-j", "2", sheet}, ignored, ignored));
     }
-    // Killed once a few files are marked.
-    const std::filesystem::path journal = m_folder / "journal";
-    for (std::string marks; std::count(marks.begin(), marks.end(), 'W') < 5;) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-        std::error_code notYet;
-        for (const auto& entry : std::filesystem::directory_iterator(journal, notYet)) {
-            std::ifstream in(entry.path() / "written.txt");
-            marks.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
+    // Killed once some documents are written (their status changed: the apply puts their
+    // times back), the others not yet.
+    const auto written = [&] {
+        return std::count_if(documents.begin(), documents.end(), [&](const std::string& path) {
+            struct stat status {};
+            ::stat(path.c_str(), &status);
+            return std::pair(status.st_ctim.tv_sec, status.st_ctim.tv_nsec) >
+                   std::pair(started.tv_sec, started.tv_nsec);
+        });
+    };
+    while (written() < 10 && ::waitpid(child, nullptr, WNOHANG) == 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
+    ASSERT_LT(written(), 300) << "the run ended before it was killed";
     const Result undone = run(runUndo, {});
     EXPECT_EQ(undone.status, kExitOk) << undone.out << undone.err;
+    EXPECT_NE(undone.out.find(": changed\n"), std::string::npos) << undone.out;
     for (const std::string& document : documents) {
         EXPECT_NE(run(runRead, {document}).out.find("  Title: 表題\n"), std::string::npos)
             << document;
