@@ -74,6 +74,8 @@ BatchChangeRun::Flow BatchChangeRun::processFile(std::size_t index, Writes& writ
     platform::FileTimes saved{};
     if (mode == TimeStampMode::KeepTimeStamps) {
         m_statusCheck(path, false, &saved, finishWrites);
+        const journal::FileBefore& read = m_files[index];
+        saved = read.timesRead ? read.record.times : saved;  // taken before the file was read
         // Only access and modification are put back: a compound document is written in place
         // and keeps its creation time; a rewritten package is a new file created now.
         turn.times = FileTimeStamps{0, saved.accessed, saved.modified};

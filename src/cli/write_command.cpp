@@ -134,9 +134,11 @@ struct WriteOutcome {
 };
 
 // Writes one file, keeping its times when asked.
-WriteOutcome writeOneDocument(const std::string& path, const WriteCommand& command) {
+WriteOutcome writeOneDocument(const journal::FileBefore& file, const WriteCommand& command) {
+    const std::string& path = file.record.path;
     platform::FileStatus before;
-    const bool keepTimes = command.keepTimes && platform::queryFileStatus(path, before);
+    before.times = file.record.times;  // taken before the file was read
+    const bool keepTimes = command.keepTimes && file.timesRead;
     const props::MessageCode code = document::WriteDocProperties(path, command.request);
     WriteOutcome outcome{path + ": " + outcomeText(code) + '\n', code == props::kSuccess, {}};
     // A document that could not be opened was not touched; it may be another program's.
@@ -170,11 +172,12 @@ int runWrite(const Arguments& args, std::ostream& out, std::ostream& err) {
     document::ForceGenerationProperty = command.createMissing;
     std::vector<std::size_t> entryOf;
     std::unique_ptr<journal::RunJournal> journal;
-    if (!startRunJournal(journal::RunKind::CommandWrite,
-                         journal::requestEntries(
-                             journal::readFilesBefore(command.files, true),
-                             [&command](std::size_t) { return command.request; }, {}, entryOf),
-                         journal, err)) {
+    const std::vector<journal::FileBefore> files = journal::readFilesBefore(command.files, true);
+    if (!startRunJournal(
+            journal::RunKind::CommandWrite,
+            journal::requestEntries(
+                files, [&command](std::size_t) { return command.request; }, {}, entryOf),
+            journal, err)) {
         return kExitFailed;
     }
     int status = kExitOk;
@@ -192,7 +195,7 @@ int runWrite(const Arguments& args, std::ostream& out, std::ostream& err) {
             writes.finish();
             return kExitFailed;
         }
-        writes.dispatch(i, [&command, i] { return writeOneDocument(command.files[i], command); });
+        writes.dispatch(i, [&command, &files, i] { return writeOneDocument(files[i], command); });
     }
     writes.finish();
     return status;

@@ -15,16 +15,17 @@ std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths,
         [&](std::size_t i) {
             FileBefore file;
             file.record.path = paths[i];
+            platform::FileStatus status;
+            file.timesRead = platform::queryFileStatus(paths[i], status);
+            file.record.times = status.times;
             if (readProperties) {
                 file.code = document::ReadDocProperties(paths[i], file.record.properties);
             }
-            platform::FileStatus status;
             // A file whose properties cannot be read is recorded only when they are not written:
             // its empty values must never be written back.
             const bool propertiesKnown =
                 file.code == props::kSuccess || file.code == props::kNoSummary;
-            file.recordable = propertiesKnown && platform::queryFileStatus(paths[i], status);
-            file.record.times = status.times;
+            file.recordable = propertiesKnown && file.timesRead;
             return file;
         },
         [&files](std::size_t, FileBefore file) {

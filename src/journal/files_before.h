@@ -17,11 +17,13 @@ namespace quorvel::journal {
 struct FileBefore {
     props::MessageCode code = props::kSuccess;
     csv::ExportRecord record;
+    bool timesRead = false;  // record.times are the file's, read before its contents
     bool recordable = false;
 };
 
-// Reads every file on a pool of threads, in list order: its status, and its properties when the
-// run writes them.
+// Reads every file on a pool of threads, in list order: its status, then its properties when
+// the run writes them. The times are taken first: where reading moves the access time (Windows),
+// they are the ones to keep.
 std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths, bool readProperties);
 
 // The write failures the reading shows for certain, asked about before any later file is

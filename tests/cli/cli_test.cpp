@@ -24,6 +24,7 @@
 #include "support/temp_folder.h"
 #include "support/test_data.h"
 #include "support/time_zone_scope.h"
+#include "support/utf8_path.h"
 
 namespace quorvel::cli {
 namespace {
@@ -272,7 +273,7 @@ TEST_F(Cli, AppliesAnEditedExportAfterADryRunShowedIt) {
 std::string titleSheet(const test::TempFolder& folder, const std::vector<std::string>& documents,
                        const std::string& title) {
     const std::string sheet = folder / (title + ".csv");
-    std::ofstream out(sheet, std::ios::binary);
+    std::ofstream out(test::utf8Path(sheet), std::ios::binary);
     out << "ファイル名,Title\n";
     for (const std::string& document : documents) {
         out << document << ',' << title << '\n';
@@ -282,7 +283,8 @@ std::string titleSheet(const test::TempFolder& folder, const std::vector<std::st
 
 TEST_F(Cli, UndoesARunButNotAFileChangedSinceUnlessForced) {
     const std::vector<std::string> documents = {makeDocument("a.doc"), makeDocument("b.doc")};
-    ASSERT_EQ(run(runApply, {titleSheet(m_folder, documents, "一")}).status, kExitOk);
+    const Result applied = run(runApply, {titleSheet(m_folder, documents, "一")});
+    ASSERT_EQ(applied.status, kExitOk) << applied.out << applied.err;
     ASSERT_EQ(run(runApply, {titleSheet(m_folder, {documents[1]}, "二")}).status, kExitOk);
     const std::string runs = run(runUndo, {"--list"}).out;
     EXPECT_NE(runs.find("  apply  1 file\n"), std::string::npos) << runs;

@@ -60,7 +60,8 @@ class Journal : public ::testing::Test {
 
 TEST_F(Journal, RecordsTheValuesBeforeAndAfterOnlyWhenSomethingChanges) {
     std::string error;
-    const csv::ExportRecord record = csv::record("/d/a.doc", csv::fullProperties());
+    const std::string path = m_root / "a.doc";  // absolute, as the journal writes it
+    const csv::ExportRecord record = csv::record(path, csv::fullProperties());
     EXPECT_EQ(RunJournal::begin(RunKind::CsvApply, {{record, {}}}, error), nullptr);
     EXPECT_EQ(error, "");
     EXPECT_FALSE(fs::exists(fs::path(m_root.path()) / "x"));
@@ -74,14 +75,11 @@ TEST_F(Journal, RecordsTheValuesBeforeAndAfterOnlyWhenSomethingChanges) {
     ASSERT_TRUE(journal->markThrough(0));  // once
     journal->recordResult(0, 42);
     const fs::path folder = journal->folder();
-    EXPECT_EQ(
-        readAll(folder / kBeforeFile),
-        "\xEF\xBB\xBFファイル名,Title,ファイル作成日時,ファイルアクセス日時,ファイル変更日時\n"
-        "/d/a.doc,r0,2006/03/05 14:07:05,2024/01/02 12:04:05,2023/12/25 08:59:59\n");
-    EXPECT_EQ(
-        readAll(folder / kAfterFile),
-        "\xEF\xBB\xBFファイル名,Title,ファイル作成日時,ファイルアクセス日時,ファイル変更日時\n"
-        "/d/a.doc,新しい題,,,\n");
+    const std::string header =
+        "\xEF\xBB\xBFファイル名,Title,ファイル作成日時,ファイルアクセス日時,ファイル変更日時\n";
+    EXPECT_EQ(readAll(folder / kBeforeFile),
+              header + path + ",r0,2006/03/05 14:07:05,2024/01/02 12:04:05,2023/12/25 08:59:59\n");
+    EXPECT_EQ(readAll(folder / kAfterFile), header + path + ",新しい題,,,\n");
     EXPECT_EQ(readAll(folder / kMarksFile), "W 0\n");  // the result waits for the next mark
 }
 
