@@ -64,9 +64,10 @@ std::optional<std::int64_t> runStartOf(std::string_view name) {
 }
 
 std::filesystem::path partialRunName(const std::filesystem::path& folder) {
-    return platform::pathFromUtf8(std::string(kPartialPrefix) +
-                                  platform::utf8FromPath(folder.filename()) +
-                                  std::string(kPartialSuffix));
+    std::string name(kPartialPrefix);  // piece by piece: GCC 12 -O3 warns falsely on a + b + c
+    name += platform::utf8FromPath(folder.filename());
+    name += kPartialSuffix;
+    return platform::pathFromUtf8(name);
 }
 
 bool isPartialRunName(std::string_view name) {
@@ -74,8 +75,12 @@ bool isPartialRunName(std::string_view name) {
 }
 
 std::string runFileText(RunKind kind, std::size_t files) {
-    return "kind=" + std::string(kKindNames[static_cast<std::size_t>(kind)]) +
-           "\nfiles=" + std::to_string(files) + "\n";
+    std::string text = "kind=";
+    text += kKindNames[static_cast<std::size_t>(kind)];
+    text += "\nfiles=";
+    text += std::to_string(files);
+    text += '\n';
+    return text;
 }
 
 bool parseRunFile(std::string_view text, RunKind& kind) {
@@ -94,11 +99,19 @@ bool parseRunFile(std::string_view text, RunKind& kind) {
 }
 
 std::string markLine(std::size_t entry) {
-    return "W " + std::to_string(entry) + "\n";
+    std::string line = "W ";  // piece by piece: GCC 12 -O3 warns falsely about "W " + ...
+    line += std::to_string(entry);
+    line += '\n';
+    return line;
 }
 
 std::string resultLine(std::size_t entry, std::int64_t modified) {
-    return "T " + std::to_string(entry) + " " + std::to_string(modified) + "\n";
+    std::string line = "T ";
+    line += std::to_string(entry);
+    line += ' ';
+    line += std::to_string(modified);
+    line += '\n';
+    return line;
 }
 
 Marks parseMarks(std::string_view text, std::size_t entries) {
