@@ -9,7 +9,6 @@
 #include "cli/file_times.h"
 #include "document/document_access.h"
 #include "journal/undo_run.h"
-#include "platform/ordered_parallel.h"
 #include "platform/overlapped_writes.h"
 
 namespace quorvel::cli {
@@ -138,22 +137,6 @@ void report(const csv::ApplyRow& row, const RowOutcome& outcome, const SheetRunO
     }
 }
 
-// Every row beside its file, read on a pool of threads.
-std::vector<csv::RowPreview> previewRows(
-    const std::vector<std::size_t>& rows,
-    const std::function<csv::RowPreview(std::size_t)>& preview) {
-    std::vector<csv::RowPreview> previews;
-    previews.reserve(rows.size());
-    platform::runInOrder(
-        rows.size(), platform::defaultReadThreads(),
-        [&](std::size_t i) { return preview(rows[i]); },
-        [&previews](std::size_t, csv::RowPreview read) {
-            previews.push_back(std::move(read));
-            return true;
-        });
-    return previews;
-}
-
 }  // namespace
 
 bool startRunJournal(journal::RunKind kind, const std::vector<journal::JournalEntry>& entries,
@@ -179,7 +162,8 @@ bool markBeforeWrite(journal::RunJournal* journal, std::size_t entry, const std:
 int applySheetRows(const csv::ApplySheet& sheet, const std::vector<std::size_t>& rows,
                    const std::function<csv::RowPreview(std::size_t)>& preview,
                    const SheetRunOptions& options, std::ostream& out, std::ostream& err) {
-    const std::vector<csv::RowPreview> previews = previewRows(rows, preview);
+    const std::vector<csv::RowPreview> previews =
+        csv::previewRows(rows.size(), [&](std::size_t i) { return preview(rows[i]); });
     std::vector<std::size_t> entryOfRow(rows.size(), SIZE_MAX);
     std::unique_ptr<journal::RunJournal> journal;
     if (!options.dryRun) {

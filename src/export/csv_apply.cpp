@@ -46,8 +46,7 @@ bool holdsDate(const ApplyColumn& column) {
 // The request's text field of a catalogue row; nullopt for rows that are not written.
 std::optional<std::size_t> textFieldOf(std::size_t row) {
     for (std::size_t i = 0; i < props::kTextFieldCount; ++i) {
-        const std::size_t base = i < props::kSummaryTextFieldCount ? 0 : props::kSummaryBlockSize;
-        if (base + props::TextFieldSlots[i] == row) {
+        if (props::catalogueRowOfTextField(i) == row) {
             return i;
         }
     }
@@ -362,13 +361,18 @@ RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row) {
 }
 
 std::vector<RowPreview> previewSheet(const ApplySheet& sheet) {
+    return previewRows(sheet.rows.size(),
+                       [&sheet](std::size_t row) { return previewRow(sheet, sheet.rows[row]); });
+}
+
+std::vector<RowPreview> previewRows(std::size_t count,
+                                    const std::function<RowPreview(std::size_t)>& preview) {
     std::vector<RowPreview> previews;
-    previews.reserve(sheet.rows.size());
+    previews.reserve(count);
     platform::runInOrder(
-        sheet.rows.size(), platform::defaultReadThreads(),
-        [&sheet](std::size_t row) { return previewRow(sheet, sheet.rows[row]); },
-        [&previews](std::size_t, RowPreview preview) {
-            previews.push_back(std::move(preview));
+        count, platform::defaultReadThreads(), [&preview](std::size_t i) { return preview(i); },
+        [&previews](std::size_t, RowPreview read) {
+            previews.push_back(std::move(read));
             return true;
         });
     return previews;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,9 @@ struct RowPreview {
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row);
 // Every row beside its file, in row order; the files are read on a pool of threads.
 std::vector<RowPreview> previewSheet(const ApplySheet& sheet);
+// preview(i) for i = 0 .. count - 1, in order, read on a pool of threads.
+std::vector<RowPreview> previewRows(std::size_t count,
+                                    const std::function<RowPreview(std::size_t)>& preview);
 
 // Reads a file's properties and times for a comparison with a row: kSuccess also for a
 // document without a summary, which reads as empty.

@@ -169,12 +169,6 @@ fs::path newRunFolder(const fs::path& root, std::string& error) {
     return {};
 }
 
-// The catalogue row a text field of a write request is stored in.
-std::size_t rowOfTextField(std::size_t field) {
-    const std::size_t base = field < props::kSummaryTextFieldCount ? 0 : props::kSummaryBlockSize;
-    return base + props::TextFieldSlots[field];
-}
-
 std::optional<std::string> requestedTime(std::int64_t seconds) {
     return seconds != 0 ? csv::formatLocalTime(seconds) : std::nullopt;
 }
@@ -196,7 +190,8 @@ std::optional<std::string> requestedValue(const csv::ApplyColumn& column,
             return std::nullopt;
     }
     for (std::size_t field = 0; field < props::kTextFieldCount; ++field) {
-        if (request.fields[field].change != 0 && rowOfTextField(field) == column.row) {
+        if (request.fields[field].change != 0 &&
+            props::catalogueRowOfTextField(field) == column.row) {
             return request.fields[field].text;
         }
     }

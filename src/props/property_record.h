@@ -26,23 +26,23 @@ inline constexpr std::size_t kCatalogueSize = kSummaryBlockSize + kDocSummaryBlo
 extern const std::array<CatalogueRow, kCatalogueSize> PropertyCatalogue;
 
 // The 20 shown/exported rows, in display order (text rows and the four dates).
-inline constexpr std::array<std::size_t, 20> kDisplayOrder = {0,  1, 2, 3,  4,  5,  6,  7,  16, 18,
-                                                              8,  9, 10, 11, 31, 12, 13, 14, 21, 22};
+inline constexpr std::array<std::size_t, 20> kDisplayOrder = {0, 1, 2,  3,  4,  5,  6,  7,  16, 18,
+                                                              8, 9, 10, 11, 31, 12, 13, 14, 21, 22};
 inline constexpr std::size_t kFirstDateIndex = 8;  // catalogue rows 8..11 are dates
 inline constexpr std::size_t kDateCount = 4;
 
 // One property as read.
 struct PropertyEntry {
-    std::string text;          // FormatPropertyValue of the value, UTF-8; empty when absent
-    bool isTime = false;       // stored value is VT_FILETIME
-    std::uint64_t time = 0;    // stored file time (100 ns since 1601 UTC) when isTime
+    std::string text;        // FormatPropertyValue of the value, UTF-8; empty when absent
+    bool isTime = false;     // stored value is VT_FILETIME
+    std::uint64_t time = 0;  // stored file time (100 ns since 1601 UTC) when isTime
 };
 
 // 0 entries: nothing read; 18: SummaryInformation only; 33: both sets.
 using DocProperties = std::vector<PropertyEntry>;
 
 struct TextFieldEdit {
-    std::string text;      // UTF-8
+    std::string text;         // UTF-8
     std::int32_t change = 0;  // 1: write this field
 };
 
@@ -50,8 +50,13 @@ inline constexpr std::size_t kTextFieldCount = 11;
 inline constexpr std::size_t kSummaryTextFieldCount = 9;
 
 // Slot (property id minus 2) of each editable text field within its set.
-inline constexpr std::array<std::uint32_t, kTextFieldCount> TextFieldSlots = {0, 1, 2, 3, 4, 5,
-                                                                             6, 7, 16, 0, 13};
+inline constexpr std::array<std::uint32_t, kTextFieldCount> TextFieldSlots = {0, 1, 2,  3, 4, 5,
+                                                                              6, 7, 16, 0, 13};
+
+// The catalogue row an editable text field is stored in.
+constexpr std::size_t catalogueRowOfTextField(std::size_t field) {
+    return (field < kSummaryTextFieldCount ? 0 : kSummaryBlockSize) + TextFieldSlots[field];
+}
 
 struct PropertyWriteRequest {
     std::array<TextFieldEdit, kTextFieldCount> fields;

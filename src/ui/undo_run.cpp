@@ -5,7 +5,6 @@
 #include "batch/batch_run.h"
 #include "export/apply_preview_dlg.h"
 #include "export/undo_runs_dlg.h"
-#include "platform/ordered_parallel.h"
 #include "prompts/prompts.h"
 #include "prompts/wait_cursor.h"
 #include "ui/quorvel_dlg.h"
@@ -21,14 +20,12 @@ namespace {
 quorvel::csv::ApplySheet RestoreSheet(const RecordedRun& run, std::vector<RowPreview>& previews) {
     const std::vector<std::size_t> rows = quorvel::journal::rowsToRestore(run);
     quorvel::csv::ApplySheet sheet{run.before.columns, {}};
-    quorvel::platform::runInOrder(
-        rows.size(), quorvel::platform::defaultReadThreads(),
-        [&](std::size_t i) { return quorvel::journal::previewRestore(run, rows[i], false); },
-        [&](std::size_t i, RowPreview preview) {
-            sheet.rows.push_back(run.before.rows[rows[i]]);
-            previews.push_back(std::move(preview));
-            return true;
-        });
+    for (const std::size_t row : rows) {
+        sheet.rows.push_back(run.before.rows[row]);
+    }
+    previews = quorvel::csv::previewRows(rows.size(), [&](std::size_t i) {
+        return quorvel::journal::previewRestore(run, rows[i], false);
+    });
     return sheet;
 }
 
