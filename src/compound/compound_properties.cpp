@@ -195,7 +195,8 @@ MessageCode openCompoundFile(io::BlockDevice& device, std::unique_ptr<CompoundFi
     }
 }
 
-MessageCode readDocProperties(const CompoundFile& file, DocProperties& props) {
+MessageCode readDocProperties(const CompoundFile& file, DocProperties& props,
+                              CustomProperties* /*custom*/) {
     props.clear();
     PropertySection section;
     switch (readShownSet(file, kSummary, section)) {

@@ -16,8 +16,9 @@ props::MessageCode openCompoundFile(io::BlockDevice& device,
                                     std::unique_ptr<storage::CompoundFile>& out);
 
 // Reads both property sets of an open compound file into props (emptied first).
-props::MessageCode readDocProperties(const storage::CompoundFile& file,
-                                     props::DocProperties& props);
+// custom, when given, receives the user-defined properties of the second set's stream.
+props::MessageCode readDocProperties(const storage::CompoundFile& file, props::DocProperties& props,
+                                     props::CustomProperties* custom = nullptr);
 
 // Writes what the request marks; createMissing creates a missing set.
 props::MessageCode writeDocProperties(storage::CompoundFile& file,

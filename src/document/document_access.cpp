@@ -42,12 +42,18 @@ MessageCode withDocument(const std::string& path, io::Access access, CompoundOpe
 
 }  // namespace
 
-MessageCode ReadDocProperties(const std::string& path, DocProperties& props) {
+MessageCode ReadDocProperties(const std::string& path, DocProperties& props,
+                              props::CustomProperties* custom) {
     props.clear();
+    if (custom != nullptr) {
+        *custom = {};
+    }
     return withDocument(
         path, io::Access::Read,
-        [&](CompoundFile& file) { return compound::readDocProperties(file, props); },
-        [&](io::BlockDevice& device) { return package::readPackageDocument(device, props); });
+        [&](CompoundFile& file) { return compound::readDocProperties(file, props, custom); },
+        [&](io::BlockDevice& device) {
+            return package::readPackageDocument(device, props, custom);
+        });
 }
 
 MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {

@@ -355,7 +355,8 @@ class OdfMeta final : public PropertyEditor {
 
 }  // namespace
 
-MessageCode readOdfProperties(const PackageReader& package, props::DocProperties& props) {
+MessageCode readOdfProperties(const PackageReader& package, props::DocProperties& props,
+                              props::CustomProperties* /*custom*/) {
     props.clear();
     OdfMeta meta(package);
     switch (meta.load()) {

@@ -475,7 +475,8 @@ bool writesEditTime(const props::PropertyWriteRequest& request) {
 
 }  // namespace
 
-MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props) {
+MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props,
+                                props::CustomProperties* /*custom*/) {
     props.clear();
     OoxmlParts parts(package);
     if (!parts.locateParts()) {

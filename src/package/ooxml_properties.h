@@ -16,7 +16,8 @@ namespace quorvel::package {
 // name belong to the first set but live in the app part: ticked, they need it as well.
 // Without the app part (109) the core part is still written, the second set's category too.
 // Dates are written in UTC, whole seconds; the edit time in whole minutes.
-props::MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props);
+props::MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props,
+                                       props::CustomProperties* custom = nullptr);
 props::MessageCode planOoxmlWrite(const PackageReader& package,
                                   const props::PropertyWriteRequest& request, bool createMissing,
                                   PackageChanges& changes);

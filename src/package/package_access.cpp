@@ -40,11 +40,12 @@ bool startsAsPackage(io::BlockDevice& device) {
     return device.size() >= head.size() && device.readAt(0, head) && head == local;
 }
 
-MessageCode readPackageDocument(io::BlockDevice& device, props::DocProperties& props) {
+MessageCode readPackageDocument(io::BlockDevice& device, props::DocProperties& props,
+                                props::CustomProperties* custom) {
     props.clear();
     std::unique_ptr<ZipPackage> package;
     const MessageCode opened = openPackage(device, package);
-    return opened == props::kSuccess ? readPackageProperties(*package, props) : opened;
+    return opened == props::kSuccess ? readPackageProperties(*package, props, custom) : opened;
 }
 
 MessageCode writePackageDocument(const std::string& path, io::BlockDevice& device,

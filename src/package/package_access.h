@@ -15,7 +15,8 @@ bool startsAsPackage(io::BlockDevice& device);
 
 // Reads the properties of the package on device: 103 when it is no office package, 104 when
 // its container is damaged, otherwise the outcome of the property parts.
-props::MessageCode readPackageDocument(io::BlockDevice& device, props::DocProperties& props);
+props::MessageCode readPackageDocument(io::BlockDevice& device, props::DocProperties& props,
+                                       props::CustomProperties* custom = nullptr);
 
 // Writes what the request marks into the package at path, which device holds open under its
 // lock. The parts that change are written into a new package that replaces the file; a

@@ -31,14 +31,14 @@ PackageKind packageKind(const PackageReader& package) {
                : PackageKind::None;
 }
 
-props::MessageCode readPackageProperties(const PackageReader& package,
-                                         props::DocProperties& props) {
+props::MessageCode readPackageProperties(const PackageReader& package, props::DocProperties& props,
+                                         props::CustomProperties* custom) {
     props.clear();
     switch (packageKind(package)) {
         case PackageKind::Ooxml:
-            return readOoxmlProperties(package, props);
+            return readOoxmlProperties(package, props, custom);
         case PackageKind::Odf:
-            return readOdfProperties(package, props);
+            return readOdfProperties(package, props, custom);
         default:
             return props::kNoSummary;
     }

@@ -15,7 +15,10 @@ PackageKind packageKind(const PackageReader& package);
 
 // Reads the properties into props (emptied first): 18 entries (first part only) or 33, as
 // for compound documents; codes 106/107 when the core/meta part is missing/unreadable.
-props::MessageCode readPackageProperties(const PackageReader& package, props::DocProperties& props);
+// custom, when given, receives the user-defined properties (OOXML custom part, ODF
+// meta:user-defined fields).
+props::MessageCode readPackageProperties(const PackageReader& package, props::DocProperties& props,
+                                         props::CustomProperties* custom = nullptr);
 
 // The parts a write request changes (new content, or new parts with their content
 // type/relationship when createMissing), empty when nothing changes; codes 106/109 missing

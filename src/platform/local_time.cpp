@@ -59,6 +59,10 @@ void splitWithOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTim
 
 }  // namespace detail
 
+void toDateTimeAtOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTime& out) {
+    detail::splitWithOffset(unixSeconds, offset, out);
+}
+
 bool fromDateTimeAtOffset(const LocalDateTime& fields, std::int64_t offset,
                           std::int64_t& unixSeconds) {
     const std::int64_t seconds = detail::secondsAsUtc(fields) - offset;

@@ -36,5 +36,7 @@ bool fromLocalDateTime(const LocalDateTime& local, std::int64_t& unixSeconds);
 // name no real date and time.
 bool fromDateTimeAtOffset(const LocalDateTime& fields, std::int64_t offset,
                           std::int64_t& unixSeconds);
+// The calendar fields of a moment at a fixed offset (seconds east of UTC).
+void toDateTimeAtOffset(std::int64_t unixSeconds, std::int64_t offset, LocalDateTime& out);
 
 }  // namespace quorvel::platform

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "props/custom_property.h"
+
 namespace quorvel::props {
 
 enum class PropertySet : std::uint8_t { Summary, DocSummary };
@@ -66,6 +68,9 @@ struct PropertyWriteRequest {
     std::optional<std::array<std::uint64_t, kDateCount>> dates;
     std::uint8_t dateCount = kDateCount;
     bool writeDocSummary = true;
+    // User-defined properties to set or remove, in order; written with the second set
+    // (its codes 109 to 111), whether or not writeDocSummary is on.
+    std::vector<CustomEdit> customEdits;
 };
 
 }  // namespace quorvel::props
