@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/csv_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -18,7 +19,8 @@ constexpr std::uint32_t kCsvCodePage = 932;
 // Lets spreadsheets tell a UTF-8 file from one in the local code page.
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-void appendLine(std::string& csv, std::size_t number, const ExportRecord& record) {
+void appendLine(std::string& csv, std::size_t number, const ExportRecord& record,
+                const std::vector<std::string>& customNames) {
     csv += std::to_string(number);
     csv += ',';
     appendCsvField(csv, record.path);
@@ -35,6 +37,11 @@ void appendLine(std::string& csv, std::size_t number, const ExportRecord& record
     csv += formatLocalTime(times.accessed).value_or("");
     csv += ',';
     csv += formatLocalTime(times.modified).value_or("");
+    for (const std::string& name : customNames) {
+        csv += ',';
+        const props::CustomProperty* property = props::findCustom(record.custom.items, name);
+        appendCsvField(csv, property != nullptr ? std::string_view(property->value) : "");
+    }
     csv += '\n';
 }
 
@@ -99,11 +106,33 @@ std::optional<CsvEncoding> csvEncodingNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::string formatCsv(const std::vector<ExportRecord>& records, CsvEncoding encoding) {
+std::vector<std::string> customColumnNames(const std::vector<ExportRecord>& records) {
+    std::vector<std::string> names;
+    for (const ExportRecord& record : records) {
+        for (const props::CustomProperty& property : record.custom.items) {
+            const bool known = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+                return props::sameCustomName(n, property.name);
+            });
+            if (!known) {
+                names.push_back(property.name);
+            }
+        }
+    }
+    return names;
+}
+
+std::string formatCsv(const std::vector<ExportRecord>& records, CsvEncoding encoding,
+                      bool withCustom) {
+    const std::vector<std::string> customNames =
+        withCustom ? customColumnNames(records) : std::vector<std::string>();
     std::string csv(kCsvHeader);
+    for (const std::string& name : customNames) {
+        csv += ',';
+        appendCsvField(csv, std::string(kCustomColumnPrefix) + name);
+    }
     csv += '\n';
     for (std::size_t i = 0; i < records.size(); ++i) {
-        appendLine(csv, i + 1, records[i]);
+        appendLine(csv, i + 1, records[i], customNames);
     }
     if (encoding == CsvEncoding::Utf8) {
         return std::string(kUtf8ByteOrderMark) + csv;
@@ -123,9 +152,9 @@ bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& re
 }
 
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,
-                  std::string& error, CsvEncoding encoding) {
+                  std::string& error, CsvEncoding encoding, bool withCustom) {
     platform::SystemError failure;
-    if (!platform::writeWholeFile(path, formatCsv(records, encoding), failure)) {
+    if (!platform::writeWholeFile(path, formatCsv(records, encoding, withCustom), failure)) {
         error = failure.text;
         return false;
     }

@@ -16,6 +16,7 @@ struct ExportRecord {
     std::string path;
     props::DocProperties properties;
     platform::FileTimes times;
+    props::CustomProperties custom;  // read only for an export with user-defined columns
 };
 
 // The first line of every export file (UTF-8, without its line feed).
@@ -23,6 +24,13 @@ extern const std::string_view kCsvHeader;
 
 // "2006/03/05 14:07:05" in local time, or nothing when the moment has no local time.
 std::optional<std::string> formatLocalTime(std::int64_t unixSeconds);
+
+// Heads the column of a user-defined property: "custom:" and its name.
+inline constexpr std::string_view kCustomColumnPrefix = "custom:";
+
+// The names of the user-defined properties of the records, each once (names that differ
+// only in case are one), in the order they are first met.
+std::vector<std::string> customColumnNames(const std::vector<ExportRecord>& records);
 
 // The catalogue rows of the four dates.
 bool isDateRow(std::size_t row);
@@ -44,9 +52,10 @@ std::optional<CsvEncoding> csvEncodingNamed(std::string_view name);
 
 // The whole export file: the header and one line per record, numbered from 1, each ended by a
 // line feed; 25 fields, a field holding a comma, a double quote or a line break enclosed in
-// double quotes with its quotes doubled (RFC 4180), every other field as it is.
+// double quotes with its quotes doubled (RFC 4180), every other field as it is. withCustom
+// appends a column per user-defined property name (customColumnNames), holding its value.
 std::string formatCsv(const std::vector<ExportRecord>& records,
-                      CsvEncoding encoding = CsvEncoding::Cp932);
+                      CsvEncoding encoding = CsvEncoding::Cp932, bool withCustom = false);
 
 // True when path names one of the records' own files (also through another name): writing
 // the CSV there would destroy that document.
@@ -55,6 +64,7 @@ bool isExportedFile(const std::string& path, const std::vector<ExportRecord>& re
 // Creates or empties the file at path and writes the records' CSV into it. False with the
 // platform's text for the failure when it cannot be created or written; it is closed either way.
 bool writeCsvFile(const std::string& path, const std::vector<ExportRecord>& records,
-                  std::string& error, CsvEncoding encoding = CsvEncoding::Cp932);
+                  std::string& error, CsvEncoding encoding = CsvEncoding::Cp932,
+                  bool withCustom = false);
 
 }  // namespace quorvel::csv
