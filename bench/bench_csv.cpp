@@ -21,7 +21,8 @@ std::vector<quorvel::csv::ExportRecord> makeRecords(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         records.push_back({"/home/user/文書/報告書 " + std::to_string(i) + ".doc",
                            properties,
-                           {1141535225, 1704164645, 1703462399, true}});
+                           {1141535225, 1704164645, 1703462399, true},
+                           {}});
     }
     return records;
 }

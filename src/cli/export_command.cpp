@@ -14,10 +14,11 @@ namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: quorvel-cli export [-j N] [--encoding cp932|utf-8] --out FILE.csv FILE...\n"
+    "usage: quorvel-cli export [-j N] [--encoding cp932|utf-8] [--custom] --out FILE.csv FILE...\n"
     "  writes the properties and time stamps of the files as one CSV file in code page 932\n"
     "  (or UTF-8 with a byte-order mark), the layout of the program's own export; files that\n"
     "  cannot be read are reported and left out\n"
+    "  --custom: a column \"custom:NAME\" more for each user-defined property name found\n"
     "  -j N: read up to N files at once (default: a few per core; 1: one after the other)\n";
 
 struct ExportOptions {
@@ -25,6 +26,7 @@ struct ExportOptions {
     std::optional<csv::CsvEncoding> encoding;
     std::vector<std::string> files;
     unsigned jobs = platform::defaultReadThreads();
+    bool withCustom = false;
 };
 
 // Reads the command line; false after reporting what is wrong with it.
@@ -36,6 +38,8 @@ bool parseOptions(const Arguments& args, ExportOptions& options, std::ostream& e
             options.files.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
+        } else if (arg == "--custom") {
+            options.withCustom = true;
         } else if (arg == "--out" && i + 1 < args.size() && options.output.empty()) {
             options.output = args[++i];
         } else if (arg == "--encoding" && i + 1 < args.size() && !options.encoding) {
@@ -62,13 +66,14 @@ bool parseOptions(const Arguments& args, ExportOptions& options, std::ostream& e
 }
 
 // One file's record: its times as they are before the read, then its properties.
-props::MessageCode readRecord(const std::string& path, csv::ExportRecord& record) {
+props::MessageCode readRecord(const std::string& path, csv::ExportRecord& record, bool withCustom) {
     record.path = path;
     platform::FileStatus status;
     if (platform::queryFileStatus(path, status)) {
         record.times = status.times;
     }
-    return document::ReadDocProperties(path, record.properties);
+    return document::ReadDocProperties(path, record.properties,
+                                       withCustom ? &record.custom : nullptr);
 }
 
 struct FileRecord {
@@ -93,7 +98,7 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
         options.files.size(), options.jobs,
         [&](std::size_t i) {
             FileRecord read;
-            read.code = readRecord(options.files[i], read.record);
+            read.code = readRecord(options.files[i], read.record, options.withCustom);
             return read;
         },
         [&](std::size_t, FileRecord read) {
@@ -118,7 +123,8 @@ int runExport(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
     std::string error;
     if (!csv::writeCsvFile(options.output, records, error,
-                           options.encoding.value_or(csv::CsvEncoding::Cp932))) {
+                           options.encoding.value_or(csv::CsvEncoding::Cp932),
+                           options.withCustom)) {
         err << "quorvel-cli export: " << options.output << ": " << error << '\n';
         return kExitFailed;
     }

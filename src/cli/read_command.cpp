@@ -13,7 +13,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: quorvel-cli read [--json] [-j N] FILE...\n"
-    "  shows the document properties of each file; --json: one JSON object per line;\n"
+    "  shows the document properties of each file, its user-defined properties after them;\n"
+    "  --json: one JSON object per line (\"custom\": [{\"name\", \"type\", \"value\"}]);\n"
     "  -j N: read up to N files at once (default: a few per core; 1: one after the other)\n";
 
 // Captions of the shown rows (the dialog's labels), by catalogue index.
@@ -55,9 +56,47 @@ std::string_view caption(std::size_t index) {
     return kCaptions[index];
 }
 
-// The lines that show one file, as the dialog's fields show it.
+// The lines of the user-defined properties: "  NAME (type): value".
+void appendCustomLines(std::string& out, const props::CustomProperties& custom) {
+    if (custom.status != props::kSuccess) {
+        out += "  ユーザー定義プロパティ: ";
+        out += props::messageCodeText(custom.status);
+        out += '\n';
+    }
+    for (const props::CustomProperty& property : custom.items) {
+        out += "  ";
+        out += property.name;
+        out += " (";
+        out += props::customTypeName(property.type);
+        out += property.readOnly ? ", read-only): " : "): ";
+        out += property.value;
+        out += '\n';
+    }
+}
+
+void appendCustomJson(std::string& out, const props::CustomProperties& custom) {
+    if (custom.status != props::kSuccess) {
+        out += R"(,"customCode":)";
+        out += std::to_string(static_cast<int>(custom.status));
+    }
+    out += R"(,"custom":[)";
+    for (std::size_t i = 0; i < custom.items.size(); ++i) {
+        const props::CustomProperty& property = custom.items[i];
+        out += i == 0 ? R"({"name":")" : R"(,{"name":")";
+        appendJsonEscaped(out, property.name);
+        out += R"(","type":")";
+        out += props::customTypeName(property.type);
+        out += R"(","value":")";
+        appendJsonEscaped(out, property.value);
+        out += property.readOnly ? R"(","readonly":true})" : R"("})";
+    }
+    out += ']';
+}
+
+// The lines that show one file, as the dialog's fields show it, then its user-defined
+// properties.
 std::string plainText(const std::string& path, props::MessageCode code,
-                      const props::DocProperties& props) {
+                      const props::DocProperties& props, const props::CustomProperties& custom) {
     std::string out = path + ": " + outcomeText(code) + '\n';
     for (std::size_t index : props::kDisplayOrder) {
         out += "  ";
@@ -71,12 +110,13 @@ std::string plainText(const std::string& path, props::MessageCode code,
         }
         out += '\n';
     }
+    appendCustomLines(out, custom);
     return out;
 }
 
 // One file as one JSON object on one line.
 std::string jsonText(const std::string& path, props::MessageCode code,
-                     const props::DocProperties& props) {
+                     const props::DocProperties& props, const props::CustomProperties& custom) {
     std::string out = R"({"path":")";
     out.reserve(512);
     appendJsonEscaped(out, path);
@@ -92,7 +132,9 @@ std::string jsonText(const std::string& path, props::MessageCode code,
         out += std::to_string(props[i].time);
         out += '}';
     }
-    out += "]}\n";
+    out += ']';
+    appendCustomJson(out, custom);
+    out += "}\n";
     return out;
 }
 
@@ -141,8 +183,9 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
         files.size(), jobs,
         [&](std::size_t i) {
             props::DocProperties props;
-            const props::MessageCode code = document::ReadDocProperties(files[i], props);
-            return FileOutcome{code, show(files[i], code, props)};
+            props::CustomProperties custom;
+            const props::MessageCode code = document::ReadDocProperties(files[i], props, &custom);
+            return FileOutcome{code, show(files[i], code, props, custom)};
         },
         [&](std::size_t, FileOutcome outcome) {
             out << outcome.text;

@@ -25,6 +25,11 @@ constexpr std::string_view kUsage =
     "  --revision, --app-name, --category, --company TEXT   write that text field\n"
     "  --edit-time, --last-printed, --created, --last-saved \"YYYY-MM-DD HH:MM:SS\"\n"
     "                       replace that date (local time) where the document has one\n"
+    "  --custom NAME=VALUE  set a user-defined property (added when missing); its type is\n"
+    "                       taken from the value (int, real, date YYYY-MM-DD[THH:MM:SS][Z]\n"
+    "                       in UTC, true/false, else text) unless --custom-type names it\n"
+    "  --custom-type NAME=text|int|real|date|bool\n"
+    "  --remove-custom NAME remove a user-defined property\n"
     "  --no-doc-summary     leave DocumentSummaryInformation (category, company) alone\n"
     "  --create-missing     create a missing property set\n"
     "  --keep-times         put back the file's access and modification times (and its\n"
@@ -50,6 +55,64 @@ std::optional<std::size_t> indexOf(const std::array<std::string_view, N>& names,
     return std::nullopt;
 }
 
+// The user-defined properties a command line sets and removes, in its order, and the types
+// it names.
+struct CustomOptions {
+    std::vector<props::CustomEdit> edits;  // values as given until typed
+    std::vector<std::pair<std::string, props::CustomType>> types;
+};
+
+constexpr std::array<std::string_view, 3> kCustomOptions = {"--custom", "--custom-type",
+                                                            "--remove-custom"};
+
+// Takes one user-defined option's value; an error message when it is malformed.
+std::string addCustomOption(std::string_view option, const std::string& value,
+                            CustomOptions& custom) {
+    const std::size_t equals = value.find('=');
+    const std::string name = value.substr(0, equals);
+    if (name.empty() || (option != "--remove-custom" && equals == std::string::npos)) {
+        return std::string(option) + " needs NAME" + (option == "--remove-custom" ? "" : "=VALUE");
+    }
+    if (option == "--remove-custom") {
+        custom.edits.push_back({value, props::CustomType::Text, {}, true});
+        return {};
+    }
+    const std::string given = value.substr(equals + 1);
+    if (option == "--custom") {
+        custom.edits.push_back({name, props::CustomType::Text, given, false});
+        return {};
+    }
+    const std::optional<props::CustomType> type = props::customTypeFromName(given);
+    if (!type || *type == props::CustomType::Other) {
+        return "--custom-type " + name + ": the type is one of text, int, real, date, bool";
+    }
+    custom.types.emplace_back(name, *type);
+    return {};
+}
+
+// Gives each value its type (named, or taken from the value) and its canonical text.
+std::string typeCustomEdits(CustomOptions& custom) {
+    for (props::CustomEdit& edit : custom.edits) {
+        if (edit.remove) {
+            continue;
+        }
+        const auto named =
+            std::find_if(custom.types.begin(), custom.types.end(),
+                         [&](const auto& t) { return props::sameCustomName(t.first, edit.name); });
+        edit.type =
+            named != custom.types.end() ? named->second : props::inferCustomType(edit.value);
+        const std::optional<std::string> canonical =
+            props::canonicalCustomValue(edit.type, edit.value);
+        if (!canonical) {
+            std::string message = "--custom " + edit.name + ": \"" + edit.value + "\" is no ";
+            message += props::customTypeName(edit.type);
+            return message + " value";
+        }
+        edit.value = *canonical;
+    }
+    return {};
+}
+
 struct WriteCommand {
     props::PropertyWriteRequest request;
     bool leaveDocSummary = false;
@@ -73,6 +136,7 @@ bool* flagOf(std::string_view name, WriteCommand& command) {
 // Fills command from the arguments; an error message when they are wrong.
 std::string parseArguments(const Arguments& args, WriteCommand& command) {
     std::array<std::uint64_t, props::kDateCount> dates{};
+    CustomOptions custom;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--") {
@@ -101,13 +165,21 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
         }
         const auto field = indexOf(kTextOptions, name);
         const auto date = indexOf(kDateOptions, name);
-        if (!field && !date) {
+        const auto customOption = indexOf(kCustomOptions, name);
+        if (!field && !date && !customOption) {
             return "unknown option " + arg;
         }
         if (equals == std::string::npos && i + 1 == args.size()) {
             return name + " needs a value";
         }
         const std::string value = equals != std::string::npos ? arg.substr(equals + 1) : args[++i];
+        if (customOption) {
+            const std::string error = addCustomOption(name, value, custom);
+            if (!error.empty()) {
+                return error;
+            }
+            continue;
+        }
         if (field) {
             command.request.fields[*field] = {value, 1};
             continue;
@@ -118,6 +190,10 @@ std::string parseArguments(const Arguments& args, WriteCommand& command) {
         }
         dates[*date] = platform::unixSecondsToFileTime(*seconds);
     }
+    if (const std::string error = typeCustomEdits(custom); !error.empty()) {
+        return error;
+    }
+    command.request.customEdits = std::move(custom.edits);
     command.request.writeDocSummary = !command.leaveDocSummary;
     if (std::any_of(dates.begin(), dates.end(), [](std::uint64_t d) { return d != 0; })) {
         command.request.dates = dates;

@@ -197,11 +197,30 @@ std::vector<std::byte> fixedValue(std::uint16_t type, std::uint64_t payload, std
     return out;
 }
 
+// Text in a Unicode section as VT_LPWSTR, counted in characters: readers disagree on how to
+// count a VT_LPSTR there, and office programs write this form.
+bool storeWideText(PropertySection& section, std::uint32_t id, const std::string& utf8) {
+    std::string encoded;
+    if (!platform::encodeCodePage(CP_WINUNICODE, utf8, encoded)) {
+        return false;
+    }
+    encoded.append(2, '\0');
+    std::vector<std::byte> value;
+    putU32(value, VT_LPWSTR);
+    putU32(value, encoded.size() / 2);
+    const auto* chars = reinterpret_cast<const std::byte*>(encoded.data());
+    value.insert(value.end(), chars, chars + encoded.size());
+    value.resize((value.size() + 3) / 4 * 4, std::byte{0});
+    section.setRawValue(id, std::move(value));
+    return true;
+}
+
 // Stores an edit's value under id; false when it cannot be stored.
 bool storeValue(PropertySection& section, std::uint32_t id, const CustomEdit& edit) {
     switch (edit.type) {
         case CustomType::Text:
-            return section.setText(id, edit.value);
+            return section.codePage() == CP_WINUNICODE ? storeWideText(section, id, edit.value)
+                                                       : section.setText(id, edit.value);
         case CustomType::Integer: {
             std::int32_t value = 0;
             const auto parsed =

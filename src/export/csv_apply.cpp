@@ -62,18 +62,38 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
     return text;
 }
 
+// The column a header names: one of the export's, or a user-defined property's.
+std::optional<ApplyColumn> columnNamed(const std::string& name) {
+    const std::vector<ApplyColumn>& known = exportColumns();
+    const auto column = std::find_if(known.begin(), known.end(),
+                                     [&](const ApplyColumn& c) { return c.name == name; });
+    if (column != known.end()) {
+        return *column;
+    }
+    if (name.starts_with(kCustomColumnPrefix) && name.size() > kCustomColumnPrefix.size()) {
+        return customColumn(std::string_view(name).substr(kCustomColumnPrefix.size()));
+    }
+    return std::nullopt;
+}
+
+bool sameColumn(const ApplyColumn& a, const ApplyColumn& b) {
+    if (a.kind == Kind::Custom && b.kind == Kind::Custom) {
+        return props::sameCustomName(a.customName(), b.customName());
+    }
+    return a.name == b.name;
+}
+
 bool readHeader(const CsvRecord& header, ApplySheet& sheet, CsvError& error) {
-    const std::vector<ApplyColumn> known = exportColumns();
+    const std::vector<ApplyColumn>& known = exportColumns();
     for (const std::string& name : header.fields) {
-        const auto column = std::find_if(known.begin(), known.end(),
-                                         [&](const ApplyColumn& c) { return c.name == name; });
-        if (column == known.end()) {
+        const std::optional<ApplyColumn> column = columnNamed(name);
+        if (!column) {
             error = {header.line,
                      joined({"列名「", name, "」は出力ファイルの列名ではありません。"})};
             return false;
         }
         if (std::any_of(sheet.columns.begin(), sheet.columns.end(),
-                        [&](const ApplyColumn& c) { return c.name == name; })) {
+                        [&](const ApplyColumn& c) { return sameColumn(c, *column); })) {
             error = {header.line, joined({"列名「", name, "」が二度あります。"})};
             return false;
         }
@@ -213,6 +233,49 @@ void compareProperty(const ApplyColumn& column, const std::string& wanted,
     (change.reason.empty() ? out.changes : out.ignored).push_back(std::move(change));
 }
 
+// The edit that gives a user-defined property the wanted cell; nullopt with a reason when the
+// value cannot be stored.
+std::optional<props::CustomEdit> customEditFor(std::string_view name, const std::string& wanted,
+                                               const props::CustomProperty* current,
+                                               std::string& reason) {
+    if (current != nullptr && current->readOnly) {
+        reason = "読み取り専用の項目です。";
+        return std::nullopt;
+    }
+    if (wanted.empty()) {
+        return props::CustomEdit{std::string(name), props::CustomType::Text, {}, true};
+    }
+    const props::CustomType type =
+        current != nullptr && props::canonicalCustomValue(current->type, wanted)
+            ? current->type
+            : props::inferCustomType(wanted);
+    const std::string value = props::canonicalCustomValue(type, wanted).value_or(wanted);
+    if (current != nullptr && current->type == type && current->value == value) {
+        return std::nullopt;
+    }
+    return props::CustomEdit{std::string(name), type, value, false};
+}
+
+void compareCustom(const ApplyColumn& column, const std::string& wanted,
+                   const props::CustomProperties& custom, FileChanges& out) {
+    const props::CustomProperty* current = props::findCustom(custom.items, column.customName());
+    const std::string currentValue = current != nullptr ? current->value : "";
+    if (wanted == currentValue && (current != nullptr || wanted.empty())) {
+        return;
+    }
+    FieldChange change{column.name, currentValue, wanted, {}};
+    const std::optional<props::CustomEdit> edit =
+        customEditFor(column.customName(), wanted, current, change.reason);
+    if (!edit && change.reason.empty()) {
+        return;
+    }
+    if (edit) {
+        out.request.customEdits.push_back(*edit);
+        out.writesDocument = true;
+    }
+    (change.reason.empty() ? out.changes : out.ignored).push_back(std::move(change));
+}
+
 void compareFileTime(const ApplyColumn& column, const std::string& wanted, FileChanges& out) {
     std::int64_t& time = column.kind == Kind::FileCreated    ? out.times.created
                          : column.kind == Kind::FileAccessed ? out.times.accessed
@@ -236,14 +299,27 @@ void compareFileTime(const ApplyColumn& column, const std::string& wanted, FileC
 
 }  // namespace
 
+std::string_view ApplyColumn::customName() const {
+    return std::string_view(name).substr(std::min(name.size(), kCustomColumnPrefix.size()));
+}
+
+ApplyColumn customColumn(std::string_view propertyName) {
+    return {Kind::Custom, 0, std::string(kCustomColumnPrefix) + std::string(propertyName)};
+}
+
 const std::vector<ApplyColumn>& exportColumns() {
     static const std::vector<ApplyColumn> columns = namedExportColumns();
     return columns;
 }
 
 std::string exportedValue(const ApplyColumn& column, const props::DocProperties& properties,
-                          const platform::FileTimes& times) {
+                          const platform::FileTimes& times, const props::CustomProperties& custom) {
     switch (column.kind) {
+        case Kind::Custom: {
+            const props::CustomProperty* property =
+                props::findCustom(custom.items, column.customName());
+            return property != nullptr ? property->value : "";
+        }
         case Kind::Property:
             return propertyField(properties, column.row);
         case Kind::FileCreated:
@@ -313,7 +389,8 @@ bool readApplySheet(std::string_view bytes, CsvInputEncoding encoding, ApplyShee
 }
 
 FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
-                       const props::DocProperties& properties, const platform::FileTimes& times) {
+                       const props::DocProperties& properties, const platform::FileTimes& times,
+                       const props::CustomProperties& custom) {
     FileChanges out;
     out.times = times;
     std::array<std::uint64_t, props::kDateCount> dates{};
@@ -321,6 +398,8 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
         const ApplyColumn& column = sheet.columns[i];
         if (column.kind == Kind::Property) {
             compareProperty(column, row.values[i], properties, dates, out);
+        } else if (column.kind == Kind::Custom) {
+            compareCustom(column, row.values[i], custom, out);
         } else if (holdsDate(column)) {
             compareFileTime(column, row.values[i], out);
         }
@@ -338,8 +417,8 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
 }
 
 props::MessageCode readFileForApply(const std::string& path, props::DocProperties& properties,
-                                    platform::FileTimes& times) {
-    props::MessageCode code = document::ReadDocProperties(path, properties);
+                                    platform::FileTimes& times, props::CustomProperties* custom) {
+    props::MessageCode code = document::ReadDocProperties(path, properties, custom);
     if (code == props::kNoSummary) {
         code = props::kSuccess;
     }
@@ -353,9 +432,10 @@ props::MessageCode readFileForApply(const std::string& path, props::DocPropertie
 
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row) {
     RowPreview preview;
-    preview.code = readFileForApply(row.path, preview.properties, preview.before);
+    preview.code = readFileForApply(row.path, preview.properties, preview.before, &preview.custom);
     if (preview.code == props::kSuccess) {
-        preview.changes = changesFor(sheet, row, preview.properties, preview.before);
+        preview.changes =
+            changesFor(sheet, row, preview.properties, preview.before, preview.custom);
     }
     return preview;
 }

@@ -15,20 +15,28 @@
 
 namespace quorvel::csv {
 
-// A column of a CSV to apply: one of the export's 25, named as in its header.
+// A column of a CSV to apply: one of the export's 25, named as in its header, or a user-defined
+// property's ("custom:" and its name).
 struct ApplyColumn {
-    enum class Kind { Number, FileName, Property, FileCreated, FileAccessed, FileModified };
+    enum class Kind { Number, FileName, Property, FileCreated, FileAccessed, FileModified, Custom };
     Kind kind = Kind::Number;
     std::size_t row = 0;  // the catalogue row of a Property column
     std::string name;
+
+    // The user-defined property of a Custom column.
+    std::string_view customName() const;
 };
+
+// The column of a user-defined property.
+ApplyColumn customColumn(std::string_view propertyName);
 
 // The export's 25 columns, in its order.
 const std::vector<ApplyColumn>& exportColumns();
 
 // The column's value for a file as the export writes it (empty for No and ファイル名).
 std::string exportedValue(const ApplyColumn& column, const props::DocProperties& properties,
-                          const platform::FileTimes& times);
+                          const platform::FileTimes& times,
+                          const props::CustomProperties& custom = {});
 
 // One file's record: its path and the values of the sheet's columns, in their order.
 struct ApplyRow {
@@ -65,7 +73,7 @@ struct FieldChange {
 
 // What applying a row to a file changes.
 struct FileChanges {
-    props::PropertyWriteRequest request;  // the text fields and dates that differ
+    props::PropertyWriteRequest request;  // the text fields, dates and user-defined that differ
     bool writesDocument = false;
     platform::FileTimes times;  // the file's times after the run
     bool setsTimes = false;     // a time column differs
@@ -74,9 +82,11 @@ struct FileChanges {
     bool any() const { return writesDocument || setsTimes; }
 };
 
-// Compares a row with the file's properties and times as read.
+// Compares a row with the file's properties and times as read. An empty cell of a user-defined
+// property removes it; a value keeps the property's type where it is one of that type.
 FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
-                       const props::DocProperties& properties, const platform::FileTimes& times);
+                       const props::DocProperties& properties, const platform::FileTimes& times,
+                       const props::CustomProperties& custom = {});
 
 // A row beside its file as it is now: the file's times and what the row changes, or the
 // message code that keeps the file from being read (a document without a summary reads as
@@ -84,6 +94,7 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
 struct RowPreview {
     props::MessageCode code = props::kSuccess;
     props::DocProperties properties;  // as read
+    props::CustomProperties custom;
     platform::FileTimes before;
     FileChanges changes;
 };
@@ -97,7 +108,8 @@ std::vector<RowPreview> previewRows(std::size_t count,
 // Reads a file's properties and times for a comparison with a row: kSuccess also for a
 // document without a summary, which reads as empty.
 props::MessageCode readFileForApply(const std::string& path, props::DocProperties& properties,
-                                    platform::FileTimes& times);
+                                    platform::FileTimes& times,
+                                    props::CustomProperties* custom = nullptr);
 
 // The file's times once the row's changes are written: a new creation time is tried even where
 // none is recorded (the file system says whether it keeps one).

@@ -19,7 +19,8 @@ std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths,
             file.timesRead = platform::queryFileStatus(paths[i], status);
             file.record.times = status.times;
             if (readProperties) {
-                file.code = document::ReadDocProperties(paths[i], file.record.properties);
+                file.code = document::ReadDocProperties(paths[i], file.record.properties,
+                                                        &file.record.custom);
             }
             // A file whose properties cannot be read is recorded only when they are not written:
             // its empty values must never be written back.

@@ -43,6 +43,22 @@ std::vector<csv::ApplyColumn> journalColumns(const std::vector<JournalEntry>& en
             columns.push_back(column);
         }
     }
+    // Then the user-defined properties changed, each once whatever the case of its name.
+    for (const std::string& name : changed) {
+        if (!name.starts_with(csv::kCustomColumnPrefix)) {
+            continue;
+        }
+        const csv::ApplyColumn column =
+            csv::customColumn(std::string_view(name).substr(csv::kCustomColumnPrefix.size()));
+        const bool listed =
+            std::any_of(columns.begin(), columns.end(), [&](const csv::ApplyColumn& c) {
+                return c.kind == Kind::Custom &&
+                       props::sameCustomName(c.customName(), column.customName());
+            });
+        if (!listed) {
+            columns.push_back(column);
+        }
+    }
     return columns;
 }
 
@@ -59,7 +75,8 @@ std::string valueAfter(const csv::ApplyColumn& column, const JournalEntry& entry
     if (change != entry.changes.end()) {
         return change->wanted;
     }
-    return csv::exportedValue(column, entry.before.properties, entry.before.times);
+    return csv::exportedValue(column, entry.before.properties, entry.before.times,
+                              entry.before.custom);
 }
 
 // An undo may run from another folder.
@@ -75,17 +92,18 @@ std::string journalCsv(const std::vector<csv::ApplyColumn>& columns,
     std::string csv(kUtf8ByteOrderMark);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         csv += i == 0 ? "" : ",";
-        csv += columns[i].name;
+        csv::appendCsvField(csv, columns[i].name);
     }
     csv += '\n';
     for (const JournalEntry& entry : entries) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const csv::ApplyColumn& column = columns[i];
             csv += i == 0 ? "" : ",";
-            csv::appendCsvField(csv, column.kind == Kind::FileName ? absolutePath(entry.before.path)
-                                     : after                       ? valueAfter(column, entry)
-                                             : csv::exportedValue(column, entry.before.properties,
-                                                                  entry.before.times));
+            csv::appendCsvField(
+                csv, column.kind == Kind::FileName ? absolutePath(entry.before.path)
+                     : after                       ? valueAfter(column, entry)
+                             : csv::exportedValue(column, entry.before.properties,
+                                                  entry.before.times, entry.before.custom));
         }
         csv += '\n';
     }
@@ -214,6 +232,11 @@ std::vector<csv::FieldChange> requestedChanges(const props::PropertyWriteRequest
             changes.push_back({column.name, {}, *wanted, {}});
         }
     }
+    for (const props::CustomEdit& edit : request.customEdits) {
+        std::string column(csv::kCustomColumnPrefix);
+        column += edit.name;
+        changes.push_back({std::move(column), {}, edit.remove ? "" : edit.value, {}});
+    }
     return changes;
 }
 
@@ -226,8 +249,8 @@ std::vector<JournalEntry> sheetEntries(const std::vector<std::string>& paths,
         const csv::RowPreview& preview = previews[i];
         if (preview.code == props::kSuccess && preview.changes.any()) {
             entryOf[i] = entries.size();
-            entries.push_back(
-                {{paths[i], preview.properties, preview.before}, preview.changes.changes});
+            entries.push_back({{paths[i], preview.properties, preview.before, preview.custom},
+                               preview.changes.changes});
         }
     }
     return entries;

@@ -71,7 +71,7 @@ TEST(CustomSection, ReadsNamesAndTypesInEachCodePage) {
         const Bytes value = codePage == CP_WINUNICODE ? string(encoded(codePage, text), VT_LPSTR, 2)
                                                       : string(encoded(codePage, text));
         Bytes wide = scalar(VT_LPWSTR, 3, 4);  // three UTF-16 units, the terminator included
-        put(wide, 0x00690057, 4);                // "Wi"
+        put(wide, 0x00690057, 4);              // "Wi"
         put(wide, 0, 2);
         const Bytes bytes = section({
             {0, dictionary({{2, dept},
@@ -220,6 +220,7 @@ TEST(CustomSection, NewSectionsNameInUtf16WithPadding) {
     const std::vector<CustomProperty> expected = {{"部署", CustomType::Text, "総務", false},
                                                   {"承認者", CustomType::Text, "佐藤", false}};
     EXPECT_EQ(readBack(parsedSection(written)), expected);
+    EXPECT_EQ(parsedSection(written).value(2).type, VT_LPWSTR);
 }
 
 }  // namespace

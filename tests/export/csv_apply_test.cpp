@@ -193,7 +193,7 @@ TEST_F(CorpusApply, EachDocumentsExportAppliesAsNoChange) {
     test::useTimeZone("Asia/Tokyo");
     std::vector<ExportRecord> records;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus())) {
-        ExportRecord record{entry.path().string(), {}, {}};
+        ExportRecord record{entry.path().string(), {}, {}, {}};
         platform::FileStatus status;
         if (entry.is_regular_file() && platform::queryFileStatus(record.path, status) &&
             document::ReadDocProperties(record.path, record.properties) == props::kSuccess) {

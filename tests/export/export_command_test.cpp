@@ -36,7 +36,7 @@ std::string csvOf(const std::vector<std::pair<std::string, platform::FileTimes>>
                   csv::CsvEncoding encoding = csv::CsvEncoding::Cp932) {
     std::vector<csv::ExportRecord> records;
     for (const auto& [path, times] : files) {
-        csv::ExportRecord record{path, {}, times};
+        csv::ExportRecord record{path, {}, times, {}};
         EXPECT_EQ(document::ReadDocProperties(path, record.properties), props::kSuccess) << path;
         records.push_back(std::move(record));
     }

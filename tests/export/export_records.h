@@ -39,7 +39,8 @@ props::DocProperties fullProperties() {
 ExportRecord record(std::string path, props::DocProperties properties) {
     return {std::move(path),
             std::move(properties),
-            {kUnix20060305140705Jst, kUnix20240102120405Jst, kUnix20231225085959Jst, true}};
+            {kUnix20060305140705Jst, kUnix20240102120405Jst, kUnix20231225085959Jst, true},
+            {}};
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ class OutputToFileTest : public DialogFixture {
     std::string csvOf(const std::vector<std::string>& paths) {
         std::vector<csv::ExportRecord> records;
         for (const std::string& path : paths) {
-            csv::ExportRecord record{listed(path), {}, m_timesBeforeExport[listed(path)]};
+            csv::ExportRecord record{listed(path), {}, m_timesBeforeExport[listed(path)], {}};
             EXPECT_EQ(document::ReadDocProperties(path, record.properties), props::kSuccess)
                 << path;
             records.push_back(std::move(record));
