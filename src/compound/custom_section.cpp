@@ -331,9 +331,10 @@ CustomEditOutcome applyCustomEdits(PropertySection& section, const std::vector<C
     }
     const bool dictionaryChanged =
         entries->size() != before ||
-        !std::equal(
-            entries->begin(), entries->end(), original.begin(),
-            [](const DictionaryEntry& a, const DictionaryEntry& b) { return a.id == b.id; });
+        !std::equal(entries->begin(), entries->end(), original.begin(),
+                    [](const DictionaryEntry& a, const DictionaryEntry& b) {
+                        return a.id == b.id && a.stored == b.stored;
+                    });
     if (dictionaryChanged) {
         section.setRawValue(PID_DICTIONARY, dictionaryBytes(*entries, section.codePage()));
     }

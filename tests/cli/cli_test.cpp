@@ -104,6 +104,12 @@ TEST_F(Cli, RefusesBadUsage) {
         {"--created=2024-01-01", "a.doc"},
         {"--last-saved", "1500-01-01 00:00:00", "a.doc"},
         {"--no-doc-summary=1", "a.doc"},
+        {"--custom", "no-value", "a.doc"},
+        {"--custom", "=x", "a.doc"},
+        {"--remove-custom=", "a.doc"},
+        {"--custom-type", "n=vector", "a.doc"},
+        {"--custom", "n=x", "--custom-type", "N=int", "a.doc"},
+        {"--custom", "n=2024-13-01", "--custom-type", "n=date", "a.doc"},
     };
     for (const Arguments& args : cases) {
         const Result result = run(runWrite, args);
@@ -150,7 +156,7 @@ TEST_F(Cli, ReadsAsJsonOneLinePerFile) {
         << first;
     EXPECT_NE(first.find(R"({"text":"3","isTime":false,"time":0})"), std::string::npos);
     EXPECT_EQ(second, R"({"path":")" + jsonEscaped(missing) +
-                          R"(","code":102,"message":"ファイルが見つかりません。","entries":[]})");
+                          R"(","code":102,"message":"ファイルが見つかりません。","entries":[],"custom":[]})");
     EXPECT_EQ(run(runRead, {"--json", document}).status, kExitOk);
 }
 
@@ -267,6 +273,46 @@ TEST_F(Cli, AppliesAnEditedExportAfterADryRunShowedIt) {
               broken + ":2: 引用符 (\") が閉じられていません。 Nothing was written.\n");
     EXPECT_NE(run(runRead, {document}).out.find("  Title: 新しい題\n"), std::string::npos);
     EXPECT_EQ(run(runApply, {"--encoding", "latin-1", broken}).status, kExitUsage);
+}
+
+TEST_F(Cli, WritesExportsAppliesAndUndoesUserDefinedProperties) {
+    const std::string document = makeDocument("custom.doc");
+    const Arguments write = {"--custom",        "部署=総務", "--custom=件数=3", "--custom", "x=1",
+                             "--remove-custom", "X",         document};
+    EXPECT_EQ(run(runWrite, write).out, document + ": 109 ドキュメントSummary情報がありません。\n");
+    Arguments creating = write;
+    creating.insert(creating.begin(), "--create-missing");
+    ASSERT_EQ(run(runWrite, creating).status, kExitOk);
+    const std::string json = run(runRead, {"--json", document}).out;
+    EXPECT_NE(json.find(R"("custom":[{"name":"部署","type":"text","value":"総務"},)"
+                        R"({"name":"件数","type":"int","value":"3"}]})"),
+              std::string::npos)
+        << json;
+
+    const std::string exported = m_folder / "custom.csv";
+    ASSERT_EQ(
+        run(runExport, {"--custom", "--encoding", "utf-8", "--out", exported, document}).status,
+        kExitOk);
+    std::ifstream in(test::utf8Path(exported), std::ios::binary);
+    std::string header;
+    std::getline(in, header);
+    EXPECT_TRUE(header.ends_with(",ファイル変更日時,custom:部署,custom:件数")) << header;
+
+    const std::string sheet = m_folder / "sheet.csv";
+    std::ofstream(test::utf8Path(sheet), std::ios::binary)
+        << "ファイル名,custom:部署,custom:件数,custom:新規\n"
+        << document << ",人事,,2024-01-02\n";
+    const Result applied = run(runApply, {sheet});
+    EXPECT_EQ(applied.out, document +
+                               ": changed\n  custom:部署: \"総務\" -> \"人事\"\n"
+                               "  custom:件数: \"3\" -> \"\"\n"
+                               "  custom:新規: \"\" -> \"2024-01-02\"\n");
+    EXPECT_NE(run(runRead, {document})
+                  .out.find("  部署 (text): 人事\n  新規 (date): "
+                            "2024-01-02T00:00:00Z\n"),
+              std::string::npos);
+    ASSERT_EQ(run(runUndo, {}).status, kExitOk);
+    EXPECT_TRUE(run(runRead, {document}).out.ends_with("  部署 (text): 総務\n  件数 (int): 3\n"));
 }
 
 // Writes a CSV giving each document a title.
