@@ -151,7 +151,8 @@ TEST_F(ExportCommand, NothingIsWrittenWhenItCannotBeDoneSafely) {
     const Result help = runExportCommand({"--help"});
     EXPECT_EQ(help.status, kExitOk);
     EXPECT_TRUE(help.out.starts_with(
-        "usage: quorvel-cli export [-j N] [--encoding cp932|utf-8] --out FILE.csv FILE...\n"));
+        "usage: quorvel-cli export [-j N] [--encoding cp932|utf-8] [--custom] --out FILE.csv "
+        "FILE...\n"));
 }
 
 TEST_F(ExportCommand, EncodingChoosesTheBytesOfTheFile) {
