@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Opens arbitrary bytes as a compound document and reads both property sets.
+// Opens arbitrary bytes as a compound document and reads both property sets, the
+// user-defined properties too.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<quorvel::storage::CompoundFile> file;
     if (quorvel::compound::openCompoundFile(device, file) == quorvel::props::kSuccess) {
         quorvel::props::DocProperties props;
-        quorvel::compound::readDocProperties(*file, props);
+        quorvel::props::CustomProperties custom;
+        quorvel::compound::readDocProperties(*file, props, &custom);
     }
     return 0;
 }
