@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "compound/custom_section.h"
 #include "compound/property_set.h"
 #include "props/property_format.h"
 
@@ -92,8 +93,10 @@ SetLoad loadSet(const CompoundFile& file, const SetKind& kind, EntryId& stream,
     return loadOutcome(PropertySetStream::parse(std::move(bytes), kind.fmtid, set));
 }
 
-// Reads a set for showing: only the values shown, never a thumbnail.
-SetLoad readShownSet(const CompoundFile& file, const SetKind& kind, PropertySection& section) {
+// Reads a set for showing: only the values shown, never a thumbnail; userDefined, when given,
+// the whole user-defined section too.
+SetLoad readShownSet(const CompoundFile& file, const SetKind& kind, PropertySection& section,
+                     UserDefinedRead* userDefined = nullptr) {
     EntryId stream = 0;
     const SetLoad located = locateSet(file, kind.streamName, stream);
     if (located != SetLoad::Loaded) {
@@ -106,8 +109,8 @@ SetLoad readShownSet(const CompoundFile& file, const SetKind& kind, PropertySect
     const StreamReader read = [&](std::uint64_t offset, std::span<std::byte> out) {
         return file.readStreamAt(stream, offset, out) == Status::Ok;
     };
-    return loadOutcome(
-        readShownSection(read, size, kind.fmtid, kFirstPropertyId, kind.blockSize, section));
+    return loadOutcome(readShownSection(read, size, kind.fmtid, kFirstPropertyId, kind.blockSize,
+                                        section, userDefined));
 }
 
 void appendEntries(const PropertySection& section, std::size_t blockSize, DocProperties& props) {
@@ -150,8 +153,34 @@ bool applyChanges(const PropertyWriteRequest& request, const SetChanges& changes
     return true;
 }
 
+// The user-defined section's edits, for the stream of the second set: a missing section is
+// added when an edit sets a property.
+MessageCode applyCustomChanges(const SetKind& kind, const std::vector<CustomEdit>& edits,
+                               PropertySetStream& set) {
+    if (edits.empty()) {
+        return kSuccess;
+    }
+    if (set.parseUserDefined() != SetParseStatus::Ok) {
+        return kind.readFailed;
+    }
+    const bool setsAny =
+        std::any_of(edits.begin(), edits.end(), [](const CustomEdit& e) { return !e.remove; });
+    if (set.userDefined() == nullptr && !setsAny) {
+        return kSuccess;
+    }
+    switch (applyCustomEdits(set.addUserDefined(), edits)) {
+        case CustomEditOutcome::Applied:
+            return kSuccess;
+        case CustomEditOutcome::Damaged:
+            return kind.readFailed;
+        default:
+            return kind.writeFailed;
+    }
+}
+
 MessageCode writeSet(CompoundFile& file, const SetKind& kind, const PropertyWriteRequest& request,
-                     const SetChanges& changes, bool createMissing) {
+                     const SetChanges& changes, bool createMissing,
+                     const std::vector<CustomEdit>& customEdits = {}) {
     EntryId stream = 0;
     PropertySetStream set;
     const SetLoad load = loadSet(file, kind, stream, set);
@@ -167,13 +196,17 @@ MessageCode writeSet(CompoundFile& file, const SetKind& kind, const PropertyWrit
     if (!applyChanges(request, changes, set.section())) {
         return kind.writeFailed;
     }
+    const MessageCode custom = applyCustomChanges(kind, customEdits, set);
+    if (custom != kSuccess) {
+        return custom;
+    }
     if (load == SetLoad::Missing) {
         return file.createStream(storage::kRootEntry, kind.streamName, set.serialize(), stream) ==
                        Status::Ok
                    ? kSuccess
                    : kind.missing;
     }
-    if (!set.section().changed()) {
+    if (!set.changed()) {
         return kSuccess;
     }
     if (!set.writable() || file.replaceStream(stream, set.serialize()) != Status::Ok) {
@@ -196,7 +229,7 @@ MessageCode openCompoundFile(io::BlockDevice& device, std::unique_ptr<CompoundFi
 }
 
 MessageCode readDocProperties(const CompoundFile& file, DocProperties& props,
-                              CustomProperties* /*custom*/) {
+                              CustomProperties* custom) {
     props.clear();
     PropertySection section;
     switch (readShownSet(file, kSummary, section)) {
@@ -209,8 +242,15 @@ MessageCode readDocProperties(const CompoundFile& file, DocProperties& props,
     }
     appendEntries(section, kSummaryBlockSize, props);
     // A missing or unreadable second set is not an error: the record keeps 18 entries.
-    if (readShownSet(file, kDocSummary, section) == SetLoad::Loaded) {
+    UserDefinedRead userDefined;
+    if (readShownSet(file, kDocSummary, section, custom ? &userDefined : nullptr) ==
+        SetLoad::Loaded) {
         appendEntries(section, kDocSummaryBlockSize, props);
+        if (custom != nullptr && (userDefined.status != SetParseStatus::Ok ||
+                                  !readCustomSection(userDefined.section, custom->items))) {
+            custom->items.clear();
+            custom->status = kDocSummaryReadFailed;
+        }
     }
     return kSuccess;
 }
@@ -221,10 +261,13 @@ MessageCode writeDocProperties(CompoundFile& file, const PropertyWriteRequest& r
     const std::size_t summaryFields = std::min<std::size_t>(request.summaryFieldCount, fieldCount);
     const MessageCode summary =
         writeSet(file, kSummary, request, {0, summaryFields, true}, createMissing);
-    if (summary != kSuccess || !request.writeDocSummary) {
+    if (summary != kSuccess || (!request.writeDocSummary && request.customEdits.empty())) {
         return summary;
     }
-    return writeSet(file, kDocSummary, request, {summaryFields, fieldCount, false}, createMissing);
+    // Without writeDocSummary only the user-defined properties of the second set change.
+    const SetChanges docSummary{summaryFields, request.writeDocSummary ? fieldCount : summaryFields,
+                                false};
+    return writeSet(file, kDocSummary, request, docSummary, createMissing, request.customEdits);
 }
 
 }  // namespace quorvel::compound

@@ -67,10 +67,12 @@ std::optional<std::size_t> decodedSize(std::span<const std::byte> value) {
             return 12;
         case VT_LPSTR:
         case VT_BSTR:
+        case VT_LPWSTR:
             if (value.size() < 8) {
                 return std::numeric_limits<std::size_t>::max();
             }
-            return 8 + static_cast<std::size_t>(u32(value, 4));
+            return 8 +
+                   static_cast<std::size_t>(u32(value, 4)) * (u16(value, 0) == VT_LPWSTR ? 2 : 1);
         default:
             return std::nullopt;
     }
@@ -89,8 +91,9 @@ std::string asciiOrQuestionMarks(std::string_view bytes, std::size_t unitSize) {
     return text;
 }
 
-// A CodePageString's characters up to its terminator, as UTF-8 (MS-OLEPS 2.5).
-std::string decodeText(std::span<const std::byte> stored, std::uint16_t codePage) {
+}  // namespace
+
+std::string decodeSetText(std::span<const std::byte> stored, std::uint16_t codePage, bool* exact) {
     const std::size_t unitSize = codePage == CP_WINUNICODE ? 2 : 1;
     std::string_view bytes(reinterpret_cast<const char*>(stored.data()), stored.size());
     std::size_t end = 0;
@@ -100,11 +103,17 @@ std::string decodeText(std::span<const std::byte> stored, std::uint16_t codePage
     }
     bytes = bytes.substr(0, end);
     std::string text;
-    if (!platform::decodeCodePage(codePage, bytes, text)) {
+    const bool decoded = platform::decodeCodePage(codePage, bytes, text);
+    if (!decoded) {
         text = asciiOrQuestionMarks(bytes, unitSize);
+    }
+    if (exact != nullptr) {
+        *exact = decoded;
     }
     return text;
 }
+
+namespace {
 
 // Some Mac writers store the format identifier with its first three fields big-endian.
 bool sameFormat(const Fmtid& stored, const Fmtid& wanted) {
@@ -181,10 +190,10 @@ class PartialStream {
     std::vector<std::byte> m_bytes;
 };
 
-// Where the set's own section starts and ends in the stream, once its header and section
+// Where the section of fmtid starts and ends in the stream, once its header and section
 // list are fetched: as PropertySetStream::parse finds it. False when there is none.
-bool locateOwnSection(const PartialStream& stream, const Fmtid& fmtid, std::uint64_t& start,
-                      std::uint64_t& end) {
+bool locateSection(const PartialStream& stream, const Fmtid& fmtid, std::uint64_t& start,
+                   std::uint64_t& end) {
     const std::span<const std::byte> bytes = stream.bytes();
     const std::uint64_t count = stream.word(kStreamHeaderSize - 4);
     const std::uint64_t listEnd = kStreamHeaderSize + count * kListEntrySize;
@@ -256,6 +265,20 @@ bool fetchWantedValues(PartialStream& stream, std::uint64_t start, std::uint64_t
     return true;
 }
 
+// Fetches the whole section of fmtid, when the stream lists one. False when a read fails.
+bool fetchWholeSection(PartialStream& stream, const Fmtid& fmtid) {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+    if (!locateSection(stream, fmtid, start, end)) {
+        return true;
+    }
+    if (!stream.fetch(start, kSectionHeaderSize)) {
+        return false;
+    }
+    const std::uint64_t declared = stream.word(start);
+    return stream.fetch(start, std::min(end - start, std::max<std::uint64_t>(declared, 4)));
+}
+
 }  // namespace
 
 const Fmtid FMTID_SummaryInformation = {
@@ -263,6 +286,11 @@ const Fmtid FMTID_SummaryInformation = {
     std::byte{0xF9}, std::byte{0x4F}, std::byte{0x68}, std::byte{0x10},
     std::byte{0xAB}, std::byte{0x91}, std::byte{0x08}, std::byte{0x00},
     std::byte{0x2B}, std::byte{0x27}, std::byte{0xB3}, std::byte{0xD9}};
+const Fmtid FMTID_UserDefinedProperties = {
+    std::byte{0x05}, std::byte{0xD5}, std::byte{0xCD}, std::byte{0xD5},
+    std::byte{0x9C}, std::byte{0x2E}, std::byte{0x1B}, std::byte{0x10},
+    std::byte{0x93}, std::byte{0x97}, std::byte{0x08}, std::byte{0x00},
+    std::byte{0x2B}, std::byte{0x2C}, std::byte{0xF9}, std::byte{0xAE}};
 const Fmtid FMTID_DocSummaryInformation = {
     std::byte{0x02}, std::byte{0xD5}, std::byte{0xCD}, std::byte{0xD5},
     std::byte{0x9C}, std::byte{0x2E}, std::byte{0x1B}, std::byte{0x10},
@@ -422,7 +450,10 @@ PropertyValue PropertySection::value(std::uint32_t id) const {
             break;
         case VT_LPSTR:
         case VT_BSTR:
-            value.text = decodeText(b.subspan(8, u32(b, 4)), m_codePage);
+            value.text = decodeSetText(b.subspan(8, u32(b, 4)), m_codePage);
+            break;
+        case VT_LPWSTR:
+            value.text = decodeSetText(b.subspan(8, std::size_t{u32(b, 4)} * 2), CP_WINUNICODE);
             break;
         default:
             break;
@@ -441,7 +472,9 @@ void PropertySection::store(std::uint32_t id, std::vector<std::byte> bytes) {
     const auto it = std::find_if(m_properties.begin(), m_properties.end(),
                                  [id](const Property& p) { return p.id == id; });
     if (it == m_properties.end()) {
-        m_properties.push_back({id, 0, 0, std::move(bytes)});
+        // The dictionary goes first, where office programs put it.
+        const auto at = id == PID_DICTIONARY ? m_properties.begin() : m_properties.end();
+        m_properties.insert(at, {id, 0, 0, std::move(bytes)});
     } else {
         it->fresh = std::move(bytes);
     }
@@ -481,6 +514,36 @@ void PropertySection::replaceFileTime(std::uint32_t id, std::uint64_t fileTime) 
     if (!sameValue(bytesOf(*old), value, value.size())) {
         store(id, std::move(value));
     }
+}
+
+void PropertySection::setRawValue(std::uint32_t id, std::vector<std::byte> bytes) {
+    const Property* old = find(id);
+    if (old == nullptr || !sameValue(bytesOf(*old), bytes, bytes.size())) {
+        store(id, std::move(bytes));
+    }
+}
+
+void PropertySection::remove(std::uint32_t id) {
+    const auto it = std::find_if(m_properties.begin(), m_properties.end(),
+                                 [id](const Property& p) { return p.id == id; });
+    if (it != m_properties.end()) {
+        m_properties.erase(it);
+        m_changed = true;
+    }
+}
+
+std::vector<std::uint32_t> PropertySection::ids() const {
+    std::vector<std::uint32_t> ids;
+    ids.reserve(m_properties.size());
+    for (const Property& property : m_properties) {
+        ids.push_back(property.id);
+    }
+    return ids;
+}
+
+std::span<const std::byte> PropertySection::rawValue(std::uint32_t id) const {
+    const Property* property = find(id);
+    return property ? bytesOf(*property) : std::span<const std::byte>();
 }
 
 std::vector<std::byte> PropertySection::serialize() const {
@@ -563,6 +626,44 @@ SetParseStatus PropertySetStream::parse(std::vector<std::byte> read, const Fmtid
     return PropertySection::parse(extent(offsets[out.m_own]), out.m_section);
 }
 
+bool PropertySetStream::writable() const {
+    const bool userIntact = !m_user || !m_user->changed() || m_user->complete();
+    return m_layoutIntact && m_section.complete() && userIntact;
+}
+
+bool PropertySetStream::changed() const {
+    return m_section.changed() || (m_user && m_user->changed());
+}
+
+SetParseStatus PropertySetStream::parseUserDefined() {
+    m_user.reset();
+    for (std::size_t i = 0; i < m_list.size(); ++i) {
+        if (i == m_own || !sameFormat(m_list[i].fmtid, FMTID_UserDefinedProperties)) {
+            continue;
+        }
+        PropertySection section;
+        const SetParseStatus status =
+            m_list[i].length == 0
+                ? SetParseStatus::BadSection
+                : PropertySection::parse(m_stored.sub(m_list[i].offset, m_list[i].length), section);
+        if (status == SetParseStatus::Ok) {
+            m_user = std::move(section);
+            m_userIndex = i;
+        }
+        return status;
+    }
+    return SetParseStatus::Ok;
+}
+
+PropertySection& PropertySetStream::addUserDefined() {
+    if (!m_user) {
+        m_userIndex = m_list.size();
+        m_list.push_back({FMTID_UserDefinedProperties});
+        m_user = PropertySection::create(m_section.codePage());
+    }
+    return *m_user;
+}
+
 PropertySetStream PropertySetStream::create(const Fmtid& fmtid, std::uint16_t codePage) {
     PropertySetStream stream;
     putU32(stream.m_header, kByteOrderMark);  // byte order, version 0
@@ -582,8 +683,13 @@ std::vector<std::byte> PropertySetStream::serialize() const {
         const std::size_t at = listStart + i * kListEntrySize;
         std::memcpy(out.data() + at, m_list[i].fmtid.data(), m_list[i].fmtid.size());
         setU32(out, at + 16, static_cast<std::uint32_t>(out.size()));
-        if (i == m_own) {
-            const std::vector<std::byte> section = m_section.serialize();
+        // A section is rebuilt only when it changed (or is new): the other stays byte for byte.
+        const bool ownChanged = i == m_own && (m_section.changed() || m_list[i].length == 0);
+        const bool userChanged =
+            m_user && i == m_userIndex && (m_user->changed() || m_list[i].length == 0);
+        if (ownChanged || userChanged) {
+            const std::vector<std::byte> section =
+                i == m_own ? m_section.serialize() : m_user->serialize();
             out.insert(out.end(), section.begin(), section.end());
         } else {
             const std::span<const std::byte> stored =
@@ -595,7 +701,8 @@ std::vector<std::byte> PropertySetStream::serialize() const {
 }
 
 SetParseStatus readShownSection(const StreamReader& read, std::uint64_t size, const Fmtid& fmtid,
-                                std::uint32_t firstId, std::size_t idCount, PropertySection& out) {
+                                std::uint32_t firstId, std::size_t idCount, PropertySection& out,
+                                UserDefinedRead* userDefined) {
     PartialStream stream(read, size);
     if (!stream.fetch(0, kStreamHeaderSize) ||
         !stream.fetch(kStreamHeaderSize,
@@ -607,13 +714,21 @@ SetParseStatus readShownSection(const StreamReader& read, std::uint64_t size, co
     const auto wanted = [&](std::uint32_t id) {
         return id == PID_CODEPAGE || (id >= firstId && id - firstId < idCount);
     };
-    if (locateOwnSection(stream, fmtid, start, end) &&
+    if (locateSection(stream, fmtid, start, end) &&
         !fetchWantedValues(stream, start, end, wanted)) {
+        return SetParseStatus::ReadFailed;
+    }
+    if (userDefined != nullptr && !fetchWholeSection(stream, FMTID_UserDefinedProperties)) {
         return SetParseStatus::ReadFailed;
     }
     PropertySetStream parsed;
     const SetParseStatus status = PropertySetStream::parse(stream.take(), fmtid, parsed);
     out = std::move(parsed.section());
+    if (userDefined != nullptr && status == SetParseStatus::Ok) {
+        userDefined->status = parsed.parseUserDefined();
+        PropertySection* section = parsed.userDefined();
+        userDefined->section = section ? std::move(*section) : PropertySection();
+    }
     return status;
 }
 

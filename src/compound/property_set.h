@@ -20,12 +20,21 @@ using Fmtid = std::array<std::byte, 16>;
 
 extern const Fmtid FMTID_SummaryInformation;     // {F29F85E0-4FF9-1068-AB91-08002B27B3D9}
 extern const Fmtid FMTID_DocSummaryInformation;  // {D5CDD502-2E9C-101B-9397-08002B2CF9AE}
+// The second section of DocumentSummaryInformation: properties named by the user.
+extern const Fmtid FMTID_UserDefinedProperties;  // {D5CDD505-2E9C-101B-9397-08002B2CF9AE}
+
+inline constexpr std::uint32_t PID_DICTIONARY = 0;
 
 inline constexpr std::uint32_t PID_CODEPAGE = 1;
 inline constexpr std::uint16_t CP_WINUNICODE = 1200;
 // The code page of a section that names none (or names 0, the system's own): the
 // users' system code page.
 inline constexpr std::uint16_t kDefaultCodePage = 932;
+
+// A CodePageString's characters up to its terminator, as UTF-8 (code page 1200: UTF-16LE);
+// exact is false when the bytes did not decode (ASCII kept, the rest shown as '?').
+std::string decodeSetText(std::span<const std::byte> stored, std::uint16_t codePage,
+                          bool* exact = nullptr);
 
 enum class SetParseStatus : std::uint8_t {
     Ok,
@@ -78,6 +87,14 @@ class PropertySection {
     bool setText(std::uint32_t id, std::string_view utf8);
     // Replaces the time of a property that is stored as VT_FILETIME; others stay as they are.
     void replaceFileTime(std::uint32_t id, std::uint64_t fileTime);
+    // Stores a value's bytes (type word on, padded) as they are, replacing any type.
+    void setRawValue(std::uint32_t id, std::vector<std::byte> bytes);
+    void remove(std::uint32_t id);
+
+    // The ids of the section, in the order of its property list.
+    std::vector<std::uint32_t> ids() const;
+    // The stored bytes of a value from its type word on; empty when absent.
+    std::span<const std::byte> rawValue(std::uint32_t id) const;
 
     std::vector<std::byte> serialize() const;
 
@@ -109,11 +126,19 @@ class PropertySection {
 // the ids [firstId, firstId + idCount) need (the code page's too), fetched through `read`.
 // Nothing else is read: a thumbnail, which is never shown, is most of some streams, and on a
 // network share every byte costs. The section is for reading only.
+// userDefined, when given, receives the stream's whole user-defined section as well (empty when
+// there is none), and userStatus its parse.
+struct UserDefinedRead {
+    PropertySection section;
+    SetParseStatus status = SetParseStatus::Ok;
+};
 SetParseStatus readShownSection(const StreamReader& read, std::uint64_t size, const Fmtid& fmtid,
-                                std::uint32_t firstId, std::size_t idCount, PropertySection& out);
+                                std::uint32_t firstId, std::size_t idCount, PropertySection& out,
+                                UserDefinedRead* userDefined = nullptr);
 
 // A property-set stream (MS-OLEPS 2.20): the header and section list, the set's own
-// section parsed, every other section (user-defined properties) kept as raw bytes.
+// section parsed, every other section kept as raw bytes unless the user-defined section is
+// asked for (parseUserDefined) and then changed.
 class PropertySetStream {
   public:
     static SetParseStatus parse(std::vector<std::byte> bytes, const Fmtid& fmtid,
@@ -124,7 +149,16 @@ class PropertySetStream {
     PropertySection& section() { return m_section; }
     const PropertySection& section() const { return m_section; }
     // The stream may be rewritten without losing anything.
-    bool writable() const { return m_layoutIntact && m_section.complete(); }
+    bool writable() const;
+    // Either section differs from what was parsed.
+    bool changed() const;
+
+    // Parses the user-defined section when the stream lists one; BadSection when unreadable.
+    SetParseStatus parseUserDefined();
+    // The parsed user-defined section; nullptr when the stream has none (or it is unparsed).
+    PropertySection* userDefined() { return m_user ? &*m_user : nullptr; }
+    // The user-defined section, added (in the own section's code page) when there is none.
+    PropertySection& addUserDefined();
 
     std::vector<std::byte> serialize() const;
 
@@ -139,6 +173,8 @@ class PropertySetStream {
     std::vector<ListEntry> m_list;    // in the order of the section list
     std::size_t m_own = 0;            // index of the set's own section in m_list
     PropertySection m_section;
+    std::size_t m_userIndex = 0;  // index of the user-defined section in m_list, when m_user
+    std::optional<PropertySection> m_user;
     bool m_layoutIntact = true;
 };
 

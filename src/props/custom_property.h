@@ -24,6 +24,8 @@ struct CustomProperty {
     std::string value;
     // Shown but never changed or removed: other types, linked properties, reserved names.
     bool readOnly = false;
+
+    friend bool operator==(const CustomProperty&, const CustomProperty&) = default;
 };
 
 // The user-defined properties of a document; status is kSuccess, or the code of a
@@ -39,6 +41,8 @@ struct CustomEdit {
     CustomType type = CustomType::Text;
     std::string value;  // canonical text, as in CustomProperty
     bool remove = false;
+
+    friend bool operator==(const CustomEdit&, const CustomEdit&) = default;
 };
 
 // Names compare without regard to case, as office programs do (ASCII and full-width Latin).

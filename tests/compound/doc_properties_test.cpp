@@ -245,6 +245,50 @@ TEST_F(DocProperties, NeverRewritesASectionItCouldNotParseCompletely) {
     EXPECT_EQ(doc, original);
 }
 
+TEST_F(DocProperties, AddsUserDefinedPropertiesAndKeepsEverythingElse) {
+    const Bytes docSummary932 = docSummaryIn(932);
+    Bytes doc = compoundFileWith({{kSummaryName, kSummary}, {kDocSummaryName, docSummary932}});
+    PropertyWriteRequest request;
+    request.writeDocSummary = false;
+    request.customEdits = {{"文書番号", props::CustomType::Text, "QV-001"},
+                           {"承認日", props::CustomType::Date, "2024-03-05T00:00:00Z"}};
+    ASSERT_EQ(write(doc, request), kSuccess);
+
+    EXPECT_EQ(streams(doc)[u"/" + kSummaryName], kSummary);
+    const Bytes written = streams(doc)[u"/" + kDocSummaryName];
+    const std::size_t firstSection = 28 + 20;  // the header, then one list entry before
+    ASSERT_GE(written.size(), docSummary932.size() + 20);
+    EXPECT_TRUE(std::equal(docSummary932.begin() + firstSection, docSummary932.end(),
+                           written.begin() + firstSection + 20));
+    props::DocProperties props;
+    props::CustomProperties custom;
+    ASSERT_EQ(
+        onDocument(doc,
+                   [&](storage::CompoundFile& f) { return readDocProperties(f, props, &custom); }),
+        kSuccess);
+    const std::vector<props::CustomProperty> expected = {
+        {"文書番号", props::CustomType::Text, "QV-001", false},
+        {"承認日", props::CustomType::Date, "2024-03-05T00:00:00Z", false}};
+    EXPECT_EQ(custom.items, expected);
+    EXPECT_EQ(custom.status, kSuccess);
+    EXPECT_EQ(props[31].text, "Co");
+
+    // A damaged user-defined section reads as such and is never rewritten.
+    Bytes damagedStream = written;
+    const std::size_t userSection = docSummary932.size() + 20;
+    damagedStream[userSection + 6] = std::byte{0xFF};  // a property count past its end
+    Bytes damaged = compoundFileWith({{kSummaryName, kSummary}, {kDocSummaryName, damagedStream}});
+    const Bytes before = damaged;
+    ASSERT_EQ(
+        onDocument(damaged,
+                   [&](storage::CompoundFile& f) { return readDocProperties(f, props, &custom); }),
+        kSuccess);
+    EXPECT_EQ(custom.status, kDocSummaryReadFailed);
+    EXPECT_TRUE(custom.items.empty());
+    EXPECT_EQ(write(damaged, request), kDocSummaryReadFailed);
+    EXPECT_EQ(damaged, before);
+}
+
 TEST_F(DocProperties, MapsFailuresToOpenADocumentByPath) {
     test::TempFolder folder;
     const std::string document = folder / "a.doc";

@@ -54,7 +54,7 @@ TEST(PropertySet, DecodesTheTypesThatAreShown) {
         {7, scalar(VT_BOOL, 0xFFFF, 2)},
         {8, string("b", VT_BSTR)},
         {9, fileTime(0x01C2FB2E12345678)},
-        {10, string(std::string_view("w\0\0\0", 4), VT_LPWSTR, 0)},
+        {10, scalar(VT_LPWSTR, 0x0000007700000002, 8)},  // two UTF-16 units: "w", terminator
     }));
     const PropertySection& s = set.section();
     EXPECT_EQ(s.value(2).text, "café");
@@ -67,6 +67,7 @@ TEST(PropertySet, DecodesTheTypesThatAreShown) {
     EXPECT_EQ(s.value(8).text, "b");
     EXPECT_EQ(s.value(9).fileTime, 0x01C2FB2E12345678u);
     EXPECT_EQ(s.value(10).type, VT_LPWSTR);
+    EXPECT_EQ(s.value(10).text, "w");
     EXPECT_EQ(s.value(11).type, VT_EMPTY);
     EXPECT_TRUE(set.writable());
 }

@@ -40,14 +40,15 @@ class StoppingDevice final : public io::BlockDevice {
 struct Outcome {
     MessageCode code;
     DocProperties props;
+    CustomProperties custom;
 };
 
 Outcome readBack(const Bytes& bytes) {
     io::MemoryDevice device(bytes);
     std::unique_ptr<storage::CompoundFile> file;
-    Outcome outcome{openCompoundFile(device, file), {}};
+    Outcome outcome{openCompoundFile(device, file), {}, {}};
     if (outcome.code == kSuccess) {
-        outcome.code = readDocProperties(*file, outcome.props);
+        outcome.code = readDocProperties(*file, outcome.props, &outcome.custom);
     }
     return outcome;
 }
@@ -92,7 +93,9 @@ bool oldOrNew(const Outcome& result, const Outcome& before, const Outcome& after
     const bool docSummaryOk =
         sameEntries(result.props, kSummaryBlockSize, before.props, kSummaryBlockSize) ||
         sameEntries(result.props, kSummaryBlockSize, after.props, kSummaryBlockSize);
-    return summaryOk && docSummaryOk;
+    const bool customOk =
+        result.custom.items == before.custom.items || result.custom.items == after.custom.items;
+    return summaryOk && docSummaryOk && customOk;
 }
 
 TEST(WriteCrash, EveryStopLeavesTheOldOrTheNewProperties) {
@@ -119,7 +122,20 @@ TEST(WriteCrash, EveryStopLeavesTheOldOrTheNewProperties) {
     PropertyWriteRequest create;
     create.fields[0] = {"作成", 1};
     create.fields[9] = {"分類", 1};
+    PropertyWriteRequest firstCustom;
+    firstCustom.writeDocSummary = false;
+    firstCustom.customEdits = {{"DocNo", CustomType::Text, "QV-001"},
+                               {"Count", CustomType::Integer, "3"}};
     const Case cases[] = {
+        {"adding the first user-defined property",
+         compoundFileWith({{u"Data", regular},
+                           {kSummaryName, small},
+                           {kDocSummaryName, docSummary},
+                           {u"Mini", mini}}),
+         firstCustom, false},
+        {"creating the second set for it",
+         compoundFileWith({{u"Data", regular}, {kSummaryName, small}, {u"Mini", mini}}),
+         firstCustom, true},
         {"growing a set",
          compoundFileWith({{u"Data", regular},
                            {kSummaryName, small},
@@ -144,7 +160,8 @@ TEST(WriteCrash, EveryStopLeavesTheOldOrTheNewProperties) {
         const Outcome after = readBack(complete.bytes());
         ASSERT_GT(writes, 0u);
         ASSERT_EQ(after.code, kSuccess);
-        ASSERT_FALSE(sameEntries(before.props, 0, after.props, 0));
+        ASSERT_TRUE(!sameEntries(before.props, 0, after.props, 0) ||
+                    before.custom.items != after.custom.items);
         const StreamMap others = [&] {
             io::MemoryDevice device(c.document);
             StreamMap s = streamsOf(device);
