@@ -234,6 +234,7 @@ class Office:
             stamp = self.uno.createUnoStruct("com.sun.star.util.DateTime")
             stamp.Year, stamp.Month, stamp.Day = moment.year, moment.month, moment.day
             stamp.Hours, stamp.Minutes, stamp.Seconds = moment.hour, moment.minute, moment.second
-            stamp.IsUTC = False  # LibreOffice 7.4 leaves UTC-flagged times out of OLE and OOXML; TZ is UTC
+            # LibreOffice 7.4 leaves times flagged UTC out of OLE and OOXML; TZ is UTC anyway.
+            stamp.IsUTC = False
             return stamp
         return text
