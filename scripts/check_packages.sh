@@ -3,11 +3,13 @@
 # Writes every property into a handful of .docx/.xlsx/.pptx/.odt/.ods/.odp samples with
 # quorvel-cli and checks the results with python-docx, openpyxl and LibreOffice headless; then
 # the CSV round trip of quorvel-cli apply (edited with Python and re-saved by LibreOffice Calc),
-# judged by olefile, python-docx, openpyxl and LibreOffice.
+# judged by olefile, python-docx, openpyxl and LibreOffice; then user-defined properties written
+# and read by quorvel-cli, LibreOffice (UNO) and Apache POI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
-          python3-docx python3-openpyxl python3-olefile)
+          python3-docx python3-openpyxl python3-olefile python3-uno openjdk-17-jdk-headless
+          libapache-poi-java)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -31,3 +33,5 @@ data=tests/data
     "$data/poi_TestShiftJIS.doc" "$data/libscan_japanese.doc" "$data/lo_sample.docx" \
     "$data/lo_sample.xlsx" "$data/pypptx_properties.pptx" "$data/lo_sample.odt" \
     "$data/lo_sample.ods" "$data/odfpy_ol.odp"
+TZ=UTC /usr/bin/python3 tests/package/check_custom_with_other_readers.py "$dir/src/cli/quorvel-cli" \
+    "$data"

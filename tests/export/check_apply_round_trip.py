@@ -22,26 +22,15 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "package"))
+from other_readers import Tally, convert_to_flat, run_cli  # noqa: E402
+
 LEFT_OUT = {"ファイル作成日時", "ファイルアクセス日時"}
-FLAT = {".doc": "fodt", ".docx": "fodt", ".odt": "fodt", ".xls": "fods", ".xlsx": "fods",
-        ".ods": "fods", ".pptx": "fodp", ".odp": "fodp"}
 # LibreOffice's CSV filter: comma, double quote, the character set, from line 1, every
 # column as text, so that Calc keeps each cell's characters.
 CALC_CHARSETS = {"cp932": "60", "utf-8": "76"}
-failures = []
-checks = 0
-
-
-def check(what, got, want):
-    global checks
-    checks += 1
-    if got != want:
-        failures.append(f"{what}: got {got!r}, want {want!r}")
-
-
-def run_cli(cli, *args):
-    env = dict(os.environ, TZ="Asia/Tokyo")
-    return subprocess.run([cli, *args], env=env, capture_output=True, check=False)
+tally = Tally()
+check = tally.check
 
 
 def export(cli, paths, out):
@@ -88,10 +77,9 @@ def title_by_other_reader(path, outdir):
     if extension == ".xlsx":
         import openpyxl
         return openpyxl.load_workbook(path).properties.title
-    subprocess.run(["soffice", "--headless", "--convert-to", FLAT[extension], "--outdir", outdir,
-                    path], capture_output=True, check=False, timeout=300)
-    flat = os.path.join(outdir, os.path.splitext(os.path.basename(path))[0] + "." +
-                        FLAT[extension])
+    flat = convert_to_flat(path, outdir)
+    if flat is None:
+        return None
     ns = {"office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
           "dc": "http://purl.org/dc/elements/1.1/"}
     return ET.parse(flat).getroot().find("office:meta", ns).findtext("dc:title", "", ns)
@@ -108,7 +96,7 @@ def round_trip(cli, documents, work, variant, sheet_of):
     csv.writer(text, lineterminator="\r\n").writerows(rows)
     sheet = sheet_of(text.getvalue(), folder)
     os.environ["QUORVEL_JOURNAL_DIR"] = os.path.join(folder, "journal")
-    result = run_cli(cli, "apply", sheet)
+    result = run_cli(cli, "apply", sheet, text=False)
     check(f"{variant}: apply exit status ({result.stderr.decode(errors='replace')})",
           result.returncode, 0)
     after = export(cli, paths, os.path.join(folder, "after.csv"))
@@ -123,7 +111,7 @@ def round_trip(cli, documents, work, variant, sheet_of):
         check(f"{variant}: {os.path.basename(path)} title by another reader",
               title_by_other_reader(path, os.path.join(folder, "flat")),
               changes[(path, "Title")])
-    result = run_cli(cli, "undo")
+    result = run_cli(cli, "undo", text=False)
     check(f"{variant}: undo exit status ({result.stderr.decode(errors='replace')})",
           result.returncode, 0)
     undone = export(cli, paths, os.path.join(folder, "undone.csv"))
@@ -153,11 +141,7 @@ def main():
                                   ("LibreOffice Calc, cp932", calc("cp932")),
                                   ("LibreOffice Calc, UTF-8", calc("utf-8"))):
             round_trip(cli, documents, work, variant, sheet_of)
-    for failure in failures:
-        print("FAIL", failure)
-    print(f"{len(documents)} documents, 3 ways of saving the CSV: {checks} checks,"
-          f" {len(failures)} failures")
-    return 1 if failures else 0
+    return tally.report(f"{len(documents)} documents, 3 ways of saving the CSV: ")
 
 
 if __name__ == "__main__":

@@ -11,10 +11,12 @@ import datetime
 import json
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import xml.etree.ElementTree as ET
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from other_readers import Tally, convert_to_flat, run_cli  # noqa: E402
 
 TEXT = {
     "--title": "題名 Quorvel", "--subject": "件名", "--author": "作者 一郎",
@@ -32,19 +34,8 @@ NS = {
     "meta": "urn:oasis:names:tc:opendocument:xmlns:meta:1.0",
     "dc": "http://purl.org/dc/elements/1.1/",
 }
-FLAT = {".docx": "fodt", ".odt": "fodt", ".xlsx": "fods", ".ods": "fods",
-        ".pptx": "fodp", ".odp": "fodp"}
-failures = []
-
-
-def check(what, got, want):
-    if got != want:
-        failures.append(f"{what}: got {got!r}, want {want!r}")
-
-
-def run_cli(cli, *args):
-    env = dict(os.environ, TZ="Asia/Tokyo")
-    return subprocess.run([cli, *args], env=env, capture_output=True, text=True, check=False)
+tally = Tally()
+check = tally.check
 
 
 def write_and_read_back(cli, path):
@@ -97,13 +88,9 @@ def instant(text, zoneless_utc):
 def check_libreoffice(paths, befores, outdir):
     for path, before in zip(paths, befores):
         extension = os.path.splitext(path)[1]
-        subprocess.run(["soffice", "--headless", "--convert-to", FLAT[extension], "--outdir",
-                        outdir, path], capture_output=True, check=False, timeout=300,
-                       env=dict(os.environ, TZ="Asia/Tokyo"))
-        flat = os.path.join(outdir, os.path.splitext(os.path.basename(path))[0] + "." +
-                            FLAT[extension])
-        if not os.path.exists(flat):
-            failures.append(f"{path}: LibreOffice did not open it")
+        flat = convert_to_flat(path, outdir)
+        if flat is None:
+            tally.fail(f"{path}: LibreOffice did not open it")
             continue
         meta = ET.parse(flat).getroot().find("office:meta", NS)
         found = lambda name: (meta.findtext(name, default="", namespaces=NS) or "")
@@ -133,10 +120,7 @@ def main():
             written.append(path)
             befores.append(before)
         check_libreoffice(written, befores, os.path.join(work, "flat"))
-    for failure in failures:
-        print("FAIL", failure)
-    print(f"{len(documents)} documents, {len(failures)} failures")
-    return 1 if failures else 0
+    return tally.report(f"{len(documents)} documents, ")
 
 
 if __name__ == "__main__":
