@@ -57,8 +57,8 @@ bool CustomPropertyEditor::applyEdits(const std::vector<props::CustomEdit>& edit
 // What an earlier edit adds is never read-only, so checking against the part as read
 // answers for the edits in order.
 bool CustomPropertyEditor::accepts(const props::CustomEdit& edit) const {
-    if (edit.name.empty() || !isStorableText(edit.name) ||
-        props::isReservedCustomName(edit.name) || isFixedFieldName(edit.name)) {
+    if (edit.name.empty() || !isStorableText(edit.name) || props::isReservedCustomName(edit.name) ||
+        isFixedFieldName(edit.name)) {
         return false;
     }
     const std::size_t existing = indexOf(edit.name);

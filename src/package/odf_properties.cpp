@@ -447,9 +447,8 @@ MessageCode readOdfProperties(const PackageReader& package, props::DocProperties
     OdfMeta meta(package);
     const PartLoad loaded = meta.load();
     if (custom != nullptr) {
-        *custom = {meta.properties(), loaded == PartLoad::Unreadable
-                                          ? props::kDocSummaryReadFailed
-                                          : props::kSuccess};
+        *custom = {meta.properties(),
+                   loaded == PartLoad::Unreadable ? props::kDocSummaryReadFailed : props::kSuccess};
     }
     switch (loaded) {
         case PartLoad::Ok:

@@ -19,12 +19,12 @@ struct VtType {
 };
 
 constexpr std::array<VtType, 19> kVtTypes = {{
-    {"lpwstr", CustomType::Text},   {"lpstr", CustomType::Text},    {"bstr", CustomType::Text},
-    {"i1", CustomType::Integer},    {"i2", CustomType::Integer},    {"i4", CustomType::Integer},
-    {"i8", CustomType::Integer},    {"int", CustomType::Integer},   {"ui1", CustomType::Integer},
-    {"ui2", CustomType::Integer},   {"ui4", CustomType::Integer},   {"ui8", CustomType::Integer},
-    {"uint", CustomType::Integer},  {"r4", CustomType::Real},       {"r8", CustomType::Real},
-    {"decimal", CustomType::Real},  {"filetime", CustomType::Date}, {"date", CustomType::Date},
+    {"lpwstr", CustomType::Text},  {"lpstr", CustomType::Text},    {"bstr", CustomType::Text},
+    {"i1", CustomType::Integer},   {"i2", CustomType::Integer},    {"i4", CustomType::Integer},
+    {"i8", CustomType::Integer},   {"int", CustomType::Integer},   {"ui1", CustomType::Integer},
+    {"ui2", CustomType::Integer},  {"ui4", CustomType::Integer},   {"ui8", CustomType::Integer},
+    {"uint", CustomType::Integer}, {"r4", CustomType::Real},       {"r8", CustomType::Real},
+    {"decimal", CustomType::Real}, {"filetime", CustomType::Date}, {"date", CustomType::Date},
     {"bool", CustomType::Bool},
 }};
 
@@ -93,8 +93,7 @@ OoxmlCustomProperties::OoxmlCustomProperties(XmlPart& part) : m_part(part) {
 }
 
 pugi::xml_node OoxmlCustomProperties::newElement(std::string_view name) {
-    pugi::xml_node property =
-        appendElement(m_part.doc.document_element(), m_ns, "property", "op");
+    pugi::xml_node property = appendElement(m_part.doc.document_element(), m_ns, "property", "op");
     property.append_attribute("fmtid").set_value(kUserDefinedFmtid);
     property.append_attribute("pid").set_value(std::to_string(m_nextPid++).c_str());
     property.append_attribute("name").set_value(std::string(name).c_str());

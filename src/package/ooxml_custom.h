@@ -24,8 +24,8 @@ inline constexpr std::string_view kCustomRelationship =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/custom-properties";
 inline constexpr std::string_view kStrictCustomRelationship =
     "http://purl.oclc.org/ooxml/officeDocument/relationships/customProperties";
-inline constexpr std::array<std::string_view, 2> kCustomRelationships = {
-    kCustomRelationship, kStrictCustomRelationship};
+inline constexpr std::array<std::string_view, 2> kCustomRelationships = {kCustomRelationship,
+                                                                         kStrictCustomRelationship};
 inline constexpr std::string_view kCustomContentType =
     "application/vnd.openxmlformats-officedocument.custom-properties+xml";
 

@@ -256,8 +256,7 @@ class OoxmlParts final : public PropertyEditor {
         }
         m_core.location = locate(m_package, m_rels, kCoreRelationships, "docProps/core.xml");
         m_app.location = locate(m_package, m_rels, kAppRelationships, "docProps/app.xml");
-        m_custom.location =
-            locate(m_package, m_rels, kCustomRelationships, "docProps/custom.xml");
+        m_custom.location = locate(m_package, m_rels, kCustomRelationships, "docProps/custom.xml");
         return true;
     }
 
@@ -269,10 +268,9 @@ class OoxmlParts final : public PropertyEditor {
     }
     bool createApp() {
         const bool strict = isStrict(m_rels);
-        return create(m_app,
-                      newPropertiesPart(strict ? kStrictAppNs : kAppNs,
-                                        strict ? kStrictVtNs : kVtNs),
-                      strict ? kStrictAppRelationship : kAppRelationship, kAppContentType);
+        return create(
+            m_app, newPropertiesPart(strict ? kStrictAppNs : kAppNs, strict ? kStrictVtNs : kVtNs),
+            strict ? kStrictAppRelationship : kAppRelationship, kAppContentType);
     }
 
     // The user-defined properties; a damaged custom part leaves the list empty (110).

@@ -242,7 +242,7 @@ std::string_view NamespaceScope::resolveAt(pugi::xml_node child, std::string_vie
 }
 
 std::string_view NamespaceScope::namespaceBelow(pugi::xml_node element,
-                                               pugi::xml_node scopeElement) const {
+                                                pugi::xml_node scopeElement) const {
     const std::string_view prefix = prefixOf(element.name());
     const std::string attribute = xmlnsAttributeName(prefix);
     for (pugi::xml_node node = element; node && node != scopeElement; node = node.parent()) {
