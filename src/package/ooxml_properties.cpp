@@ -228,9 +228,9 @@ PartLocation locate(const PackageReader& package, const XmlPart& rels,
 }
 
 // An empty app or custom part: a Properties root in ns, the value types bound to vt.
-std::string newPropertiesPart(std::string_view ns, std::string_view vtNs) {
+std::string newPropertiesPart(std::string_view ns, bool strict) {
     return std::string(kNewPropertiesHead) + std::string(ns) + std::string(kNewPropertiesMiddle) +
-           std::string(vtNs) + std::string(kNewPropertiesTail);
+           std::string(strict ? kStrictVtNs : kVtNs) + std::string(kNewPropertiesTail);
 }
 
 bool isStrict(const XmlPart& rels) {
@@ -268,9 +268,8 @@ class OoxmlParts final : public PropertyEditor {
     }
     bool createApp() {
         const bool strict = isStrict(m_rels);
-        return create(
-            m_app, newPropertiesPart(strict ? kStrictAppNs : kAppNs, strict ? kStrictVtNs : kVtNs),
-            strict ? kStrictAppRelationship : kAppRelationship, kAppContentType);
+        return create(m_app, newPropertiesPart(strict ? kStrictAppNs : kAppNs, strict),
+                      strict ? kStrictAppRelationship : kAppRelationship, kAppContentType);
     }
 
     // The user-defined properties; a damaged custom part leaves the list empty (110).
@@ -296,12 +295,10 @@ class OoxmlParts final : public PropertyEditor {
         }
         const bool strict = isStrict(m_rels);
         if (loaded == PartLoad::Missing &&
-            !startCustom(newPropertiesPart(strict ? kStrictCustomNs : kCustomNs,
-                                           strict ? kStrictVtNs : kVtNs))) {
+            !startCustom(newPropertiesPart(strict ? kStrictCustomNs : kCustomNs, strict))) {
             return props::kNoDocSummary;
         }
         if (!m_customProperties->applyEdits(edits)) {
-            m_custom.xml.changed = false;
             return props::kDocSummaryWriteFailed;
         }
         if (loaded == PartLoad::Missing && m_custom.xml.changed &&

@@ -28,6 +28,7 @@ struct Spelling {
     std::string vt;        // the value types' prefix
 };
 const Spelling kOffice = {"Properties", "property", "vt"};
+const Spelling kOtherPrefixes = {"c:Properties", "c:property", "t"};
 
 std::string customPart(const Spelling& s, const std::string& properties) {
     const std::string rootPrefix =
@@ -95,7 +96,6 @@ std::vector<std::string> readDescribed(const MemoryPackage& package) {
 }
 
 TEST(CustomProperties, OoxmlReadsEachValueTypeWhateverThePrefixes) {
-    const Spelling other = {"c:Properties", "c:property", "t"};
     const std::vector<std::string> expected = {
         "Text|text| a & b ",
         "Ansi|text|a",
@@ -111,7 +111,7 @@ TEST(CustomProperties, OoxmlReadsEachValueTypeWhateverThePrefixes) {
         "Linked|text|x|ro",
         "_PID_LINKBASE|text|base|ro",
     };
-    for (const Spelling& s : {kOffice, other}) {
+    for (const Spelling& s : {kOffice, kOtherPrefixes}) {
         SCOPED_TRACE(s.root);
         const std::string part = customPart(
             s,
@@ -259,24 +259,27 @@ TEST(CustomProperties, EditsAreMadeInOrderOrNotAtAll) {
 }
 
 TEST(CustomProperties, OoxmlEditsTouchOnlyTheirProperties) {
-    const Spelling s = kOffice;
-    const std::string kept = property(s, 5, "Keep", "vector", "<vt:i4>1</vt:i4>");
-    const std::string part = customPart(s, property(s, 2, "Project", "lpwstr", "Alpha") + kept +
-                                               property(s, 3, "Gone", "bool", "true"));
     props::PropertyWriteRequest request;
     request.customEdits = {{"PROJECT", CustomType::Real, "2.5"},
                            {"gone", CustomType::Text, "", true},
                            {"Neu", CustomType::Integer, "-3"}};
-    PackageChanges changes;
-    ASSERT_EQ(planPackageWrite(ooxmlWithCustom(part), request, false, changes), 0);
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0].name, "docProps/custom.xml");
-    EXPECT_EQ(changes[0].content, customPart(s, property(s, 2, "Project", "r8", "2.5") + kept +
-                                                    property(s, 6, "Neu", "i4", "-3")));
-    // No edits: nothing is rewritten.
-    request.customEdits.clear();
-    ASSERT_EQ(planPackageWrite(ooxmlWithCustom(part), request, false, changes), 0);
-    EXPECT_TRUE(changes.empty());
+    for (const Spelling& s : {kOffice, kOtherPrefixes}) {
+        SCOPED_TRACE(s.root);
+        const std::string kept =
+            property(s, 5, "Keep", "vector", "<" + s.vt + ":i4>1</" + s.vt + ":i4>");
+        const std::string part = customPart(s, property(s, 2, "Project", "lpwstr", "Alpha") + kept +
+                                                   property(s, 3, "Gone", "bool", "true"));
+        PackageChanges changes;
+        ASSERT_EQ(planPackageWrite(ooxmlWithCustom(part), request, false, changes), 0);
+        ASSERT_EQ(changes.size(), 1u);
+        EXPECT_EQ(changes[0].name, "docProps/custom.xml");
+        EXPECT_EQ(changes[0].content, customPart(s, property(s, 2, "Project", "r8", "2.5") + kept +
+                                                        property(s, 6, "Neu", "i4", "-3")));
+        // No edits: nothing is rewritten.
+        props::PropertyWriteRequest none;
+        ASSERT_EQ(planPackageWrite(ooxmlWithCustom(part), none, false, changes), 0);
+        EXPECT_TRUE(changes.empty());
+    }
 }
 
 TEST(CustomProperties, OoxmlFirstPropertyCreatesTheAnnouncedPart) {
