@@ -227,7 +227,7 @@ std::vector<JournalEntry> sheetEntries(const std::vector<std::string>& paths,
         if (preview.code == props::kSuccess && preview.changes.any()) {
             entryOf[i] = entries.size();
             entries.push_back(
-                {{paths[i], preview.properties, preview.before}, preview.changes.changes});
+                {{paths[i], preview.properties, preview.before, {}}, preview.changes.changes});
         }
     }
     return entries;
