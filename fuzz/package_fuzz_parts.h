@@ -10,7 +10,8 @@
 
 namespace quorvel::fuzz {
 
-// A request that ticks every field and gives every date, so that a write walks all places.
+// A request that ticks every field, gives every date and edits user-defined properties of
+// each type, so that a write walks all places.
 inline props::PropertyWriteRequest everyFieldRequest() {
     props::PropertyWriteRequest request;
     for (auto& field : request.fields) {
@@ -19,13 +20,20 @@ inline props::PropertyWriteRequest everyFieldRequest() {
     request.dates = std::array<std::uint64_t, props::kDateCount>{
         36'000'000'000ULL, 132'000'000'000'000'000ULL, 131'000'000'000'000'000ULL,
         133'000'000'000'000'000ULL};
+    using props::CustomType;
+    request.customEdits = {
+        {"a", CustomType::Text, "値"},         {"B", CustomType::Integer, "-7"},
+        {"c", CustomType::Real, "2.5"},        {"d", CustomType::Bool, "true"},
+        {"e", CustomType::Date, "2024-01-02"}, {"A", CustomType::Text, "", true}};
     return request;
 }
 
-// Reads the package and plans a write with and without creating missing parts.
+// Reads the package (user-defined properties too) and plans a write with and without
+// creating missing parts.
 inline void readAndPlan(const package::PackageReader& package) {
     props::DocProperties props;
-    package::readPackageProperties(package, props);
+    props::CustomProperties custom;
+    package::readPackageProperties(package, props, &custom);
     package::PackageChanges changes;
     const props::PropertyWriteRequest request = everyFieldRequest();
     package::planPackageWrite(package, request, false, changes);

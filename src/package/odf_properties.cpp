@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "package/odf_properties.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
+#include "package/custom_edit.h"
 #include "package/property_edit.h"
 #include "package/xml_part.h"
 
@@ -92,12 +95,52 @@ std::vector<std::string> splitKeywords(std::string_view text) {
     }
 }
 
+// The meta:value-type each type is written as, in the order of CustomType.
+constexpr std::array<std::string_view, 5> kValueTypes = {"string", "float", "float", "date",
+                                                         "boolean"};
+
+// A user-defined field's value: a float is an integer when written as one that fits 32
+// bits; a time (a duration) and unknown types are kept as they are.
+props::CustomProperty userDefinedProperty(std::string name, std::string_view valueType,
+                                          const std::string& text) {
+    using props::CustomType;
+    const std::string_view trimmed = trimXmlSpace(text);
+    if (valueType.empty() || valueType == "string") {
+        return customPropertyOf(std::move(name), CustomType::Text, text, text);
+    }
+    if (valueType == "float") {
+        const bool integer = props::canonicalCustomValue(CustomType::Integer, trimmed) == trimmed;
+        const CustomType type = integer ? CustomType::Integer : CustomType::Real;
+        return customPropertyOf(std::move(name), type, props::canonicalCustomValue(type, trimmed),
+                                text);
+    }
+    if (valueType == "date") {
+        return customPropertyOf(std::move(name), CustomType::Date,
+                                customDateOf(text, ZonelessAs::LocalTime), text);
+    }
+    if (valueType == "boolean") {
+        return customPropertyOf(std::move(name), CustomType::Bool,
+                                props::canonicalCustomValue(CustomType::Bool, trimmed), text);
+    }
+    return customPropertyOf(std::move(name), CustomType::Other, std::nullopt, text);
+}
+
 std::optional<FileTime> odfMoment(std::string_view text) {
     const std::optional<DateTimeText> parsed = parseDateTime(trimXmlSpace(text));
     return parsed ? momentOf(*parsed, ZonelessAs::LocalTime) : std::nullopt;
 }
 
-class OdfMeta final : public PropertyEditor {
+// Whether name, compared by same, is that of a user-defined field holding a fixed field.
+template <typename Same>
+bool namesFixedField(std::string_view name, Same same) {
+    return same(name, kImportedCategory) ||
+           std::any_of(kPlaces.begin(), kPlaces.end(), [&](const Place& place) {
+               return place.kind == Kind::UserDefined && same(place.local, name);
+           });
+}
+
+// The other meta:user-defined fields are the document's user-defined properties.
+class OdfMeta final : public PropertyEditor, public CustomPropertyEditor {
   public:
     explicit OdfMeta(const PackageReader& package) : m_package(package) {}
 
@@ -111,6 +154,7 @@ class OdfMeta final : public PropertyEditor {
             return PartLoad::Unreadable;
         }
         m_office = findChild(root, kOfficeNs, "meta");
+        readUserDefined();
         return PartLoad::Ok;
     }
 
@@ -184,6 +228,10 @@ class OdfMeta final : public PropertyEditor {
         }
     }
 
+    MessageCode applyCustomEdits(const std::vector<props::CustomEdit>& edits) override {
+        return applyEdits(edits) ? props::kSuccess : props::kDocSummaryWriteFailed;
+    }
+
     void collectChanges(PackageChanges& changes) const {
         if (m_meta.changed) {
             changes.push_back({m_meta.name, serializeXmlPart(m_meta)});
@@ -194,6 +242,46 @@ class OdfMeta final : public PropertyEditor {
     }
 
   private:
+    void readUserDefined() {
+        const NamespaceScope scope(m_office);
+        for (const pugi::xml_node field : childrenNamed(m_office, kMetaNs, "user-defined")) {
+            std::string name = findAttribute(field, kMetaNs, "name", scope).value();
+            if (namesFixedField(name, std::equal_to<std::string_view>())) {
+                continue;
+            }
+            props::CustomProperty property = userDefinedProperty(
+                std::move(name), findAttribute(field, kMetaNs, "value-type", scope).value(),
+                textOf(field));
+            // Another spelling of a fixed field's name is shown but kept as it is.
+            property.readOnly |= isFixedFieldName(property.name);
+            m_entries.push_back({std::move(property), field});
+        }
+    }
+
+    bool isFixedFieldName(std::string_view name) const override {
+        return namesFixedField(name, props::sameCustomName);
+    }
+
+    pugi::xml_node newElement(std::string_view name) override { return appendUserDefined(name); }
+
+    void storeValue(pugi::xml_node element, props::CustomType type,
+                    std::string_view value) override {
+        pugi::xml_attribute valueType = findAttribute(element, kMetaNs, "value-type");
+        if (!valueType) {
+            valueType = appendAttribute(element, kMetaNs, "value-type", "meta");
+        }
+        valueType.set_value(std::string(kValueTypes[static_cast<std::size_t>(type)]).c_str());
+        replaceText(element, value);
+    }
+
+    void markChanged() override { m_meta.changed = true; }
+
+    pugi::xml_node appendUserDefined(std::string_view name) {
+        pugi::xml_node element = append(kMetaNs, "user-defined", "meta");
+        appendAttribute(element, kMetaNs, "name", "meta").set_value(std::string(name).c_str());
+        return element;
+    }
+
     props::PropertyEntry entryOf(const Place& place) const {
         switch (place.kind) {
             case Kind::Keywords: {
@@ -269,9 +357,7 @@ class OdfMeta final : public PropertyEditor {
             return;
         }
         if (!element && place.kind == Kind::UserDefined) {
-            element = append(kMetaNs, "user-defined", "meta");
-            appendAttribute(element, kMetaNs, "name", "meta")
-                .set_value(std::string(place.local).c_str());
+            element = appendUserDefined(place.local);
         } else if (!element) {
             element = append(place.ns, place.local, place.prefix);
         }
@@ -356,10 +442,15 @@ class OdfMeta final : public PropertyEditor {
 }  // namespace
 
 MessageCode readOdfProperties(const PackageReader& package, props::DocProperties& props,
-                              props::CustomProperties* /*custom*/) {
+                              props::CustomProperties* custom) {
     props.clear();
     OdfMeta meta(package);
-    switch (meta.load()) {
+    const PartLoad loaded = meta.load();
+    if (custom != nullptr) {
+        *custom = {meta.properties(),
+                   loaded == PartLoad::Unreadable ? props::kDocSummaryReadFailed : props::kSuccess};
+    }
+    switch (loaded) {
         case PartLoad::Ok:
             // One part holds both sets: the record always has 33 entries.
             meta.readInto(props);
@@ -392,15 +483,7 @@ MessageCode planOdfWrite(const PackageReader& package, const props::PropertyWrit
         return props::kSummaryWriteFailed;
     }
     applyFields(request, first, meta);
-    MessageCode result = props::kSuccess;
-    if (request.writeDocSummary) {
-        const FieldRange second = docSummaryFields(request);
-        if (storableFields(request, second)) {
-            applyFields(request, second, meta);
-        } else {
-            result = props::kDocSummaryWriteFailed;
-        }
-    }
+    const MessageCode result = applySecondSet(request, meta);
     meta.collectChanges(changes);
     return result;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "package/ooxml_custom.h"
 #include "package/property_edit.h"
 #include "package/xml_part.h"
 
@@ -58,13 +59,10 @@ constexpr std::string_view kNewCore =
     "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:dcterms=\"http://purl.org/dc/terms/\" "
     "xmlns:dcmitype=\"http://purl.org/dc/dcmitype/\" "
     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"></cp:coreProperties>";
-constexpr std::string_view kNewAppHead =
+constexpr std::string_view kNewPropertiesHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<Properties xmlns=\"";
-constexpr std::string_view kNewAppMiddle = "\" xmlns:vt=\"";
-constexpr std::string_view kNewAppTail = "\"></Properties>";
-constexpr std::string_view kVtNs =
-    "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes";
-constexpr std::string_view kStrictVtNs = "http://purl.oclc.org/ooxml/officeDocument/docPropsVTypes";
+constexpr std::string_view kNewPropertiesMiddle = "\" xmlns:vt=\"";
+constexpr std::string_view kNewPropertiesTail = "\"></Properties>";
 
 constexpr std::string_view kCoreContentType =
     "application/vnd.openxmlformats-package.core-properties+xml";
@@ -229,6 +227,12 @@ PartLocation locate(const PackageReader& package, const XmlPart& rels,
     return location;
 }
 
+// An empty app or custom part: a Properties root in ns, the value types bound to vt.
+std::string newPropertiesPart(std::string_view ns, bool strict) {
+    return std::string(kNewPropertiesHead) + std::string(ns) + std::string(kNewPropertiesMiddle) +
+           std::string(strict ? kStrictVtNs : kVtNs) + std::string(kNewPropertiesTail);
+}
+
 bool isStrict(const XmlPart& rels) {
     for (const pugi::xml_node relationship : rels.doc.document_element().children()) {
         if (std::string_view(relationship.attribute("Type").value()).starts_with(kStrictPrefix)) {
@@ -252,26 +256,58 @@ class OoxmlParts final : public PropertyEditor {
         }
         m_core.location = locate(m_package, m_rels, kCoreRelationships, "docProps/core.xml");
         m_app.location = locate(m_package, m_rels, kAppRelationships, "docProps/app.xml");
+        m_custom.location = locate(m_package, m_rels, kCustomRelationships, "docProps/custom.xml");
         return true;
     }
 
     PartLoad loadCore() { return load(m_core, kCoreNs, "coreProperties"); }
-    PartLoad loadApp() {
-        const PartLoad loaded = load(m_app, kAppNs, "Properties");
-        return loaded != PartLoad::Unreadable ? loaded : load(m_app, kStrictAppNs, "Properties");
-    }
+    PartLoad loadApp() { return loadProperties(m_app, kAppNs, kStrictAppNs); }
 
     bool createCore() {
         return create(m_core, std::string(kNewCore), kCoreRelationship, kCoreContentType);
     }
     bool createApp() {
         const bool strict = isStrict(m_rels);
-        const std::string content =
-            std::string(kNewAppHead) + std::string(strict ? kStrictAppNs : kAppNs) +
-            std::string(kNewAppMiddle) + std::string(strict ? kStrictVtNs : kVtNs) +
-            std::string(kNewAppTail);
-        return create(m_app, content, strict ? kStrictAppRelationship : kAppRelationship,
-                      kAppContentType);
+        return create(m_app, newPropertiesPart(strict ? kStrictAppNs : kAppNs, strict),
+                      strict ? kStrictAppRelationship : kAppRelationship, kAppContentType);
+    }
+
+    // The user-defined properties; a damaged custom part leaves the list empty (110).
+    props::CustomProperties readCustom() {
+        props::CustomProperties custom;
+        switch (loadCustom()) {
+            case PartLoad::Ok:
+                custom.items = m_customProperties->properties();
+                break;
+            case PartLoad::Missing:
+                break;
+            default:
+                custom.status = props::kDocSummaryReadFailed;
+        }
+        return custom;
+    }
+
+    // A missing custom part is created when an edit adds a property.
+    MessageCode applyCustomEdits(const std::vector<props::CustomEdit>& edits) override {
+        const PartLoad loaded = loadCustom();
+        if (loaded == PartLoad::Unreadable) {
+            return props::kDocSummaryReadFailed;
+        }
+        const bool strict = isStrict(m_rels);
+        if (loaded == PartLoad::Missing &&
+            !startCustom(newPropertiesPart(strict ? kStrictCustomNs : kCustomNs, strict))) {
+            return props::kNoDocSummary;
+        }
+        if (!m_customProperties->applyEdits(edits)) {
+            return props::kDocSummaryWriteFailed;
+        }
+        if (loaded == PartLoad::Missing && m_custom.xml.changed &&
+            !announce(m_custom, strict ? kStrictCustomRelationship : kCustomRelationship,
+                      kCustomContentType)) {
+            m_custom.xml.changed = false;
+            return props::kNoDocSummary;
+        }
+        return props::kSuccess;
     }
 
     void readInto(props::DocProperties& props) const {
@@ -325,7 +361,8 @@ class OoxmlParts final : public PropertyEditor {
     }
 
     void collectChanges(PackageChanges& changes) const {
-        for (const XmlPart* part : {&m_core.xml, &m_app.xml, &m_contentTypes, &m_rels}) {
+        for (const XmlPart* part :
+             {&m_core.xml, &m_app.xml, &m_custom.xml, &m_contentTypes, &m_rels}) {
             if (part->changed) {
                 changes.push_back({part->name, serializeXmlPart(*part)});
             }
@@ -351,18 +388,56 @@ class OoxmlParts final : public PropertyEditor {
         return PartLoad::Ok;
     }
 
+    // An app or custom part, transitional or Strict.
+    PartLoad loadProperties(PartState& part, std::string_view ns, std::string_view strictNs) {
+        const PartLoad loaded = load(part, ns, "Properties");
+        return loaded != PartLoad::Unreadable ? loaded : load(part, strictNs, "Properties");
+    }
+
+    PartLoad loadCustom() {
+        if (m_customProperties) {
+            return PartLoad::Ok;
+        }
+        const PartLoad loaded = loadProperties(m_custom, kCustomNs, kStrictCustomNs);
+        if (loaded == PartLoad::Ok) {
+            m_customProperties.emplace(m_custom.xml);
+        }
+        return loaded;
+    }
+
     // A new part with its content-type override and, unless one names it already, its
     // package relationship.
     bool create(PartState& part, const std::string& content, std::string_view relationshipType,
                 std::string_view contentType) {
-        if (!parseXmlPart(content, part.xml) || !addOverride(part.location.name, contentType) ||
-            (!part.location.related && !addRelationship(part.location.name, relationshipType))) {
+        if (!parseNew(part, content) || !announce(part, relationshipType, contentType)) {
             return false;
         }
-        part.xml.name = part.location.name;
         part.xml.changed = true;
         part.loaded = true;
         return true;
+    }
+
+    // The custom part, new and not announced yet: only an edit that adds a property makes it.
+    bool startCustom(const std::string& content) {
+        if (!parseNew(m_custom, content)) {
+            return false;
+        }
+        m_customProperties.emplace(m_custom.xml);
+        return true;
+    }
+
+    static bool parseNew(PartState& part, const std::string& content) {
+        if (!parseXmlPart(content, part.xml)) {
+            return false;
+        }
+        part.xml.name = part.location.name;
+        return true;
+    }
+
+    bool announce(const PartState& part, std::string_view relationshipType,
+                  std::string_view contentType) {
+        return addOverride(part.location.name, contentType) &&
+               (part.location.related || addRelationship(part.location.name, relationshipType));
     }
 
     bool addOverride(std::string_view name, std::string_view contentType) {
@@ -461,6 +536,8 @@ class OoxmlParts final : public PropertyEditor {
     XmlPart m_contentTypes;
     PartState m_core;
     PartState m_app;
+    PartState m_custom;
+    std::optional<OoxmlCustomProperties> m_customProperties;
 };
 
 // Which app-part rows the first set of a request writes to.
@@ -476,11 +553,18 @@ bool writesEditTime(const props::PropertyWriteRequest& request) {
 }  // namespace
 
 MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props,
-                                props::CustomProperties* /*custom*/) {
+                                props::CustomProperties* custom) {
     props.clear();
     OoxmlParts parts(package);
     if (!parts.locateParts()) {
+        if (custom != nullptr) {
+            *custom = {{}, props::kDocSummaryReadFailed};
+        }
         return props::kSummaryReadFailed;
+    }
+    // The custom part stands on its own: read even without a readable core part.
+    if (custom != nullptr) {
+        *custom = parts.readCustom();
     }
     switch (parts.loadCore()) {
         case PartLoad::Ok:
@@ -537,15 +621,12 @@ MessageCode planOoxmlWrite(const PackageReader& package, const props::PropertyWr
     }
     // Without the app part its fields are left out; the core part is still written.
     applyFields(request, first, parts);
-    // The second set: Category in the core part, Company in the app part. A missing app part
-    // leaves out only what it would hold (109); an unreadable one the whole set (110).
-    const FieldRange second = docSummaryFields(request);
-    if (request.writeDocSummary && result != props::kDocSummaryReadFailed) {
-        if (storableFields(request, second)) {
-            applyFields(request, second, parts);
-        } else if (result == props::kSuccess) {
-            result = props::kDocSummaryWriteFailed;
-        }
+    // The second set: Category in the core part, Company in the app part, the user-defined
+    // properties in the custom part. A missing app part leaves out only what it would hold
+    // (109); an unreadable one the whole set (110).
+    if (result != props::kDocSummaryReadFailed) {
+        const MessageCode second = applySecondSet(request, parts);
+        result = result == props::kSuccess ? second : result;
     }
     parts.collectChanges(changes);
     return result;

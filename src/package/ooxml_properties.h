@@ -16,6 +16,9 @@ namespace quorvel::package {
 // name belong to the first set but live in the app part: ticked, they need it as well.
 // Without the app part (109) the core part is still written, the second set's category too.
 // Dates are written in UTC, whole seconds; the edit time in whole minutes.
+// User-defined properties live in the custom part, also found through the relationships;
+// they are written with the second set, and the part is created for the first one added.
+// A damaged custom part gives the list status 110 and leaves the fixed fields alone.
 props::MessageCode readOoxmlProperties(const PackageReader& package, props::DocProperties& props,
                                        props::CustomProperties* custom = nullptr);
 props::MessageCode planOoxmlWrite(const PackageReader& package,

@@ -95,4 +95,19 @@ void applyFields(const props::PropertyWriteRequest& request, const FieldRange& r
     }
 }
 
+props::MessageCode applySecondSet(const props::PropertyWriteRequest& request,
+                                  PropertyEditor& editor) {
+    const FieldRange second = docSummaryFields(request);
+    if (request.writeDocSummary && !storableFields(request, second)) {
+        return props::kDocSummaryWriteFailed;
+    }
+    const props::MessageCode custom = request.customEdits.empty()
+                                          ? props::kSuccess
+                                          : editor.applyCustomEdits(request.customEdits);
+    if (custom == props::kSuccess && request.writeDocSummary) {
+        applyFields(request, second, editor);
+    }
+    return custom;
+}
+
 }  // namespace quorvel::package

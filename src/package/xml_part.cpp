@@ -241,6 +241,18 @@ std::string_view NamespaceScope::resolveAt(pugi::xml_node child, std::string_vie
     return own ? std::string_view(own.value()) : resolve(prefix);
 }
 
+std::string_view NamespaceScope::namespaceBelow(pugi::xml_node element,
+                                                pugi::xml_node scopeElement) const {
+    const std::string_view prefix = prefixOf(element.name());
+    const std::string attribute = xmlnsAttributeName(prefix);
+    for (pugi::xml_node node = element; node && node != scopeElement; node = node.parent()) {
+        if (const pugi::xml_attribute own = node.attribute(attribute.c_str())) {
+            return own.value();
+        }
+    }
+    return resolve(prefix);
+}
+
 std::string NamespaceScope::prefixBoundTo(std::string_view ns,
                                           std::string_view preferredPrefix) const {
     if (!preferredPrefix.empty() && resolve(preferredPrefix) == ns) {

@@ -51,6 +51,9 @@ class NamespaceScope {
     std::string_view resolve(std::string_view prefix) const;
     // The same at a child of the scope, which may declare the prefix itself.
     std::string_view resolveAt(pugi::xml_node child, std::string_view prefix) const;
+    // The namespace of an element below scopeElement (the scope's own element), which it or
+    // the elements between may declare themselves.
+    std::string_view namespaceBelow(pugi::xml_node element, pugi::xml_node scopeElement) const;
     // A prefix bound to ns, preferredPrefix first; empty when none is.
     std::string prefixBoundTo(std::string_view ns, std::string_view preferredPrefix) const;
 
