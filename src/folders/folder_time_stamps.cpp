@@ -155,7 +155,7 @@ std::vector<quorvel::journal::JournalEntry> FolderEntries(const MarkedFolderSet&
             continue;
         }
         const FolderTimes& times = planned[i++];
-        entries.push_back({{path, {}, before},
+        entries.push_back({{path, {}, before, {}},
                            quorvel::journal::requestedChanges(
                                {}, {times.creation, times.access, times.modification, true})});
     }

@@ -402,7 +402,7 @@ TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
 std::string exportWithoutAccessTimes(const std::vector<std::string>& files) {
     std::vector<csv::ExportRecord> records;
     for (const std::string& file : files) {
-        csv::ExportRecord record{file, {}, {}};
+        csv::ExportRecord record{file, {}, {}, {}};
         platform::FileStatus status;
         EXPECT_EQ(document::ReadDocProperties(file, record.properties), props::kSuccess);
         EXPECT_TRUE(platform::queryFileStatus(file, status));
