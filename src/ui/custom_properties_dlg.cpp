@@ -342,7 +342,11 @@ std::optional<std::string> CCustomPropertiesDlg::EnteredValue(CustomType type) {
     QString shown = m_valueEdit->text();
     switch (valuePageOf(type)) {
         case TextPage:
-            entered = shown.toStdString();
+            // Numbers typed with the input method's full-width digits count as well.
+            entered = (type == CustomType::Text
+                           ? shown
+                           : shown.normalized(QString::NormalizationForm_KC).trimmed())
+                          .toStdString();
             break;
         case DatePage:
             if (std::int64_t seconds = 0; quorvel::ui::pickerSeconds(*m_datePicker, seconds)) {
