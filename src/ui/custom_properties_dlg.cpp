@@ -108,9 +108,9 @@ QString CustomValueText(CustomType type, const std::string& canonical) {
     if (type == CustomType::Date) {
         const std::optional<std::uint64_t> fileTime = quorvel::props::customDateFileTime(canonical);
         const std::optional<std::string> local =
-            fileTime ? quorvel::csv::formatLocalTime(
-                           quorvel::platform::fileTimeToUnixSeconds(*fileTime))
-                     : std::nullopt;
+            fileTime
+                ? quorvel::csv::formatLocalTime(quorvel::platform::fileTimeToUnixSeconds(*fileTime))
+                : std::nullopt;
         return QString::fromStdString(local.value_or(canonical));
     }
     return QString::fromStdString(canonical);
@@ -136,9 +136,8 @@ QWidget* CCustomPropertiesDlg::BuildShownList(const QString& document,
     auto* pane = new QWidget;
     auto* column = new QVBoxLayout(pane);
     column->setContentsMargins(0, 0, 0, 0);
-    QString caption = document.isEmpty()
-                          ? QStringLiteral("表示中のファイルはありません。")
-                          : QStringLiteral("表示中のファイル：") + document;
+    QString caption = document.isEmpty() ? QStringLiteral("表示中のファイルはありません。")
+                                         : QStringLiteral("表示中のファイル：") + document;
     if (status != quorvel::props::kSuccess) {
         caption += u'\n' + quorvel::res::loadString(status);
     }
@@ -146,9 +145,10 @@ QWidget* CCustomPropertiesDlg::BuildShownList(const QString& document,
     documentText->setWordWrap(true);
     column->addWidget(documentText);
 
-    m_shownList = list(CustomPropertiesControl::Shown, QStringLiteral("表示中のファイルのプロパティ"),
-                       {QStringLiteral("名前"), QStringLiteral("種類"), QStringLiteral("値"),
-                        QStringLiteral("備考")});
+    m_shownList =
+        list(CustomPropertiesControl::Shown, QStringLiteral("表示中のファイルのプロパティ"),
+             {QStringLiteral("名前"), QStringLiteral("種類"), QStringLiteral("値"),
+              QStringLiteral("備考")});
     for (const CustomProperty& property : m_shown) {
         m_shownList->addTopLevelItem(new QTreeWidgetItem(
             {QString::fromStdString(property.name), CustomTypeText(property.type),
@@ -263,8 +263,8 @@ void CCustomPropertiesDlg::OnShownRowChanged() {
     }
     const CustomProperty& property = m_shown[static_cast<std::size_t>(row)];
     m_nameEdit->setText(QString::fromStdString(property.name));
-    const auto* settable = std::find(std::begin(kSettableTypes), std::end(kSettableTypes),
-                                     property.type);
+    const auto* settable =
+        std::find(std::begin(kSettableTypes), std::end(kSettableTypes), property.type);
     if (settable == std::end(kSettableTypes)) {
         return;
     }
@@ -275,8 +275,8 @@ void CCustomPropertiesDlg::OnShownRowChanged() {
             break;
         case DatePage:
             if (const auto fileTime = quorvel::props::customDateFileTime(property.value)) {
-                quorvel::ui::setPickerSeconds(
-                    *m_datePicker, quorvel::platform::fileTimeToUnixSeconds(*fileTime));
+                quorvel::ui::setPickerSeconds(*m_datePicker,
+                                              quorvel::platform::fileTimeToUnixSeconds(*fileTime));
             }
             break;
         case BoolPage:
@@ -362,9 +362,9 @@ std::optional<std::string> CCustomPropertiesDlg::EnteredValue(CustomType type) {
     }
     std::optional<std::string> value = quorvel::props::canonicalCustomValue(type, entered);
     if (!value) {
-        Refuse(quorvel::res::formatString(StringId::CustomValueRefused,
-                                          {shown, CustomTypeText(type)}),
-               field);
+        Refuse(
+            quorvel::res::formatString(StringId::CustomValueRefused, {shown, CustomTypeText(type)}),
+            field);
     }
     return value;
 }

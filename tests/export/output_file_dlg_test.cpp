@@ -39,7 +39,7 @@ const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 std::vector<csv::ExportRecord> someRecords(const std::string& path = "/d/見積書.doc") {
     props::DocProperties properties(props::kSummaryBlockSize);
     properties[0].text = "見積書";
-    return {{path, properties, {1141535225, 1141535225, 1141535225, true}}};
+    return {{path, properties, {1141535225, 1141535225, 1141535225, true}, {}}};
 }
 
 // The export dialog on a fresh settings store, in a sandbox without file associations.

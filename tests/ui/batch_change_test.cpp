@@ -405,8 +405,10 @@ TEST_F(BatchChange, UserDefinedChangesAloneRunTheBatch) {
     listAndMark({sampleDocument("c1.doc"), sampleDocument("c2.doc")});
     click(kNoChange);
     prompts.dialogScripts.push_back([](QDialog& window) {
-        window.findChild<QLineEdit*>(idName(CustomPropertiesControl::NameEdit))->setText(QStringLiteral("部署"));
-        window.findChild<QLineEdit*>(idName(CustomPropertiesControl::ValueEdit))->setText(QStringLiteral("営業"));
+        window.findChild<QLineEdit*>(idName(CustomPropertiesControl::NameEdit))
+            ->setText(QStringLiteral("部署"));
+        window.findChild<QLineEdit*>(idName(CustomPropertiesControl::ValueEdit))
+            ->setText(QStringLiteral("営業"));
         window.findChild<QPushButton*>(idName(CustomPropertiesControl::Set))->click();
         window.findChild<QPushButton*>(idName(CustomPropertiesControl::Ok))->click();
         return window.result();

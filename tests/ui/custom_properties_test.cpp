@@ -81,7 +81,9 @@ class CustomPropertiesWindow : public ::testing::Test {
         control<QLineEdit>(Id::ValueEdit)->setText(text);
         pressEnterIn(control<QLineEdit>(Id::NameEdit));
     }
-    QString lastMessage() const { return prompts.shown.empty() ? QString() : prompts.shown.back().text; }
+    QString lastMessage() const {
+        return prompts.shown.empty() ? QString() : prompts.shown.back().text;
+    }
 
     ScriptedPrompts prompts;
     std::unique_ptr<CCustomPropertiesDlg> window;
@@ -174,13 +176,13 @@ TEST_F(CustomPropertiesWindow, DatesAndBoolsThroughTheirWidgetsAndOneChangePerNa
         {"old", CustomType::Integer, "7", false},
     };
     EXPECT_EQ(window->Edits(), expected);
-    EXPECT_EQ(rowTexts(Id::Edits, 0),
-              (QStringList{"設定", "期日", "日付", "2024/01/02 08:04:05"}));
+    EXPECT_EQ(rowTexts(Id::Edits, 0), (QStringList{"設定", "期日", "日付", "2024/01/02 08:04:05"}));
     EXPECT_EQ(rowTexts(Id::Edits, 2), (QStringList{"削除", "件数"}));
 
     shown->setCurrentItem(shown->topLevelItem(5));  // Link: read-only
     control<QPushButton>(Id::Remove)->click();
-    EXPECT_EQ(lastMessage(), QStringLiteral("「Link」は読み取り専用のため、変更も削除もできません。"));
+    EXPECT_EQ(lastMessage(),
+              QStringLiteral("「Link」は読み取り専用のため、変更も削除もできません。"));
     EXPECT_EQ(window->Edits().size(), expected.size());
 }
 
@@ -188,9 +190,9 @@ TEST_F(CustomPropertiesWindow, DatesAndBoolsThroughTheirWidgetsAndOneChangePerNa
 TEST_F(CustomPropertiesWindow, KeyboardReachesEveryControlInOrder) {
     open();
     control<QTreeWidget>(Id::Shown)->setFocus();
-    const int order[] = {Id::Shown,    Id::Remove,   Id::NameEdit,     Id::TypeCombo,
-                         Id::ValueEdit, Id::Set,     Id::Edits,        Id::DropEdit,
-                         Id::DropAllEdits, Id::Ok,   Id::Cancel,       Id::Shown};
+    const int order[] = {Id::Shown,        Id::Remove, Id::NameEdit, Id::TypeCombo,
+                         Id::ValueEdit,    Id::Set,    Id::Edits,    Id::DropEdit,
+                         Id::DropAllEdits, Id::Ok,     Id::Cancel,   Id::Shown};
     for (const int id : order) {
         QWidget* focused = QApplication::focusWidget();
         ASSERT_NE(focused, nullptr);
