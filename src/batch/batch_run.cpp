@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "document/document_access.h"
 #include "platform/local_time.h"
 #include "prompts/run_journal_prompt.h"
 #include "res/string_ids.h"
@@ -14,24 +13,27 @@ namespace {
 
 const QString kErrorCaption = QStringLiteral("エラーメッセージ");
 
+// The ticked fields and dates; the prepared user-defined changes count as one more.
 unsigned countTicks(const BatchSnapshot& snapshot) {
     const auto fields = std::count_if(snapshot.fields.begin(), snapshot.fields.end(),
                                       [](const props::TextFieldEdit& f) { return f.change != 0; });
     const auto dates = std::count(snapshot.dateTicked.begin(), snapshot.dateTicked.end(), true);
-    return static_cast<unsigned>(fields + dates);
+    const bool custom = !snapshot.customEdits.empty();
+    return static_cast<unsigned>(fields + dates + (custom ? 1 : 0));
 }
 
 }  // namespace
 
 BatchChangeRun::BatchChangeRun(ui::Prompts& prompts, QWidget* owner, StatusCheck statusCheck,
                                Progress progress, const DateIncrementSettings& increments,
-                               unsigned writeThreads)
+                               unsigned writeThreads, DocumentWrite writeDocument)
     : m_prompts(prompts),
       m_owner(owner),
       m_statusCheck(std::move(statusCheck)),
       m_progress(std::move(progress)),
       m_increments(increments),
-      m_writeThreads(writeThreads) {}
+      m_writeThreads(writeThreads),
+      m_writeDocument(std::move(writeDocument)) {}
 
 BatchCounts BatchChangeRun::run(const BatchSnapshot& snapshot) {
     m_snapshot = &snapshot;
@@ -110,8 +112,8 @@ BatchChangeRun::Flow BatchChangeRun::dispatchWrite(std::size_t index, FileTurn t
         return writes.finish() && writes.pass(index, turn) ? Flow::GoOn : Flow::Stop;
     }
     const bool goOn = writes.dispatch(
-        index, [path = m_snapshot->paths[index], request = request(index), turn]() mutable {
-            turn.code = document::WriteDocProperties(path, request);
+        index, [this, path = m_snapshot->paths[index], request = request(index), turn]() mutable {
+            turn.code = m_writeDocument(path, request);
             platform::FileStatus written;
             if (turn.code == props::kSuccess && platform::queryFileStatus(path, written)) {
                 turn.modifiedAfter = written.times.modified;
@@ -228,6 +230,7 @@ props::PropertyWriteRequest BatchChangeRun::request(std::size_t index) const {
     props::PropertyWriteRequest request;
     request.fields = m_snapshot->fields;
     request.writeDocSummary = m_snapshot->writeDocSummary;
+    request.customEdits = m_snapshot->customEdits;
     if (std::find(m_snapshot->dateTicked.begin(), m_snapshot->dateTicked.end(), true) !=
         m_snapshot->dateTicked.end()) {
         std::array<std::uint64_t, props::kDateCount> dates{};

@@ -13,6 +13,7 @@
 #include "batch/date_increment.h"
 #include "batch/file_time_stamps.h"
 #include "batch/time_stamp_mode.h"
+#include "document/document_access.h"
 #include "journal/files_before.h"
 #include "platform/file_status.h"
 #include "platform/overlapped_writes.h"
@@ -31,6 +32,7 @@ struct BatchSnapshot {
     std::array<std::int64_t, props::kDateCount> dates{};  // seconds since 1970 UTC
     FileTimeStamps fileTimes;
     bool writeDocSummary = true;
+    std::vector<props::CustomEdit> customEdits;  // the same for every file
 };
 
 // N, P and T of the summary, and the files that kept their creation time because their file
@@ -52,11 +54,15 @@ class BatchChangeRun {
                                                    const std::function<bool()>&)>;
     // Shows the progress text of the status line.
     using Progress = std::function<void(const QString&)>;
+    // Writes a document's properties (document::WriteDocProperties); called on the write threads.
+    using DocumentWrite =
+        std::function<props::MessageCode(const std::string&, const props::PropertyWriteRequest&)>;
 
     // writeThreads: how many files are written at once (1: one after the other).
     BatchChangeRun(ui::Prompts& prompts, QWidget* owner, StatusCheck statusCheck, Progress progress,
                    const DateIncrementSettings& increments,
-                   unsigned writeThreads = platform::defaultWriteThreads());
+                   unsigned writeThreads = platform::defaultWriteThreads(),
+                   DocumentWrite writeDocument = document::WriteDocProperties);
 
     BatchCounts run(const BatchSnapshot& snapshot);
 
@@ -90,6 +96,7 @@ class BatchChangeRun {
     Progress m_progress;
     const DateIncrementSettings& m_increments;
     const unsigned m_writeThreads;
+    const DocumentWrite m_writeDocument;
 
     const BatchSnapshot* m_snapshot = nullptr;
     unsigned m_tickedCount = 0;

@@ -30,6 +30,7 @@ constexpr int kOutputEditId = OutputFileControl::FileNameEdit;
 constexpr int kBrowseId = OutputFileControl::Browse;
 constexpr int kSaveId = OutputFileControl::Save;
 constexpr int kOpenAfterSavingId = OutputFileControl::OpenAfterSaving;
+constexpr int kWithCustomId = OutputFileControl::WithCustom;
 constexpr int kEndId = OutputFileControl::End;
 
 constexpr int kEmptyFileNameMessage = StringId::NoOutputFileName;
@@ -71,6 +72,8 @@ void COutputFileDlg::BuildControls() {
     QPushButton* browse = makeButton(QStringLiteral("参照(&R)"), kBrowseId);
     m_openAfterSaving = new QCheckBox(QStringLiteral("保存後、関連付けるツールで開く"));
     m_openAfterSaving->setObjectName(idName(kOpenAfterSavingId));
+    m_withCustom = new QCheckBox(QStringLiteral("ユーザー定義プロパティも出力(&U)"));
+    m_withCustom->setObjectName(idName(kWithCustomId));
     QPushButton* save = makeButton(QStringLiteral("O&K"), kSaveId);
     save->setDefault(true);
     QPushButton* end = makeButton(QStringLiteral("終了(&E)"), kEndId);
@@ -85,6 +88,7 @@ void COutputFileDlg::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addLayout(fileRow);
+    layout->addWidget(m_withCustom);
     layout->addWidget(m_openAfterSaving);
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -127,7 +131,8 @@ bool COutputFileDlg::WriteCsv() {
         return false;
     }
     std::string error;
-    if (!quorvel::csv::writeCsvFile(nativePath, m_records, error)) {
+    if (!quorvel::csv::writeCsvFile(nativePath, m_records, error, quorvel::csv::CsvEncoding::Cp932,
+                                    m_withCustom->isChecked())) {
         ShowError(QString::fromUtf8(error));
         return false;
     }

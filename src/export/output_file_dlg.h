@@ -15,7 +15,8 @@ class Prompts;
 }
 
 // Dialog 139 "ファイルに出力": asks for the output file of an export, writes the records as
-// CSV and optionally opens the file with its associated application.
+// CSV (with a column per user-defined property when ticked) and optionally opens the file with
+// its associated application.
 class COutputFileDlg : public QDialog {
     Q_OBJECT
 
@@ -48,4 +49,5 @@ class COutputFileDlg : public QDialog {
     std::vector<quorvel::csv::ExportRecord> m_records;
     QLineEdit* m_outputEdit = nullptr;
     QCheckBox* m_openAfterSaving = nullptr;
+    QCheckBox* m_withCustom = nullptr;
 };

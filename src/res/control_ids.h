@@ -84,6 +84,9 @@ enum Id : int {
     BatchChange = 1059,
     Exit = 2,
     ProgressText = 1075,
+    // The user-defined properties window, and how many changes it has prepared.
+    CustomProperties = 1124,
+    CustomPendingText = 1125,
 
     // File list and its options and buttons.
     SubDirSearch = 1007,
@@ -118,6 +121,7 @@ enum Id : int {
     ForceGeneration = 32783,
     ApplyCsv = 32784,
     UndoRun = 32785,
+    CustomProperties = 32786,
     OutputToFile = 32778,
     Help = 32776,
     Version = 32772,
@@ -171,7 +175,14 @@ enum Id : int { Icon = 1087, Message = 1081, Yes = 1, YesToAll = 1009, No = 2 };
 
 // The export dialog (139).
 namespace OutputFileControl {
-enum Id : int { FileNameEdit = 1107, Browse = 1108, Save = 1109, OpenAfterSaving = 1110, End = 2 };
+enum Id : int {
+    FileNameEdit = 1107,
+    Browse = 1108,
+    Save = 1109,
+    OpenAfterSaving = 1110,
+    WithCustom = 1111,
+    End = 2
+};
 }
 
 // The preview of a CSV to apply: its table of changes, the counts, 変更(&A) and キャンセル.
@@ -182,6 +193,27 @@ enum Id : int { Changes = 1120, Counts = 1121, Apply = 1, Cancel = 2 };
 // The list of recorded runs to undo: the runs, 元に戻す(&U) and キャンセル.
 namespace UndoRunsControl {
 enum Id : int { Runs = 1122, Undo = 1, Cancel = 2 };
+}
+
+// The user-defined properties window: the shown document's properties, the fields of a change
+// (the value field by type: a text, a date picker, はい / いいえ), the prepared changes.
+namespace CustomPropertiesControl {
+enum Id : int {
+    Document = 1130,
+    Shown = 1131,
+    NameEdit = 1132,
+    TypeCombo = 1133,
+    ValueEdit = 1134,
+    DatePicker = 1135,
+    BoolCombo = 1136,
+    Set = 1137,
+    Remove = 1138,
+    Edits = 1139,
+    DropEdit = 1140,
+    DropAllEdits = 1141,
+    Ok = 1,
+    Cancel = 2,
+};
 }
 
 // The About box (100).

@@ -49,5 +49,9 @@ enum Id : int {
     AlsoTimeStampsTip = 143,
     TimeStampsOnlyTip = 144,
     KeepTimeStampsTip = 145,
+    CustomValueRefused = 146,
+    CustomNameMissing = 147,
+    CustomReadOnly = 148,
+    CustomNotSelected = 149,
 };
 }

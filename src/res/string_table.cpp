@@ -71,6 +71,10 @@ constexpr StringEntry kStrings[] = {
     {StringId::TimeStampsOnlyTip, "File PropertyがなくてもTime Stampを以下の日時に変更する"},
     {StringId::KeepTimeStampsTip,
      "File Propertyを変更しても、FileのTime Stampが元のままに保持する"},
+    {StringId::CustomValueRefused, "「%s」は%sの値として正しくありません。"},
+    {StringId::CustomNameMissing, "プロパティの名前を入力してください。"},
+    {StringId::CustomReadOnly, "「%s」は読み取り専用のため、変更も削除もできません。"},
+    {StringId::CustomNotSelected, "削除するプロパティを一覧から選択してください。"},
 };
 
 }  // namespace

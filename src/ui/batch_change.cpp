@@ -89,6 +89,7 @@ quorvel::batch::BatchSnapshot CQuorvelDlg::TakeBatchSnapshot(const std::vector<i
                                snapshot.fileTimes.modification);
     snapshot.writeDocSummary = isEnabledItself(*control<QCheckBox>(MainControl::CategoryChange)) &&
                                isEnabledItself(*control<QCheckBox>(MainControl::CompanyChange));
+    snapshot.customEdits = m_customEdits;
     return snapshot;
 }
 

@@ -37,6 +37,12 @@ struct RowRead {
     bool needsStatusCheck = false;
 };
 
+// The record's properties, its user-defined ones in the same read: the export dialog's box
+// decides whether they are written.
+quorvel::props::MessageCode readRecord(ExportRecord& record) {
+    return quorvel::document::ReadDocProperties(record.path, record.properties, &record.custom);
+}
+
 RowRead readRow(const std::string& path) {
     RowRead read;
     read.record.path = path;
@@ -49,7 +55,7 @@ RowRead readRow(const std::string& path) {
         }
         read.record.times = status.times;
     }
-    read.code = quorvel::document::ReadDocProperties(path, read.record.properties);
+    read.code = readRecord(read.record);
     return read;
 }
 
@@ -75,8 +81,7 @@ std::optional<std::vector<ExportRecord>> collectExportRecords(CQuorvelDlg& dlg) 
                 if (dlg.CheckFileStatus(read.record.path, false, &read.record.times) != 0) {
                     return true;
                 }
-                read.code =
-                    quorvel::document::ReadDocProperties(read.record.path, read.record.properties);
+                read.code = readRecord(read.record);
             }
             if (read.code == quorvel::props::kSuccess) {
                 records.push_back(std::move(read.record));

@@ -51,8 +51,9 @@ void CQuorvelDlg::ShowSelectedFile() {
         return;
     }
     quorvel::props::DocProperties properties;
+    quorvel::props::CustomProperties custom;
     const quorvel::props::MessageCode code =
-        quorvel::document::ReadDocProperties(narrowPath, properties);
+        quorvel::document::ReadDocProperties(narrowPath, properties, &custom);
     if (code != quorvel::props::kSuccess) {
         const QString text = quorvel::res::formatText(
             QStringLiteral("%sのプロパティの処理中に、次のエラーが発生しました。\n%s"),
@@ -61,6 +62,8 @@ void CQuorvelDlg::ShowSelectedFile() {
                           quorvel::ui::PromptButtons::Ok, quorvel::ui::PromptIcon::None);
         return;
     }
+    m_shownPath = path;
+    m_shownCustom = std::move(custom);
 
     std::size_t textRow = 0;
     std::size_t dateRow = 0;

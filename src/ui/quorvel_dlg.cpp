@@ -99,6 +99,7 @@ constexpr ControlSpec kCommandButtons[] = {
     {MainControl::UncheckAllChanges, "全選択取消(&R)"},
     {MainControl::ShowFile, "表示(&W)"},
     {MainControl::BatchChange, "変更(&A)"},
+    {MainControl::CustomProperties, "ユーザー定義(&D)..."},
     {MainControl::Exit, "終了(&E)"},
 };
 
@@ -311,6 +312,7 @@ QWidget* CQuorvelDlg::BuildCommandRow() {
     for (const ControlSpec& button : kCommandButtons) {
         row->addWidget(named(new QPushButton(text(button.caption)), button.id));
     }
+    row->addWidget(named(new QLabel, MainControl::CustomPendingText));
     row->addWidget(named(new QLabel, MainControl::ProgressText), 1);
     return pane;
 }
@@ -395,6 +397,7 @@ QMenuBar* CQuorvelDlg::BuildMenu() {
     command(setting, MenuCommand::DateIncrementSetting, "日時増分設定(&T)");
     command(setting, MenuCommand::ForceGeneration, "プロパティが存在しない場合、作成する（&F)")
         ->setCheckable(true);
+    command(setting, MenuCommand::CustomProperties, "ユーザー定義プロパティ(&U)...");
     QMenu* output = bar->addMenu(QStringLiteral("&Output"));
     command(output, MenuCommand::OutputToFile, "プロパタイ表示内容をファイルに出力");
     command(output, MenuCommand::ApplyCsv, "CSVファイルの値を適用(&A)...");
@@ -473,6 +476,10 @@ void CQuorvelDlg::ConnectHandlers() {
             &CQuorvelDlg::OnBatchChange);
     connect(control<QAction>(MenuCommand::DateIncrementSetting), &QAction::triggered, this,
             &CQuorvelDlg::OnDateIncrementSetting);
+    connect(control<QPushButton>(MainControl::CustomProperties), &QPushButton::clicked, this,
+            &CQuorvelDlg::OnCustomProperties);
+    connect(control<QAction>(MenuCommand::CustomProperties), &QAction::triggered, this,
+            &CQuorvelDlg::OnCustomProperties);
 }
 
 void CQuorvelDlg::InitDialog() {

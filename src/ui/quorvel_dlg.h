@@ -17,6 +17,7 @@
 #include "filelist/file_kind_filters.h"
 #include "journal/run_journal.h"
 #include "platform/file_status.h"
+#include "props/custom_property.h"
 #include "res/control_ids.h"
 
 class CDateIncrementDlg;
@@ -79,6 +80,11 @@ class CQuorvelDlg : public QDialog {
     std::uint8_t CheckFileStatus(const std::string& path, bool skipTimes,
                                  quorvel::platform::FileTimes* times,
                                  const std::function<bool()>& beforeQuestion = {});
+    // The user-defined property changes the next batch change writes to every marked file,
+    // prepared in the ユーザー定義プロパティ window.
+    const std::vector<quorvel::props::CustomEdit>& PendingCustomEdits() const {
+        return m_customEdits;
+    }
     // The per-file date increments (Settin&g menu), kept for the whole run.
     const quorvel::batch::DateIncrementSettings& DateIncrements() const;
 
@@ -143,6 +149,9 @@ class CQuorvelDlg : public QDialog {
     void ShowBatchSummary(const quorvel::batch::BatchCounts& counts);
     void OnDateIncrementSetting();
 
+    void OnCustomProperties();
+    void ShowPendingCustomEdits();
+
     void OnOutputToFile();
     void OnApplyCsv();
     void OnUndoRun();
@@ -171,6 +180,10 @@ class CQuorvelDlg : public QDialog {
     // The folder last chosen in the folder browser; empty after a cancelled browse.
     QString m_lastFolder;
     std::array<int, 15> m_changeFlags{};
+    // The shown document and its user-defined properties, read with its other properties.
+    QString m_shownPath;
+    quorvel::props::CustomProperties m_shownCustom;
+    std::vector<quorvel::props::CustomEdit> m_customEdits;
     QString m_modulePath;
     QString m_lastFileFolder;
     quorvel::filelist::FileKindFilterTable FileKindFilters;

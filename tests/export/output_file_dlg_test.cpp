@@ -161,6 +161,25 @@ TEST_F(OutputFileDlgTest, SavesAndReportsCompletion) {
     EXPECT_EQ(COutputFileDlg::lastOutputFileName, QString::fromStdString(utf8String(file)));
 }
 
+// The box, off at every opening, adds a column per user-defined property to the 25.
+TEST_F(OutputFileDlgTest, UserDefinedColumnsOnlyWhenTicked) {
+    std::vector<csv::ExportRecord> records = someRecords();
+    records[0].custom.items = {{"部署", props::CustomType::Text, "営業", false}};
+    for (const bool ticked : {false, true}) {
+        const fs::path file = m_root / (ticked ? "with.csv" : "without.csv");
+        openDialog(records);
+        openAfterSaving()->setChecked(false);
+        auto* withCustom = control<QCheckBox>(OutputFileControl::WithCustom);
+        EXPECT_FALSE(withCustom->isChecked());
+        withCustom->setChecked(ticked);
+        outputEdit()->setText(QString::fromStdString(utf8String(file)));
+        clickSave();
+        const std::string written = fileContents(file);
+        EXPECT_EQ(written, csv::formatCsv(records, csv::CsvEncoding::Cp932, ticked));
+        EXPECT_EQ(written.find("custom:") != std::string::npos, ticked);
+    }
+}
+
 TEST_F(OutputFileDlgTest, AFailedSaveKeepsTheDialogOpenWithoutCompletionOrOpening) {
     associateText(utf8String(recordingApplication(m_root / "opened.txt")) + " %f");
     const fs::path document = m_root / "見積書.doc";

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 
+#include "batch/batch_run.h"
 #include "batch/date_increment.h"
 #include "document/document_access.h"
 #include "export/csv_format.h"
@@ -396,6 +397,70 @@ TEST_F(BatchChange, RandomStepsDrawForEachTimeThenEachDateInOrder) {
                                  expected);
     }
     EXPECT_EQ(expected.next(), quorvel::batch::dateStepRandom().next());
+}
+
+// Prepared user-defined changes alone make a run that writes: with nothing ticked, every marked
+// document is written and counted, without the question for a ticked field.
+TEST_F(BatchChange, UserDefinedChangesAloneRunTheBatch) {
+    listAndMark({sampleDocument("c1.doc"), sampleDocument("c2.doc")});
+    click(kNoChange);
+    prompts.dialogScripts.push_back([](QDialog& window) {
+        window.findChild<QLineEdit*>(idName(CustomPropertiesControl::NameEdit))
+            ->setText(QStringLiteral("部署"));
+        window.findChild<QLineEdit*>(idName(CustomPropertiesControl::ValueEdit))
+            ->setText(QStringLiteral("営業"));
+        window.findChild<QPushButton*>(idName(CustomPropertiesControl::Set))->click();
+        window.findChild<QPushButton*>(idName(CustomPropertiesControl::Ok))->click();
+        return window.result();
+    });
+    click(MainControl::CustomProperties);
+    prompts.shown.clear();
+    runBatch();
+    EXPECT_EQ(summaryText(), summary(2, 2, 0));
+    EXPECT_EQ(shownOfKind(QStringLiteral("message")).size(), 1U) << "the summary alone";
+}
+
+// Each file's write request carries the prepared changes beside the ticked fields; a run
+// with neither writes nothing.
+TEST_F(BatchChange, EveryWriteRequestCarriesThePreparedUserDefinedChanges) {
+    const std::vector<props::CustomEdit> edits = {{"部署", props::CustomType::Text, "営業", false},
+                                                  {"件数", props::CustomType::Integer, "", true}};
+    const struct {
+        bool titleTicked;
+        std::vector<props::CustomEdit> edits;
+    } cases[] = {{false, edits}, {true, edits}, {true, {}}, {false, {}}};
+    const std::vector<std::string> files = {sampleDocument("r1.doc"), sampleDocument("r2.doc")};
+    const batch::DateIncrementSettings increments;
+    for (const auto& c : cases) {
+        std::vector<std::pair<std::string, props::PropertyWriteRequest>> written;
+        batch::BatchChangeRun run(
+            prompts, nullptr,
+            [](const std::string&, bool, platform::FileTimes*, const std::function<bool()>&) {
+                return std::uint8_t{0};
+            },
+            [](const QString&) {}, increments, 1,
+            [&written](const std::string& path, const props::PropertyWriteRequest& request) {
+                written.emplace_back(path, request);
+                return props::kSuccess;
+            });
+        batch::BatchSnapshot snapshot;
+        snapshot.paths = files;
+        snapshot.fields[0] = {"題", c.titleTicked ? 1 : 0};
+        snapshot.customEdits = c.edits;
+        run.run(snapshot);
+        const bool writes = c.titleTicked || !c.edits.empty();
+        ASSERT_EQ(written.size(), writes ? files.size() : 0U);
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            EXPECT_EQ(written[i].first, files[i]);
+            EXPECT_EQ(written[i].second.fields[0].change, c.titleTicked ? 1 : 0);
+            ASSERT_EQ(written[i].second.customEdits.size(), c.edits.size());
+            for (std::size_t k = 0; k < c.edits.size(); ++k) {
+                EXPECT_EQ(written[i].second.customEdits[k].name, c.edits[k].name);
+                EXPECT_EQ(written[i].second.customEdits[k].value, c.edits[k].value);
+                EXPECT_EQ(written[i].second.customEdits[k].remove, c.edits[k].remove);
+            }
+        }
+    }
 }
 
 // The files as an export shows them, the access times left out (reading moves them).
