@@ -16,7 +16,7 @@ struct ExportRecord {
     std::string path;
     props::DocProperties properties;
     platform::FileTimes times;
-    props::CustomProperties custom;  // read only for an export with user-defined columns
+    props::CustomProperties custom;  // the user-defined properties, where they were read
 };
 
 // The first line of every export file (UTF-8, without its line feed).

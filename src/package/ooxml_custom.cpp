@@ -31,10 +31,11 @@ constexpr std::array<VtType, 19> kVtTypes = {{
 // The element each type is written as, in the order of CustomType (Other is never written).
 constexpr std::array<std::string_view, 5> kWrittenAs = {"lpwstr", "i4", "r8", "filetime", "bool"};
 
-std::optional<CustomType> typeOf(std::string_view local) {
+// The type a value element is read as; Other for elements outside the value types.
+CustomType typeOf(std::string_view local) {
     const auto found = std::find_if(kVtTypes.begin(), kVtTypes.end(),
                                     [&](const VtType& vt) { return vt.local == local; });
-    return found == kVtTypes.end() ? std::nullopt : std::optional(found->type);
+    return found == kVtTypes.end() ? CustomType::Other : found->type;
 }
 
 std::optional<std::string> canonicalOf(CustomType type, const std::string& text) {
@@ -56,13 +57,12 @@ props::CustomProperty readProperty(pugi::xml_node property, pugi::xml_node root,
         [](pugi::xml_node child) { return child.type() == pugi::node_element; });
     const std::string_view local = localName(value.name());
     const std::string_view ns = value ? scope.namespaceBelow(value, root) : std::string_view{};
-    const std::optional<CustomType> type =
-        ns == kVtNs || ns == kStrictVtNs ? typeOf(local) : std::nullopt;
+    const CustomType type = ns == kVtNs || ns == kStrictVtNs ? typeOf(local) : CustomType::Other;
     std::string name = property.attribute("name").value();
     props::CustomProperty read;
-    if (type) {
+    if (type != CustomType::Other) {
         const std::string text = textOf(value);
-        read = customPropertyOf(std::move(name), *type, canonicalOf(*type, text), text);
+        read = customPropertyOf(std::move(name), type, canonicalOf(type, text), text);
     } else {
         read = customPropertyOf(std::move(name), CustomType::Other, std::nullopt, local);
     }

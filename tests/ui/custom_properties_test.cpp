@@ -15,12 +15,8 @@
 #include "support/dialog_fixture.h"
 #include "support/qstring_printer.h"
 
-// Compared and printed where the tests look them up: beside the type.
+// Printed where the tests look it up: beside the type.
 namespace quorvel::props {
-
-static bool operator==(const CustomEdit& a, const CustomEdit& b) {
-    return a.name == b.name && a.type == b.type && a.value == b.value && a.remove == b.remove;
-}
 
 static void PrintTo(const CustomEdit& edit, std::ostream* out) {
     *out << (edit.remove ? "remove " : "set ") << edit.name << " " << customTypeName(edit.type)
