@@ -155,8 +155,10 @@ TEST_F(Cli, ReadsAsJsonOneLinePerFile) {
               std::string::npos)
         << first;
     EXPECT_NE(first.find(R"({"text":"3","isTime":false,"time":0})"), std::string::npos);
-    EXPECT_EQ(second, R"({"path":")" + jsonEscaped(missing) +
-                          R"(","code":102,"message":"ファイルが見つかりません。","entries":[],"custom":[]})");
+    EXPECT_EQ(
+        second,
+        R"({"path":")" + jsonEscaped(missing) +
+            R"(","code":102,"message":"ファイルが見つかりません。","entries":[],"custom":[]})");
     EXPECT_EQ(run(runRead, {"--json", document}).status, kExitOk);
 }
 
