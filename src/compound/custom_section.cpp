@@ -116,12 +116,6 @@ std::vector<std::byte> dictionaryBytes(const std::vector<DictionaryEntry>& entri
     return out;
 }
 
-std::string realText(double value) {
-    std::array<char, 32> text{};
-    char* end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return std::string(text.data(), end);
-}
-
 std::string otherDescription(std::uint16_t type) {
     std::array<char, 16> text{};
     std::snprintf(text.data(), text.size(), "VT 0x%04X", static_cast<unsigned>(type));
@@ -147,7 +141,7 @@ CustomProperty customOf(const PropertySection& section, const DictionaryEntry& e
         case VT_R4:
         case VT_R8:
             property.type = CustomType::Real;
-            property.value = realText(value.real);
+            property.value = customRealText(value.real);
             break;
         case VT_FILETIME:
             property.type = CustomType::Date;
@@ -197,30 +191,11 @@ std::vector<std::byte> fixedValue(std::uint16_t type, std::uint64_t payload, std
     return out;
 }
 
-// Text in a Unicode section as VT_LPWSTR, counted in characters: readers disagree on how to
-// count a VT_LPSTR there, and office programs write this form.
-bool storeWideText(PropertySection& section, std::uint32_t id, const std::string& utf8) {
-    std::string encoded;
-    if (!platform::encodeCodePage(CP_WINUNICODE, utf8, encoded)) {
-        return false;
-    }
-    encoded.append(2, '\0');
-    std::vector<std::byte> value;
-    putU32(value, VT_LPWSTR);
-    putU32(value, encoded.size() / 2);
-    const auto* chars = reinterpret_cast<const std::byte*>(encoded.data());
-    value.insert(value.end(), chars, chars + encoded.size());
-    value.resize((value.size() + 3) / 4 * 4, std::byte{0});
-    section.setRawValue(id, std::move(value));
-    return true;
-}
-
 // Stores an edit's value under id; false when it cannot be stored.
 bool storeValue(PropertySection& section, std::uint32_t id, const CustomEdit& edit) {
     switch (edit.type) {
         case CustomType::Text:
-            return section.codePage() == CP_WINUNICODE ? storeWideText(section, id, edit.value)
-                                                       : section.setText(id, edit.value);
+            return section.setText(id, edit.value, true);
         case CustomType::Integer: {
             std::int32_t value = 0;
             const auto parsed =

@@ -481,15 +481,17 @@ void PropertySection::store(std::uint32_t id, std::vector<std::byte> bytes) {
     m_changed = true;
 }
 
-bool PropertySection::setText(std::uint32_t id, std::string_view utf8) {
+bool PropertySection::setText(std::uint32_t id, std::string_view utf8, bool wide) {
     std::string encoded;
     if (!platform::encodeCodePage(m_codePage, utf8, encoded)) {
         return false;
     }
-    encoded.append(m_codePage == CP_WINUNICODE ? 2 : 1, '\0');
+    const std::size_t unitSize = m_codePage == CP_WINUNICODE ? 2 : 1;
+    encoded.append(unitSize, '\0');
+    const bool asWide = wide && m_codePage == CP_WINUNICODE;
     std::vector<std::byte> value;
-    putU32(value, VT_LPSTR);
-    putU32(value, static_cast<std::uint32_t>(encoded.size()));
+    putU32(value, asWide ? VT_LPWSTR : VT_LPSTR);
+    putU32(value, static_cast<std::uint32_t>(encoded.size() / (asWide ? unitSize : 1)));
     const auto* chars = reinterpret_cast<const std::byte*>(encoded.data());
     value.insert(value.end(), chars, chars + encoded.size());
     const std::size_t meaningful = value.size();

@@ -84,7 +84,9 @@ class PropertySection {
     props::PropertyValue value(std::uint32_t id) const;
     // Stores text as VT_LPSTR in the section's code page, replacing any type. False, and
     // nothing changed, when the code page cannot hold the text.
-    bool setText(std::uint32_t id, std::string_view utf8);
+    // wide: as VT_LPWSTR (UTF-16, counted in characters) in a Unicode section instead, the form
+    // office programs write user-defined text in, which every reader counts alike.
+    bool setText(std::uint32_t id, std::string_view utf8, bool wide = false);
     // Replaces the time of a property that is stored as VT_FILETIME; others stay as they are.
     void replaceFileTime(std::uint32_t id, std::uint64_t fileTime);
     // Stores a value's bytes (type word on, padded) as they are, replacing any type.

@@ -70,9 +70,7 @@ std::optional<std::string> canonicalReal(std::string_view value) {
         !std::isfinite(parsed)) {
         return std::nullopt;
     }
-    std::array<char, 32> text{};
-    char* printed = std::to_chars(text.data(), text.data() + text.size(), parsed).ptr;
-    return std::string(text.data(), printed);
+    return customRealText(parsed);
 }
 
 std::optional<std::string> canonicalBool(std::string_view value) {
@@ -189,6 +187,12 @@ CustomType inferCustomType(std::string_view value) {
         return CustomType::Bool;
     }
     return CustomType::Text;
+}
+
+std::string customRealText(double value) {
+    std::array<char, 32> text{};
+    char* printed = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    return std::string(text.data(), printed);
 }
 
 std::string customDateText(std::uint64_t fileTime) {

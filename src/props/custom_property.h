@@ -62,6 +62,9 @@ std::optional<std::string> canonicalCustomValue(CustomType type, std::string_vie
 // a date, true/false; anything else is text (so "00123" stays text).
 CustomType inferCustomType(std::string_view value);
 
+// A real's canonical text: the shortest decimal that reads back as the same double.
+std::string customRealText(double value);
+
 // A date's canonical text and file time (100 ns since 1601-01-01 UTC), both ways.
 std::string customDateText(std::uint64_t fileTime);
 std::optional<std::uint64_t> customDateFileTime(std::string_view canonical);
