@@ -9,8 +9,8 @@ if [ "${1:-}" = "--only" ]; then
     packages=("$@")
 else
     packages=(cmake ninja-build g++ clang qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
-              libbenchmark-dev libclang-rt-14-dev zlib1g-dev libzip-dev libpugixml-dev pkg-config
-              fonts-noto-cjk shared-mime-info xvfb xauth xdg-utils x11-apps "$@")
+              libbenchmark-dev libclang-rt-14-dev zlib1g-dev libzip-dev libpugixml-dev libqpdf-dev
+              pkg-config fonts-noto-cjk shared-mime-info xvfb xauth xdg-utils x11-apps "$@")
 fi
 missing=()
 for p in "${packages[@]}"; do

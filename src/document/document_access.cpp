@@ -6,6 +6,9 @@
 #include "compound/compound_properties.h"
 #include "io/file_device.h"
 #include "package/package_access.h"
+#ifdef QUORVEL_HAVE_PDF
+#include "pdf/pdf_properties.h"
+#endif
 
 namespace quorvel::document {
 
@@ -19,10 +22,11 @@ bool ForceGenerationProperty = false;
 namespace {
 
 // Opens the document at path under its lock, read-only to read it, and runs the operation
-// of its container: a ZIP package (found from the first bytes) or a compound file.
-template <typename CompoundOperation, typename PackageOperation>
+// of its container: a ZIP package or a PDF (both found from the first bytes), or a compound
+// file. A build without PDF support reads a PDF as a file of no known kind.
+template <typename CompoundOperation, typename PackageOperation, typename PdfOperation>
 MessageCode withDocument(const std::string& path, io::Access access, CompoundOperation onCompound,
-                         PackageOperation onPackage) {
+                         PackageOperation onPackage, [[maybe_unused]] PdfOperation onPdf) {
     std::unique_ptr<io::FileDevice> device;
     switch (io::FileDevice::open(path, access, device)) {
         case io::OpenStatus::Ok:
@@ -35,6 +39,11 @@ MessageCode withDocument(const std::string& path, io::Access access, CompoundOpe
     if (package::startsAsPackage(*device)) {
         return onPackage(*device);
     }
+#ifdef QUORVEL_HAVE_PDF
+    if (pdf::startsAsPdf(*device)) {
+        return onPdf(*device);
+    }
+#endif
     std::unique_ptr<CompoundFile> file;
     const MessageCode opened = compound::openCompoundFile(*device, file);
     return opened == props::kSuccess ? onCompound(*file) : opened;
@@ -53,6 +62,13 @@ MessageCode ReadDocProperties(const std::string& path, DocProperties& props,
         [&](CompoundFile& file) { return compound::readDocProperties(file, props, custom); },
         [&](io::BlockDevice& device) {
             return package::readPackageDocument(device, props, custom);
+        },
+        [&]([[maybe_unused]] io::BlockDevice& device) {
+#ifdef QUORVEL_HAVE_PDF
+            return pdf::readPdfDocument(device, props, custom);
+#else
+            return props::kNotCompoundFile;
+#endif
         });
 }
 
@@ -64,7 +80,9 @@ MessageCode WriteDocProperties(const std::string& path, const PropertyWriteReque
         },
         [&](io::BlockDevice& device) {
             return package::writePackageDocument(path, device, request, ForceGenerationProperty);
-        });
+        },
+        // PDF is read-only for now: its incremental update writer comes next.
+        [](io::BlockDevice&) { return props::kSummaryWriteFailed; });
 }
 
 }  // namespace quorvel::document
