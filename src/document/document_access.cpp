@@ -2,6 +2,7 @@
 #include "document/document_access.h"
 
 #include <memory>
+#include <utility>
 
 #include "compound/compound_properties.h"
 #include "io/file_device.h"
@@ -52,24 +53,34 @@ MessageCode withDocument(const std::string& path, io::Access access, CompoundOpe
 }  // namespace
 
 MessageCode ReadDocProperties(const std::string& path, DocProperties& props,
-                              props::CustomProperties* custom) {
+                              props::CustomProperties* custom, props::DocumentFacts* facts) {
     props.clear();
     if (custom != nullptr) {
         *custom = {};
     }
-    return withDocument(
+    props::DocumentFacts learnt;
+    const MessageCode code = withDocument(
         path, io::Access::Read,
-        [&](CompoundFile& file) { return compound::readDocProperties(file, props, custom); },
+        [&](CompoundFile& file) {
+            learnt.kind = props::DocumentKind::Compound;
+            return compound::readDocProperties(file, props, custom);
+        },
         [&](io::BlockDevice& device) {
+            learnt.kind = props::DocumentKind::Package;
             return package::readPackageDocument(device, props, custom);
         },
         [&]([[maybe_unused]] io::BlockDevice& device) {
 #ifdef QUORVEL_HAVE_PDF
-            return pdf::readPdfDocument(device, props, custom);
+            learnt.kind = props::DocumentKind::Pdf;
+            return pdf::readPdfDocument(device, props, custom, &learnt.producer);
 #else
             return props::kNotCompoundFile;
 #endif
         });
+    if (facts != nullptr) {
+        *facts = std::move(learnt);
+    }
+    return code;
 }
 
 MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {

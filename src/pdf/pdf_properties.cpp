@@ -159,7 +159,8 @@ std::vector<props::CustomProperty> otherInfoKeys(QPDFObjectHandle info) {
     return items;
 }
 
-void readFields(QPDF& pdf, props::DocProperties& props, props::CustomProperties* custom) {
+void readFields(QPDF& pdf, props::DocProperties& props, props::CustomProperties* custom,
+                std::string* producer) {
     QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
     if (!info.isDictionary()) {
         info = QPDFObjectHandle::newDictionary();
@@ -180,6 +181,9 @@ void readFields(QPDF& pdf, props::DocProperties& props, props::CustomProperties*
     }
     if (custom != nullptr) {
         custom->items = otherInfoKeys(info);
+    }
+    if (producer != nullptr) {
+        *producer = infoText(info, "/Producer").value_or(xmp.producer.value_or(""));
     }
 }
 
@@ -204,7 +208,7 @@ bool startsAsPdf(io::BlockDevice& device) {
 }
 
 MessageCode readPdfDocument(io::BlockDevice& device, props::DocProperties& props,
-                            props::CustomProperties* custom) {
+                            props::CustomProperties* custom, std::string* producer) {
     props.clear();
     if (custom != nullptr) {
         *custom = {};
@@ -214,7 +218,7 @@ MessageCode readPdfDocument(io::BlockDevice& device, props::DocProperties& props
         return props::kCannotOpenDocument;
     }
     try {
-        readFields(pdf, props, custom);
+        readFields(pdf, props, custom, producer);
         return props::kSuccess;
     } catch (...) {
         props.clear();
