@@ -9,6 +9,7 @@
 #include "package/package_access.h"
 #ifdef QUORVEL_HAVE_PDF
 #include "pdf/pdf_properties.h"
+#include "pdf/pdf_update.h"
 #endif
 
 namespace quorvel::document {
@@ -92,8 +93,13 @@ MessageCode WriteDocProperties(const std::string& path, const PropertyWriteReque
         [&](io::BlockDevice& device) {
             return package::writePackageDocument(path, device, request, ForceGenerationProperty);
         },
-        // PDF is read-only for now: its incremental update writer comes next.
-        [](io::BlockDevice&) { return props::kSummaryWriteFailed; });
+        [&]([[maybe_unused]] io::BlockDevice& device) {
+#ifdef QUORVEL_HAVE_PDF
+            return pdf::writePdfDocument(device, request);
+#else
+            return props::kNotCompoundFile;
+#endif
+        });
 }
 
 }  // namespace quorvel::document
