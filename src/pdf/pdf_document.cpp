@@ -41,6 +41,15 @@ bool isFieldOrFormatKey(std::string_view key) {
            std::find(kFormatInfoKeys.begin(), kFormatInfoKeys.end(), key) != kFormatInfoKeys.end();
 }
 
+bool namesFieldOrFormatKey(std::string_view name) {
+    const auto named = [&](std::string_view key) {
+        return props::sameCustomName(key.substr(1), name);
+    };
+    return std::any_of(kFieldSources.begin(), kFieldSources.end(),
+                       [&](const FieldSource& source) { return named(source.infoKey); }) ||
+           std::any_of(kFormatInfoKeys.begin(), kFormatInfoKeys.end(), named);
+}
+
 bool openPdf(QPDF& pdf, io::BlockDevice& device, std::uint64_t length) {
     try {
         pdf.setSuppressWarnings(true);

@@ -40,6 +40,8 @@ inline constexpr std::array<FieldSource, 8> kFieldSources = {{
 // Info keys that are not the document's user-defined properties: those of the fields, and
 // those the PDF format defines for itself.
 bool isFieldOrFormatKey(std::string_view key);
+// The same, for a user-defined property's name (without "/"), whatever its case.
+bool namesFieldOrFormatKey(std::string_view name);
 
 // Parses the structure of the document in the first length bytes of device. A file whose
 // cross-reference data is broken is rebuilt by scanning it (with a warning), so that it still

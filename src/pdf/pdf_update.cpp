@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/pdf_update.h"
 
+#include <zlib.h>
 #include <qpdf/QPDF.hh>
 
 #include <algorithm>
@@ -37,6 +38,8 @@ constexpr std::array<std::string_view, props::kDateCount> kDateKeys = {"", "", "
 constexpr std::size_t kMostFormFields = 10000;
 constexpr int kDeepestFieldTree = 32;
 constexpr std::size_t kLongestPacket = 4 * 1024 * 1024;
+// Readers keep object numbers below 2^23.
+constexpr long long kHighestObjectNumber = 8388607;
 
 // The Info keys a request sets (to the UTF-8 text) or removes (nullopt), dates already in
 // PDF form, and whether it ticks a field PDF has no place for.
@@ -98,11 +101,7 @@ void addCustomEdits(const props::PropertyWriteRequest& request, QPDFObjectHandle
     for (const props::CustomEdit& edit : request.customEdits) {
         const std::string key = "/" + edit.name;
         QPDFObjectHandle old = info.getKey(key);
-        const bool clashes =
-            std::any_of(kFieldSources.begin(), kFieldSources.end(), [&](const FieldSource& source) {
-                return props::sameCustomName(source.infoKey.substr(1), edit.name);
-            });
-        if (edit.name.empty() || clashes || isFieldOrFormatKey(key) ||
+        if (edit.name.empty() || namesFieldOrFormatKey(edit.name) ||
             props::isReservedCustomName(edit.name) || !(old.isNull() || old.isString())) {
             edits.customRefused = true;
             return;
@@ -243,6 +242,18 @@ std::string randomIdentifier() {
     return bytes;
 }
 
+std::string deflated(std::string_view bytes) {
+    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()),
+                  Z_BEST_COMPRESSION) != Z_OK) {
+        throw std::runtime_error("cross-reference data not compressed");
+    }
+    out.resize(size);
+    return out;
+}
+
 enum class XrefKind : std::uint8_t { Table, Stream };
 
 // The kind of the file's last cross-reference section, from the bytes startxref names.
@@ -289,8 +300,8 @@ class UpdateText {
         return finish(xref);
     }
 
-    // Ends the update with a cross-reference stream (object id) that lists itself too. Its
-    // data is in hexadecimal, so that no byte of it reads as "%".
+    // Ends the update with a cross-reference stream (object id) that lists itself too,
+    // compressed as readers expect it.
     std::string finishWithStream(QPDFObjGen id, std::string_view trailerKeys) {
         const std::uint64_t xref = m_start + m_text.size();
         m_entries.push_back({id, xref});
@@ -310,11 +321,11 @@ class UpdateText {
             rows += static_cast<char>((entry.id.getGen() >> 8) & 0xFF);
             rows += static_cast<char>(entry.id.getGen() & 0xFF);
         }
-        std::string data = hexString(rows).substr(1);  // "…>" ends ASCIIHex data
+        const std::string data = deflated(rows);
         std::string dictionary = "<</Type/XRef/W[1 " + std::to_string(offsetWidth) + " 2]";
         dictionary += "/Index[" + index + "]";
         dictionary += trailerKeys;
-        dictionary += "/Filter/ASCIIHexDecode/Length " + std::to_string(data.size()) + ">>";
+        dictionary += "/Filter/FlateDecode/Length " + std::to_string(data.size()) + ">>";
         addObject(id, dictionary + "\nstream\n" + data + "\nendstream");
         m_entries.pop_back();
         return finish(xref);
@@ -353,10 +364,15 @@ struct UpdatePlan {
 UpdatePlan planObjects(QPDF& pdf) {
     QPDFObjectHandle trailer = pdf.getTrailer();
     UpdatePlan plan;
+    // Past /Size and past every object the cross-reference data lists, should /Size be short.
     QPDFObjectHandle size = trailer.getKey("/Size");
-    plan.nextNumber = std::max(
-        size.isInteger() ? static_cast<int>(std::min<long long>(size.getIntValue(), 8388607)) : 1,
-        static_cast<int>(std::min<size_t>(pdf.getObjectCount() + 1, 8388607)));
+    const std::map<QPDFObjGen, QPDFXRefEntry> listed = pdf.getXRefTable();
+    const long long highest = listed.empty() ? 0 : listed.rbegin()->first.getObj();
+    const long long next = std::max(size.isInteger() ? size.getIntValue() : 1, highest + 1);
+    if (next > kHighestObjectNumber - 3) {
+        throw std::range_error("no object numbers left");
+    }
+    plan.nextNumber = static_cast<int>(next);
     QPDFObjectHandle info = trailer.getKey("/Info");
     plan.infoId = info.isIndirect() && info.isDictionary() ? info.getObjGen()
                                                            : QPDFObjGen(plan.nextNumber++, 0);
@@ -488,7 +504,7 @@ MessageCode writePdfDocument(io::BlockDevice& device, const props::PropertyWrite
     const std::uint64_t length = intactLength(device);
     QPDF pdf;
     if (!openPdf(pdf, device, length)) {
-        return props::kCannotOpenDocument;
+        return props::kPdfNotWritable;
     }
     std::string update;
     bool fieldWithoutPlace = false;

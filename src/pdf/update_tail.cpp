@@ -51,22 +51,20 @@ std::uint64_t intactLength(io::BlockDevice& device) {
     if (withoutTrailingSpace(bytesAt(device, tailStart, size - tailStart)).ends_with(kEndMark)) {
         return size;
     }
-    // An update holds no "%" but its marker and its end mark, of which a torn one keeps at
-    // most the beginning: the first other "%" from the end must be the marker.
+    // Back from the end to the last complete end mark: a marker there that names its own
+    // place begins a torn update.
     const std::uint64_t windowStart = size - std::min(size, kLongestUpdate);
     const std::string window = bytesAt(device, windowStart, size - windowStart);
+    const std::size_t lastEnd = window.rfind(kEndMark);
     std::size_t percent = window.size();
-    while (percent > 0 && (percent = window.rfind('%', percent - 1)) != std::string::npos) {
-        const std::string_view rest = std::string_view(window).substr(percent);
-        const bool secondOfEndMark = percent > 0 && window[percent - 1] == '%';
-        if (kEndMark.starts_with(rest) ||
-            (secondOfEndMark && kEndMark.substr(1).starts_with(rest))) {
-            continue;
-        }
+    while (percent > 0 && (percent = window.rfind('%', percent - 1)) != std::string::npos &&
+           (lastEnd == std::string::npos || percent > lastEnd)) {
         const std::uint64_t at = windowStart + percent;
         const std::optional<std::uint64_t> before =
-            markedLength(rest.substr(0, kLongestMarkerLine));
-        return before && *before <= at && at - *before <= 1 ? *before : size;
+            markedLength(std::string_view(window).substr(percent, kLongestMarkerLine));
+        if (before && *before <= at && at - *before <= 1) {
+            return *before;
+        }
     }
     return size;
 }

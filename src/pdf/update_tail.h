@@ -10,8 +10,9 @@
 namespace quorvel::pdf {
 
 // Every update this program appends begins with this comment, the length of the file before
-// the update and an end of line, and holds no other "%" up to its closing "%%EOF". A write
-// killed part-way leaves a tail that this tells from anything another program wrote.
+// the update and an end of line; it holds no other "%" outside its compressed cross-reference
+// data, and no "%%EOF" but its last. A write killed part-way leaves a tail that this tells
+// from anything another program wrote: a marker that names its own place.
 inline constexpr std::string_view kUpdateMarker = "%QuorvelUpdate ";
 
 // The length of the document on device without a torn update of this program at its end:

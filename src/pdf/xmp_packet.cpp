@@ -3,6 +3,7 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -140,6 +141,21 @@ constexpr PropertyPlace kCreateDatePlace{kXmpNs, "xmp", "CreateDate", Layout::Si
 constexpr PropertyPlace kModifyDatePlace{kXmpNs, "xmp", "ModifyDate", Layout::Simple};
 constexpr PropertyPlace kMetadataDatePlace{kXmpNs, "xmp", "MetadataDate", Layout::Simple};
 
+// Packets of the first XMP version kept the Info keys in the pdf namespace as well: where a
+// packet holds one of them, it is kept in step with the field.
+struct EarlyPlace {
+    PropertyPlace place;
+    std::optional<std::string> XmpFields::*field;
+};
+constexpr std::array<EarlyPlace, 6> kEarlyPlaces = {{
+    {{kPdfNs, "pdf", "Title", Layout::Simple}, &XmpFields::title},
+    {{kPdfNs, "pdf", "Subject", Layout::Simple}, &XmpFields::description},
+    {{kPdfNs, "pdf", "Author", Layout::Simple}, &XmpFields::creators},
+    {{kPdfNs, "pdf", "Creator", Layout::Simple}, &XmpFields::creatorTool},
+    {{kPdfNs, "pdf", "CreationDate", Layout::Simple}, &XmpFields::createDate},
+    {{kPdfNs, "pdf", "ModDate", Layout::Simple}, &XmpFields::modifyDate},
+}};
+
 constexpr std::string_view kEmptyPacket =
     "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
     "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
@@ -268,6 +284,22 @@ std::string packetText(const pugi::xml_document& document) {
     return text;
 }
 
+// The packet's old length in its header no longer holds once it changed.
+void dropPacketLength(pugi::xml_document& document) {
+    for (pugi::xml_node node : document.children()) {
+        if (node.type() != pugi::node_pi || std::string_view(node.name()) != "xpacket") {
+            continue;
+        }
+        std::string value = node.value();
+        const std::size_t bytes = value.find("bytes=");
+        if (bytes != std::string::npos && bytes + 6 < value.size()) {
+            const std::size_t close = value.find(value[bytes + 6], bytes + 7);
+            value.erase(bytes, close == std::string::npos ? std::string::npos : close + 1 - bytes);
+            node.set_value(value.c_str());
+        }
+    }
+}
+
 std::vector<pugi::xml_node> descriptionsOf(pugi::xml_document& document) {
     DescriptionCollector collector;
     document.traverse(collector);
@@ -322,6 +354,12 @@ std::string rewriteXmpPacket(std::string_view packet, const XmpFields& values,
     setProperty(descriptions, kModifyDatePlace, single(values.modifyDate));
     setProperty(descriptions, kProducerPlace, single(values.producer));
     setProperty(descriptions, kMetadataDatePlace, single(std::string(metadataDate)));
+    for (const EarlyPlace& early : kEarlyPlaces) {
+        if (findProperty(descriptions, early.place.ns, early.place.local)) {
+            setProperty(descriptions, early.place, single(values.*early.field));
+        }
+    }
+    dropPacketLength(document);
     return packetText(document);
 }
 
