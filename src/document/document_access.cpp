@@ -2,12 +2,14 @@
 #include "document/document_access.h"
 
 #include <memory>
+#include <utility>
 
 #include "compound/compound_properties.h"
 #include "io/file_device.h"
 #include "package/package_access.h"
 #ifdef QUORVEL_HAVE_PDF
 #include "pdf/pdf_properties.h"
+#include "pdf/pdf_update.h"
 #endif
 
 namespace quorvel::document {
@@ -52,24 +54,34 @@ MessageCode withDocument(const std::string& path, io::Access access, CompoundOpe
 }  // namespace
 
 MessageCode ReadDocProperties(const std::string& path, DocProperties& props,
-                              props::CustomProperties* custom) {
+                              props::CustomProperties* custom, props::DocumentFacts* facts) {
     props.clear();
     if (custom != nullptr) {
         *custom = {};
     }
-    return withDocument(
+    props::DocumentFacts learnt;
+    const MessageCode code = withDocument(
         path, io::Access::Read,
-        [&](CompoundFile& file) { return compound::readDocProperties(file, props, custom); },
+        [&](CompoundFile& file) {
+            learnt.kind = props::DocumentKind::Compound;
+            return compound::readDocProperties(file, props, custom);
+        },
         [&](io::BlockDevice& device) {
+            learnt.kind = props::DocumentKind::Package;
             return package::readPackageDocument(device, props, custom);
         },
         [&]([[maybe_unused]] io::BlockDevice& device) {
 #ifdef QUORVEL_HAVE_PDF
-            return pdf::readPdfDocument(device, props, custom);
+            learnt.kind = props::DocumentKind::Pdf;
+            return pdf::readPdfDocument(device, props, custom, &learnt.producer);
 #else
             return props::kNotCompoundFile;
 #endif
         });
+    if (facts != nullptr) {
+        *facts = std::move(learnt);
+    }
+    return code;
 }
 
 MessageCode WriteDocProperties(const std::string& path, const PropertyWriteRequest& request) {
@@ -81,8 +93,13 @@ MessageCode WriteDocProperties(const std::string& path, const PropertyWriteReque
         [&](io::BlockDevice& device) {
             return package::writePackageDocument(path, device, request, ForceGenerationProperty);
         },
-        // PDF is read-only for now: its incremental update writer comes next.
-        [](io::BlockDevice&) { return props::kSummaryWriteFailed; });
+        [&]([[maybe_unused]] io::BlockDevice& device) {
+#ifdef QUORVEL_HAVE_PDF
+            return pdf::writePdfDocument(device, request);
+#else
+            return props::kNotCompoundFile;
+#endif
+        });
 }
 
 }  // namespace quorvel::document

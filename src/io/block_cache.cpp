@@ -168,4 +168,10 @@ bool BlockCache::writeAt(std::uint64_t offset, std::span<const std::byte> data) 
     return true;
 }
 
+bool BlockCache::truncate(std::uint64_t size) {
+    // Rare (a torn update cut off): nothing kept is worth sorting out.
+    dropAll();
+    return m_device.truncate(size);
+}
+
 }  // namespace quorvel::io

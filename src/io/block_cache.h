@@ -51,6 +51,7 @@ class BlockCache final : public BlockDevice {
     bool writeAt(std::uint64_t offset, std::span<const std::byte> data) override;
     bool sync() override { return m_device.sync(); }
     std::uint64_t size() const override { return m_device.size(); }
+    bool truncate(std::uint64_t size) override;
 
   private:
     // Memory of whole blocks for an extent.

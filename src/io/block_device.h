@@ -19,6 +19,9 @@ class BlockDevice {
     // Orders the writes before this call ahead of the writes after it.
     virtual bool sync() = 0;
     virtual std::uint64_t size() const = 0;
+    // Cuts the file to size bytes, which must not be more than it holds; false on error and
+    // where the device cannot.
+    virtual bool truncate(std::uint64_t) { return false; }
 };
 
 }  // namespace quorvel::io

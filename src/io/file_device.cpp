@@ -22,6 +22,10 @@ bool FileDevice::sync() {
     return m_impl->cache.sync();
 }
 
+bool FileDevice::truncate(std::uint64_t size) {
+    return m_impl->cache.truncate(size);
+}
+
 std::uint64_t FileDevice::size() const {
     return m_impl->cache.size();
 }

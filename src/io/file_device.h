@@ -39,6 +39,7 @@ class FileDevice final : public BlockDevice {
     bool writeAt(std::uint64_t offset, std::span<const std::byte> data) override;
     bool sync() override;
     std::uint64_t size() const override;
+    bool truncate(std::uint64_t size) override;
 
   private:
     struct Impl;

@@ -77,6 +77,13 @@ class DescriptorDevice final : public BlockDevice {
     }
     bool sync() override { return ::fdatasync(m_fd) == 0; }
     std::uint64_t size() const override { return m_size; }
+    bool truncate(std::uint64_t size) override {
+        if (size > m_size || ::ftruncate(m_fd, static_cast<off_t>(size)) != 0) {
+            return false;
+        }
+        m_size = size;
+        return true;
+    }
 
   private:
     int m_fd;

@@ -112,6 +112,16 @@ class HandleDevice final : public BlockDevice {
     }
     bool sync() override { return ::FlushFileBuffers(m_file.get()) != 0; }
     std::uint64_t size() const override { return m_size; }
+    bool truncate(std::uint64_t size) override {
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+        if (size > m_size ||
+            ::SetFileInformationByHandle(m_file.get(), FileEndOfFileInfo, &end, sizeof end) == 0) {
+            return false;
+        }
+        m_size = size;
+        return true;
+    }
 
   private:
     UniqueHandle m_file;

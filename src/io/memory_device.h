@@ -31,6 +31,13 @@ class MemoryDevice : public BlockDevice {
     }
     bool sync() override { return true; }
     std::uint64_t size() const override { return m_bytes.size(); }
+    bool truncate(std::uint64_t size) override {
+        if (size > m_bytes.size()) {
+            return false;
+        }
+        m_bytes.resize(static_cast<std::size_t>(size));
+        return true;
+    }
 
     const std::vector<std::byte>& bytes() const { return m_bytes; }
 

@@ -17,8 +17,8 @@ bool isEndOfLine(char c) {
     return c == '\r' || c == '\n';
 }
 
-qpdf_offset_t deviceSize(const io::BlockDevice& device) {
-    const std::uint64_t size = device.size();
+qpdf_offset_t documentSize(const io::BlockDevice& device, std::uint64_t length) {
+    const std::uint64_t size = std::min(device.size(), length);
     const auto largest = static_cast<std::uint64_t>(std::numeric_limits<qpdf_offset_t>::max());
     if (size > largest) {
         throw std::runtime_error("document too large");
@@ -28,8 +28,8 @@ qpdf_offset_t deviceSize(const io::BlockDevice& device) {
 
 }  // namespace
 
-DeviceInputSource::DeviceInputSource(io::BlockDevice& device)
-    : m_device(device), m_size(deviceSize(device)) {}
+DeviceInputSource::DeviceInputSource(io::BlockDevice& device, std::uint64_t length)
+    : m_device(device), m_size(documentSize(device, length)) {}
 
 void DeviceInputSource::seek(qpdf_offset_t offset, int whence) {
     const qpdf_offset_t base = whence == SEEK_END ? m_size : whence == SEEK_CUR ? m_position : 0;

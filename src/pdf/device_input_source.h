@@ -11,9 +11,10 @@ namespace quorvel::pdf {
 
 // The PDF parser's view of a document: every read goes to the device the door opened (and
 // its block cache), never to a second open of the file. The device must outlive the source.
+// The document is the device's first length bytes (a torn update after them is left out).
 class DeviceInputSource final : public InputSource {
   public:
-    explicit DeviceInputSource(io::BlockDevice& device);
+    DeviceInputSource(io::BlockDevice& device, std::uint64_t length);
 
     qpdf_offset_t findAndSkipNextEOL() override;
     std::string const& getName() const override { return m_name; }

@@ -24,4 +24,13 @@ struct XmpFields {
 // elements or as attributes of rdf:Description. A packet that is no XML gives no fields.
 XmpFields readXmpFields(std::string_view packet);
 
+// The packet with each field set to the value given (nullopt removes it) and xmp:MetadataDate
+// set: a property that already reads as its value is left as it is, everything else in the
+// packet is kept. Authors become dc:creator's items (split at ";"), keywords pdf:Keywords and
+// dc:subject's items (split at "," or ";"). A packet that is no XML is replaced by a new one.
+// The result holds no "%" (written as a character reference), so that an update can be told
+// from its own bytes.
+std::string rewriteXmpPacket(std::string_view packet, const XmpFields& values,
+                             std::string_view metadataDate);
+
 }  // namespace quorvel::pdf

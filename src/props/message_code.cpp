@@ -25,6 +25,14 @@ std::string_view messageCodeText(MessageCode code) {
             return "ドキュメントSummary情報の読み取りは失敗しました。";
         case kDocSummaryWriteFailed:
             return "ドキュメントSummary情報の書替えは失敗しました。";
+        case kPdfEncrypted:
+            return "暗号化されたPDFは書き替えられません。";
+        case kPdfSigned:
+            return "署名されたPDFは書き替えられません。";
+        case kPdfNotWritable:
+            return "PDFの相互参照が壊れているか、PDFの前に別のデータがあるため書き替えられません。";
+        case kPdfFieldWithoutPlace:
+            return "PDFに置き場所のない項目は書き込まれませんでした。";
         default:
             return {};
     }

@@ -21,6 +21,11 @@ inline constexpr MessageCode kSummaryWriteFailed = 108;
 inline constexpr MessageCode kNoDocSummary = 109;
 inline constexpr MessageCode kDocSummaryReadFailed = 110;
 inline constexpr MessageCode kDocSummaryWriteFailed = 111;
+// PDF: a write refused with the file untouched, or a field it has no place for.
+inline constexpr MessageCode kPdfEncrypted = 160;
+inline constexpr MessageCode kPdfSigned = 161;
+inline constexpr MessageCode kPdfNotWritable = 162;
+inline constexpr MessageCode kPdfFieldWithoutPlace = 163;
 
 // The user-visible text of a code (UTF-8); empty for 0 and for unknown codes.
 std::string_view messageCodeText(MessageCode code);

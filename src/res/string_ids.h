@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The ids of the string table by name; each is the int that loadString takes. 102 to 111 are
-// the texts of the message codes (props/message_code.h).
+// The ids of the string table by name; each is the int that loadString takes. 102 to 111 and
+// 160 to 163 are the texts of the message codes (props/message_code.h).
 namespace StringId {
 enum Id : int {
     AboutMenuEntry = 101,
@@ -53,5 +53,9 @@ enum Id : int {
     CustomNameMissing = 147,
     CustomReadOnly = 148,
     CustomNotSelected = 149,
+    PdfEncrypted = 160,
+    PdfSigned = 161,
+    PdfNotWritable = 162,
+    PdfFieldWithoutPlace = 163,
 };
 }

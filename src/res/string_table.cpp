@@ -75,6 +75,11 @@ constexpr StringEntry kStrings[] = {
     {StringId::CustomNameMissing, "プロパティの名前を入力してください。"},
     {StringId::CustomReadOnly, "「%s」は読み取り専用のため、変更も削除もできません。"},
     {StringId::CustomNotSelected, "削除するプロパティを一覧から選択してください。"},
+    {StringId::PdfEncrypted, "暗号化されたPDFは書き替えられません。"},
+    {StringId::PdfSigned, "署名されたPDFは書き替えられません。"},
+    {StringId::PdfNotWritable,
+     "PDFの相互参照が壊れているか、PDFの前に別のデータがあるため書き替えられません。"},
+    {StringId::PdfFieldWithoutPlace, "PDFに置き場所のない項目は書き込まれませんでした。"},
 };
 
 }  // namespace
