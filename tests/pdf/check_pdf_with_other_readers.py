@@ -44,7 +44,7 @@ WRITABLE = {
     "verapdf_pdfdoc_keywords.pdf": "PDFDocEncoding keywords, Info and XMP disagree",
     "verapdf_pdfa1b_info.pdf": "PDF/A-1b",
 }
-ENCRYPTED, SIGNED, DAMAGED, NO_PLACE = 160, 161, 162, 163
+CANNOT_OPEN, ENCRYPTED, SIGNED, DAMAGED, NO_PLACE = 104, 160, 161, 162, 163
 REFUSED = {"pypdf_r2-empty-password.pdf": ENCRYPTED, "pypdf_r6-empty-password.pdf": ENCRYPTED,
            "qpdf_V4-aes.pdf": ENCRYPTED, "qpdf_digitally-signed.pdf": SIGNED,
            "qpdf_bad-xref-entry.pdf": DAMAGED}
@@ -80,6 +80,9 @@ EXIF_PDF = {"title": "Title", "author": "Author", "subject": "Subject", "keyword
 EXIF_XMP = {"title": "Title", "author": "Creator", "subject": "Description",
             "keywords": "Keywords", "app": "CreatorTool", "created": "CreateDate",
             "saved": "ModifyDate"}
+# The dates of early XMP (pdf:CreationDate, pdf:ModDate): when a packet still holds them, they
+# must tell the written dates too.
+EXIF_XMP_LEGACY = {"created": "CreationDate", "saved": "ModDate"}
 # quorvel-cli read --json entry index of each field.
 ENTRY = {"title": 0, "subject": 1, "author": 2, "keywords": 3, "created": 10, "saved": 11,
          "app": 16, "company": 31}
@@ -301,18 +304,26 @@ def check_exiftool(label, path, wanted):
         shown = {field: tags[f"{group}:{tag}"] for field, tag in names.items()
                  if f"{group}:{tag}" in tags}
         expect_fields(f"{label}: exiftool {group}", shown, wanted, list(names))
+    legacy = {field: tags[f"XMP:{tag}"] for field, tag in EXIF_XMP_LEGACY.items()
+              if f"XMP:{tag}" in tags}
+    expect_fields(f"{label}: exiftool XMP (early pdf: dates)", legacy, wanted, list(legacy))
     name, value = wanted["custom"]
     tally.check(f"{label}: exiftool PDF:{name}", tags.get(f"PDF:{name}"), value)
 
 
-def check_pikepdf(label, path, wanted, original_ids, pdfa):
+def check_pikepdf(label, path, wanted, original_ids, pdfa, xmp_readable):
+    """xmp_readable: whether pikepdf read anything from the sample's own XMP; an early packet
+    without x:xmpmeta reads as empty, before the write as after."""
     try:
         info, xmp, status, ids = pikepdf_values(path)
     except Exception as error:  # any refusal of the written file is the finding
         tally.fail(f"{label}: pikepdf: {error}")
         return
     expect_fields(f"{label}: pikepdf Info", info, wanted, list(INFO_KEY))
-    expect_fields(f"{label}: pikepdf XMP", xmp, wanted, list(XMP_KEY))
+    if xmp_readable:
+        expect_fields(f"{label}: pikepdf XMP", xmp, wanted, list(XMP_KEY))
+    else:
+        print(f"NOTE {label}: pikepdf reads nothing from this XMP packet; left to the others")
     name, value = wanted["custom"]
     tally.check(f"{label}: pikepdf Info {name}", info.get("custom:" + name), value)
     info_and_xmp_agree(f"{label}: pikepdf", info, xmp)
@@ -337,7 +348,9 @@ def check_quorvel(label, cli, path, wanted):
 def check_writes(cli, data, work):
     for sample in WRITABLE:
         path = shutil.copy(os.path.join(data, sample), os.path.join(work, sample))
-        _, _, pdfa, original_ids = pikepdf_values(path)
+        _, xmp, pdfa, original_ids = pikepdf_values(path)
+        with pikepdf.open(path) as pdf:
+            xmp_readable = bool(xmp) or "/Metadata" not in pdf.Root
         for number, wanted in enumerate(ROUNDS, 1):
             label = f"{sample} write {number}"
             with open(path, "rb") as f:
@@ -354,7 +367,7 @@ def check_writes(cli, data, work):
             check_qpdf(label, path)
             check_pdfinfo(label, path, wanted)
             check_exiftool(label, path, wanted)
-            check_pikepdf(label, path, wanted, original_ids, pdfa)
+            check_pikepdf(label, path, wanted, original_ids, pdfa, xmp_readable)
             check_quorvel(label, cli, path, wanted)
 
 
@@ -362,7 +375,7 @@ def check_writes(cli, data, work):
 
 
 def made_samples(data, work):
-    """Refused kinds made at run time from the samples: {path: code}."""
+    """Refused kinds made at run time from the samples: {path: allowed codes}."""
     made = {}
     with open(os.path.join(data, "pypdf_metadata.pdf"), "rb") as f:
         stream_sample = f.read()
@@ -371,13 +384,19 @@ def made_samples(data, work):
     start = table_sample.rindex(b"startxref")
     wrong_offset = table_sample[:start] + re.sub(rb"\d+", lambda m: str(int(m.group()) + 7)
                                                  .encode(), table_sample[start:], count=1)
-    for name, content in (("made_truncated.pdf", stream_sample[:len(stream_sample) * 2 // 3]),
-                          ("made_junk_before_header.pdf", b"JUNK\r\n" * 20 + table_sample),
-                          ("made_wrong_startxref.pdf", wrong_offset)):
+    # A file cut short has no startxref to start from; one the reader cannot open at all is
+    # refused as such.
+    for name, content, codes in (
+            ("made_cut_before_xref.pdf", table_sample[:table_sample.rindex(b"\nxref")],
+             (DAMAGED, CANNOT_OPEN)),
+            ("made_cut_in_objects.pdf", stream_sample[:len(stream_sample) * 2 // 3],
+             (DAMAGED, CANNOT_OPEN)),
+            ("made_junk_before_header.pdf", b"JUNK\r\n" * 20 + table_sample, (DAMAGED,)),
+            ("made_wrong_startxref.pdf", wrong_offset, (DAMAGED,))):
         path = os.path.join(work, name)
         with open(path, "wb") as f:
             f.write(content)
-        made[path] = DAMAGED
+        made[path] = codes
     certified = os.path.join(work, "made_docmdp_certified.pdf")
     with pikepdf.open(os.path.join(data, "pikepdf_fourpages.pdf")) as pdf:
         signature = pdf.make_indirect(pikepdf.Dictionary(
@@ -391,20 +410,21 @@ def made_samples(data, work):
                                               V=pikepdf.Name("/1.2")))]))
         pdf.Root.Perms = pikepdf.Dictionary(DocMDP=signature)
         pdf.save(certified)
-    made[certified] = SIGNED
+    made[certified] = (SIGNED,)
     return made
 
 
 def check_refusals(cli, data, work):
-    cases = {shutil.copy(os.path.join(data, sample), os.path.join(work, sample)): code
+    cases = {shutil.copy(os.path.join(data, sample), os.path.join(work, sample)): (code,)
              for sample, code in REFUSED.items()}
     cases.update(made_samples(data, work))
-    for path, code in cases.items():
+    for path, codes in cases.items():
         label = os.path.basename(path)
         with open(path, "rb") as f:
             before = f.read()
         result = run_cli(cli, "write", *write_options(ROUNDS[0]), path, tz=WRITE_TZ)
-        tally.check(f"{label}: refusal code ({result.stdout.strip()})", cli_code(result), code)
+        tally.check(f"{label}: refusal code ({result.stdout.strip()})",
+                    cli_code(result) in codes, True)
         tally.check(f"{label}: refusal exit status", result.returncode, 1)
         with open(path, "rb") as f:
             tally.check(f"{label}: left byte for byte", f.read() == before, True)
