@@ -311,14 +311,16 @@ def check_exiftool(label, path, wanted):
     tally.check(f"{label}: exiftool PDF:{name}", tags.get(f"PDF:{name}"), value)
 
 
-def check_pikepdf(label, path, wanted, original_ids, pdfa, xmp_readable):
-    """xmp_readable: whether pikepdf read anything from the sample's own XMP; an early packet
-    without x:xmpmeta reads as empty, before the write as after."""
+def check_pikepdf(label, path, wanted, ids_before, pdfa, xmp_readable):
+    """ids_before: the sample's /ID and the one before this write; xmp_readable: whether
+    pikepdf read anything from the sample's own XMP (an early packet without x:xmpmeta reads
+    as empty, before the write as after). The /ID after the write, for the next one."""
+    original_ids, previous_ids = ids_before
     try:
         info, xmp, status, ids = pikepdf_values(path)
     except Exception as error:  # any refusal of the written file is the finding
         tally.fail(f"{label}: pikepdf: {error}")
-        return
+        return previous_ids
     expect_fields(f"{label}: pikepdf Info", info, wanted, list(INFO_KEY))
     if xmp_readable:
         expect_fields(f"{label}: pikepdf XMP", xmp, wanted, list(XMP_KEY))
@@ -331,6 +333,8 @@ def check_pikepdf(label, path, wanted, original_ids, pdfa, xmp_readable):
     tally.check(f"{label}: two IDs", len(ids), 2)
     if original_ids:
         tally.check(f"{label}: first ID kept", ids[:1], original_ids[:1])
+    tally.check(f"{label}: a new second ID", ids[1:] != previous_ids[1:], True)
+    return ids
 
 
 def check_quorvel(label, cli, path, wanted):
@@ -351,6 +355,7 @@ def check_writes(cli, data, work):
         _, xmp, pdfa, original_ids = pikepdf_values(path)
         with pikepdf.open(path) as pdf:
             xmp_readable = bool(xmp) or "/Metadata" not in pdf.Root
+        ids = original_ids
         for number, wanted in enumerate(ROUNDS, 1):
             label = f"{sample} write {number}"
             with open(path, "rb") as f:
@@ -367,7 +372,7 @@ def check_writes(cli, data, work):
             check_qpdf(label, path)
             check_pdfinfo(label, path, wanted)
             check_exiftool(label, path, wanted)
-            check_pikepdf(label, path, wanted, original_ids, pdfa, xmp_readable)
+            ids = check_pikepdf(label, path, wanted, (original_ids, ids), pdfa, xmp_readable)
             check_quorvel(label, cli, path, wanted)
 
 
