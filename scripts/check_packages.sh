@@ -4,12 +4,13 @@
 # quorvel-cli and checks the results with python-docx, openpyxl and LibreOffice headless; then
 # the CSV round trip of quorvel-cli apply (edited with Python and re-saved by LibreOffice Calc),
 # judged by olefile, python-docx, openpyxl and LibreOffice; then user-defined properties written
-# and read by quorvel-cli, LibreOffice (UNO) and Apache POI.
+# and read by quorvel-cli, LibreOffice (UNO) and Apache POI; then PDF properties written by
+# quorvel-cli and judged by qpdf, pdfinfo, exiftool and pikepdf.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
           python3-docx python3-openpyxl python3-olefile python3-uno openjdk-17-jdk-headless
-          libapache-poi-java)
+          libapache-poi-java poppler-utils libimage-exiftool-perl python3-pikepdf qpdf)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -35,3 +36,4 @@ data=tests/data
     "$data/lo_sample.ods" "$data/odfpy_ol.odp"
 TZ=UTC /usr/bin/python3 tests/package/check_custom_with_other_readers.py "$dir/src/cli/quorvel-cli" \
     "$data"
+/usr/bin/python3 tests/pdf/check_pdf_with_other_readers.py "$dir/src/cli/quorvel-cli" "$data"
