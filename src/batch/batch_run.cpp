@@ -22,6 +22,12 @@ unsigned countTicks(const BatchSnapshot& snapshot) {
     return static_cast<unsigned>(fields + dates + (custom ? 1 : 0));
 }
 
+// Whether a write changed the file: in full, or a PDF without the ticked fields it has no
+// place for.
+bool changedFile(props::MessageCode code) {
+    return code == props::kSuccess || code == props::kPdfFieldWithoutPlace;
+}
+
 }  // namespace
 
 BatchChangeRun::BatchChangeRun(ui::Prompts& prompts, QWidget* owner, StatusCheck statusCheck,
@@ -115,7 +121,7 @@ BatchChangeRun::Flow BatchChangeRun::dispatchWrite(std::size_t index, FileTurn t
         index, [this, path = m_snapshot->paths[index], request = request(index), turn]() mutable {
             turn.code = m_writeDocument(path, request);
             platform::FileStatus written;
-            if (turn.code == props::kSuccess && platform::queryFileStatus(path, written)) {
+            if (changedFile(turn.code) && platform::queryFileStatus(path, written)) {
                 turn.modifiedAfter = written.times.modified;
             }
             return turn;
@@ -125,18 +131,25 @@ BatchChangeRun::Flow BatchChangeRun::dispatchWrite(std::size_t index, FileTurn t
 
 BatchChangeRun::Flow BatchChangeRun::finishFile(std::size_t index, const FileTurn& turn) {
     const std::string& path = m_snapshot->paths[index];
-    if (turn.wrote && reportWrite(path, turn.code) == Flow::Stop) {
+    // A file the write changed gets its times before any question about it: a run stopped
+    // there must not leave it with the times of the write.
+    const bool changed = turn.wrote && changedFile(turn.code);
+    if (turn.wrote && !changed && reportWrite(path, turn.code) == Flow::Stop) {
         return Flow::Stop;
     }
+    finishTimes(index, turn);
+    return changed ? reportWrite(path, turn.code) : Flow::GoOn;
+}
+
+void BatchChangeRun::finishTimes(std::size_t index, const FileTurn& turn) {
     std::optional<std::int64_t> modified = turn.modifiedAfter;
     if (turn.times) {
-        setTimeStamps(path, *turn.times, turn.counted);
+        setTimeStamps(m_snapshot->paths[index], *turn.times, turn.counted);
         modified = turn.times->modification != 0 ? turn.times->modification : modified;
     }
     if (m_journal && m_entryOf[index] != SIZE_MAX && modified) {
         m_journal->recordResult(m_entryOf[index], *modified);
     }
-    return Flow::GoOn;
 }
 
 bool BatchChangeRun::writesDocuments() const {

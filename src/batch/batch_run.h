@@ -82,6 +82,8 @@ class BatchChangeRun {
     Flow processFile(std::size_t index, Writes& writes);
     Flow dispatchWrite(std::size_t index, FileTurn turn, Writes& writes);
     Flow finishFile(std::size_t index, const FileTurn& turn);
+    // The file's time stamps, then its modification time in the journal.
+    void finishTimes(std::size_t index, const FileTurn& turn);
     Flow reportWrite(const std::string& path, props::MessageCode code);
     void setTimeStamps(const std::string& path, const FileTimeStamps& times, bool counted);
     void stepFileTimes(FileTimeStamps& times) const;

@@ -7,14 +7,18 @@
 #include "cli/jobs_option.h"
 #include "document/document_access.h"
 #include "platform/ordered_parallel.h"
+#include "props/document_facts.h"
 
 namespace quorvel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
     "usage: quorvel-cli read [--json] [-j N] FILE...\n"
-    "  shows the document properties of each file, its user-defined properties after them;\n"
-    "  --json: one JSON object per line (\"custom\": [{\"name\", \"type\", \"value\"}]);\n"
+    "  shows the document properties of each file (compound, Office Open XML, OpenDocument or\n"
+    "  PDF), its user-defined properties after them; a PDF shows only the fields it has a place\n"
+    "  for, and its producer;\n"
+    "  --json: one JSON object per line (\"custom\": [{\"name\", \"type\", \"value\"}];\n"
+    "  a PDF's \"producer\"; its entries without a place in PDF are empty);\n"
     "  -j N: read up to N files at once (default: a few per core; 1: one after the other)\n";
 
 // Captions of the shown rows (the dialog's labels), by catalogue index.
@@ -93,12 +97,23 @@ void appendCustomJson(std::string& out, const props::CustomProperties& custom) {
     out += ']';
 }
 
-// The lines that show one file, as the dialog's fields show it, then its user-defined
-// properties.
-std::string plainText(const std::string& path, props::MessageCode code,
-                      const props::DocProperties& props, const props::CustomProperties& custom) {
-    std::string out = path + ": " + outcomeText(code) + '\n';
+// What one read of a file gives.
+struct FileRead {
+    props::MessageCode code = props::kSuccess;
+    props::DocProperties props;
+    props::CustomProperties custom;
+    props::DocumentFacts facts;
+};
+
+// The lines that show one file, as the dialog's fields show it (a PDF without the fields it has
+// no place for, with its producer), then its user-defined properties.
+std::string plainText(const std::string& path, const FileRead& read) {
+    const props::DocProperties& props = read.props;
+    std::string out = path + ": " + outcomeText(read.code) + '\n';
     for (std::size_t index : props::kDisplayOrder) {
+        if (!props::kindHoldsRow(read.facts.kind, index)) {
+            continue;
+        }
         out += "  ";
         out += caption(index);
         out += ": ";
@@ -110,20 +125,23 @@ std::string plainText(const std::string& path, props::MessageCode code,
         }
         out += '\n';
     }
-    appendCustomLines(out, custom);
+    if (read.facts.kind == props::DocumentKind::Pdf) {
+        out += "  Producer: " + read.facts.producer + '\n';
+    }
+    appendCustomLines(out, read.custom);
     return out;
 }
 
 // One file as one JSON object on one line.
-std::string jsonText(const std::string& path, props::MessageCode code,
-                     const props::DocProperties& props, const props::CustomProperties& custom) {
+std::string jsonText(const std::string& path, const FileRead& read) {
+    const props::DocProperties& props = read.props;
     std::string out = R"({"path":")";
     out.reserve(512);
     appendJsonEscaped(out, path);
     out += R"(","code":)";
-    out += std::to_string(static_cast<int>(code));
+    out += std::to_string(static_cast<int>(read.code));
     out += R"(,"message":")";
-    appendJsonEscaped(out, props::messageCodeText(code));
+    appendJsonEscaped(out, props::messageCodeText(read.code));
     out += R"(","entries":[)";
     for (std::size_t i = 0; i < props.size(); ++i) {
         out += i == 0 ? R"({"text":")" : R"(,{"text":")";
@@ -133,7 +151,12 @@ std::string jsonText(const std::string& path, props::MessageCode code,
         out += '}';
     }
     out += ']';
-    appendCustomJson(out, custom);
+    if (read.facts.kind == props::DocumentKind::Pdf) {
+        out += R"(,"producer":")";
+        appendJsonEscaped(out, read.facts.producer);
+        out += '"';
+    }
+    appendCustomJson(out, read.custom);
     out += "}\n";
     return out;
 }
@@ -182,10 +205,10 @@ int runRead(const Arguments& args, std::ostream& out, std::ostream& err) {
     platform::runInOrder(
         files.size(), jobs,
         [&](std::size_t i) {
-            props::DocProperties props;
-            props::CustomProperties custom;
-            const props::MessageCode code = document::ReadDocProperties(files[i], props, &custom);
-            return FileOutcome{code, show(files[i], code, props, custom)};
+            FileRead read;
+            read.code =
+                document::ReadDocProperties(files[i], read.props, &read.custom, &read.facts);
+            return FileOutcome{read.code, show(files[i], read)};
         },
         [&](std::size_t, FileOutcome outcome) {
             out << outcome.text;

@@ -204,7 +204,7 @@ std::optional<std::int64_t> zoneOffset(std::string_view zone) {
 }
 
 void compareProperty(const ApplyColumn& column, const std::string& wanted,
-                     const props::DocProperties& properties,
+                     const props::DocProperties& properties, props::DocumentKind kind,
                      std::array<std::uint64_t, props::kDateCount>& dates, FileChanges& out) {
     const std::string current = exportedValue(column, properties, {});
     FieldChange change{column.name, current, wanted, {}};
@@ -224,6 +224,8 @@ void compareProperty(const ApplyColumn& column, const std::string& wanted,
         }
     } else if (current == wanted) {
         return;
+    } else if (!props::kindHoldsRow(kind, column.row)) {
+        change.reason = "PDFにこの項目の置き場所がありません。";
     } else if (const std::optional<std::size_t> field = textFieldOf(column.row)) {
         out.request.fields[*field] = {wanted, 1};
     } else {
@@ -390,14 +392,14 @@ bool readApplySheet(std::string_view bytes, CsvInputEncoding encoding, ApplyShee
 
 FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
                        const props::DocProperties& properties, const platform::FileTimes& times,
-                       const props::CustomProperties& custom) {
+                       const props::CustomProperties& custom, props::DocumentKind kind) {
     FileChanges out;
     out.times = times;
     std::array<std::uint64_t, props::kDateCount> dates{};
     for (std::size_t i = 0; i < sheet.columns.size() && i < row.values.size(); ++i) {
         const ApplyColumn& column = sheet.columns[i];
         if (column.kind == Kind::Property) {
-            compareProperty(column, row.values[i], properties, dates, out);
+            compareProperty(column, row.values[i], properties, kind, dates, out);
         } else if (column.kind == Kind::Custom) {
             compareCustom(column, row.values[i], custom, out);
         } else if (holdsDate(column)) {
@@ -417,8 +419,13 @@ FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
 }
 
 props::MessageCode readFileForApply(const std::string& path, props::DocProperties& properties,
-                                    platform::FileTimes& times, props::CustomProperties* custom) {
-    props::MessageCode code = document::ReadDocProperties(path, properties, custom);
+                                    platform::FileTimes& times, props::CustomProperties* custom,
+                                    props::DocumentKind* kind) {
+    props::DocumentFacts facts;
+    props::MessageCode code = document::ReadDocProperties(path, properties, custom, &facts);
+    if (kind != nullptr) {
+        *kind = facts.kind;
+    }
     if (code == props::kNoSummary) {
         code = props::kSuccess;
     }
@@ -432,10 +439,11 @@ props::MessageCode readFileForApply(const std::string& path, props::DocPropertie
 
 RowPreview previewRow(const ApplySheet& sheet, const ApplyRow& row) {
     RowPreview preview;
-    preview.code = readFileForApply(row.path, preview.properties, preview.before, &preview.custom);
+    preview.code = readFileForApply(row.path, preview.properties, preview.before, &preview.custom,
+                                    &preview.kind);
     if (preview.code == props::kSuccess) {
-        preview.changes =
-            changesFor(sheet, row, preview.properties, preview.before, preview.custom);
+        preview.changes = changesFor(sheet, row, preview.properties, preview.before, preview.custom,
+                                     preview.kind);
     }
     return preview;
 }

@@ -10,6 +10,7 @@
 
 #include "export/csv_reader.h"
 #include "platform/file_status.h"
+#include "props/document_facts.h"
 #include "props/message_code.h"
 #include "props/property_record.h"
 
@@ -78,15 +79,18 @@ struct FileChanges {
     platform::FileTimes times;  // the file's times after the run
     bool setsTimes = false;     // a time column differs
     std::vector<FieldChange> changes;
-    std::vector<FieldChange> ignored;  // differ, but are not written (counts, missing dates)
+    // Differ, but are not written (counts, missing dates, fields a PDF has no place for).
+    std::vector<FieldChange> ignored;
     bool any() const { return writesDocument || setsTimes; }
 };
 
-// Compares a row with the file's properties and times as read. An empty cell of a user-defined
-// property removes it; a value keeps the property's type where it is one of that type.
+// Compares a row with the file's properties and times as read (a document of kind). An empty
+// cell of a user-defined property removes it; a value keeps the property's type where it is one
+// of that type.
 FileChanges changesFor(const ApplySheet& sheet, const ApplyRow& row,
                        const props::DocProperties& properties, const platform::FileTimes& times,
-                       const props::CustomProperties& custom = {});
+                       const props::CustomProperties& custom = {},
+                       props::DocumentKind kind = props::DocumentKind::Unknown);
 
 // A row beside its file as it is now: the file's times and what the row changes, or the
 // message code that keeps the file from being read (a document without a summary reads as
@@ -95,6 +99,7 @@ struct RowPreview {
     props::MessageCode code = props::kSuccess;
     props::DocProperties properties;  // as read
     props::CustomProperties custom;
+    props::DocumentKind kind = props::DocumentKind::Unknown;
     platform::FileTimes before;
     FileChanges changes;
 };
@@ -109,7 +114,8 @@ std::vector<RowPreview> previewRows(std::size_t count,
 // document without a summary, which reads as empty.
 props::MessageCode readFileForApply(const std::string& path, props::DocProperties& properties,
                                     platform::FileTimes& times,
-                                    props::CustomProperties* custom = nullptr);
+                                    props::CustomProperties* custom = nullptr,
+                                    props::DocumentKind* kind = nullptr);
 
 // The file's times once the row's changes are written: a new creation time is tried even where
 // none is recorded (the file system says whether it keeps one).

@@ -23,6 +23,7 @@ constexpr std::array<const char*, kFileKindFilterCount> kEntries = {
     "WORD/EXCEL/PowerPoint/一太郎 File(*.doc;*.xls;*.ppt;*.jtd;)|*.doc;*.xls;*.ppt;*.jtd",
     "WORD/EXCEL/PowerPoint File(*.docx;*.xlsx;*.pptx;)|*.docx;*.xlsx;*.pptx",
     "OpenDocument File(*.odt;*.ods;*.odp;)|*.odt;*.ods;*.odp",
+    "PDF File(*.pdf;)|*.pdf",
     "All Files (*.*)|*.*",
 };
 

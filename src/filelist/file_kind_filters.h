@@ -7,7 +7,7 @@
 
 namespace quorvel::filelist {
 
-inline constexpr std::size_t kFileKindFilterCount = 17;
+inline constexpr std::size_t kFileKindFilterCount = 18;
 
 // The file dialog's filter entries, each "description|patterns".
 using FileKindFilterTable = std::array<QString, kFileKindFilterCount>;

@@ -5,6 +5,26 @@
 #include "platform/ordered_parallel.h"
 
 namespace quorvel::journal {
+namespace {
+
+// The part of a request a document of this kind can hold: a PDF has no place for some fields,
+// writes the rest and reports them (code 163).
+props::PropertyWriteRequest heldPart(props::PropertyWriteRequest request,
+                                     props::DocumentKind kind) {
+    for (std::size_t field = 0; field < props::kTextFieldCount; ++field) {
+        if (!props::kindHoldsRow(kind, props::catalogueRowOfTextField(field))) {
+            request.fields[field].change = 0;
+        }
+    }
+    for (std::size_t k = 0; request.dates && k < props::kDateCount; ++k) {
+        if (!props::kindHoldsRow(kind, props::kFirstDateIndex + k)) {
+            (*request.dates)[k] = 0;
+        }
+    }
+    return request;
+}
+
+}  // namespace
 
 std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths,
                                         bool readProperties) {
@@ -19,8 +39,10 @@ std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths,
             file.timesRead = platform::queryFileStatus(paths[i], status);
             file.record.times = status.times;
             if (readProperties) {
+                props::DocumentFacts facts;
                 file.code = document::ReadDocProperties(paths[i], file.record.properties,
-                                                        &file.record.custom);
+                                                        &file.record.custom, &facts);
+                file.kind = facts.kind;
             }
             // A file whose properties cannot be read is recorded only when they are not written:
             // its empty values must never be written back.
@@ -50,9 +72,9 @@ std::vector<JournalEntry> requestEntries(
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (files[i].recordable) {
             entryOf[i] = entries.size();
-            entries.push_back(
-                {files[i].record,
-                 requestedChanges(request ? request(i) : props::PropertyWriteRequest{}, times)});
+            const props::PropertyWriteRequest wanted =
+                request ? heldPart(request(i), files[i].kind) : props::PropertyWriteRequest{};
+            entries.push_back({files[i].record, requestedChanges(wanted, times)});
         }
     }
     return entries;

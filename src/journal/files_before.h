@@ -8,6 +8,7 @@
 
 #include "export/csv_format.h"
 #include "journal/run_journal.h"
+#include "props/document_facts.h"
 #include "props/message_code.h"
 
 namespace quorvel::journal {
@@ -17,6 +18,7 @@ namespace quorvel::journal {
 struct FileBefore {
     props::MessageCode code = props::kSuccess;
     csv::ExportRecord record;
+    props::DocumentKind kind = props::DocumentKind::Unknown;  // when the properties were read
     bool timesRead = false;  // record.times are the file's, read before its contents
     bool recordable = false;
 };
@@ -31,7 +33,8 @@ std::vector<FileBefore> readFilesBefore(const std::vector<std::string>& paths, b
 props::MessageCode foreseenFailure(const FileBefore& file);
 
 // The journal's entries of a run that writes one request: each file that can be recorded, with what
-// its write request (when the run writes properties) and the times change. entryOf maps each file
+// its write request (when the run writes properties; not the fields its kind has no place for,
+// which the write leaves alone) and the times change. entryOf maps each file
 // to its entry, SIZE_MAX for a file that is not recorded.
 std::vector<JournalEntry> requestEntries(
     const std::vector<FileBefore>& files,

@@ -37,8 +37,8 @@ bool readSheet(const fs::path& path, csv::ApplySheet& sheet, std::string& error)
 // Whether the file still holds what the run wrote: the columns it changed, and the
 // modification time it had once written, where that was recorded.
 bool holdsRunResult(const RecordedRun& run, std::size_t row, const csv::RowPreview& now) {
-    const csv::FileChanges sinceRun =
-        csv::changesFor(run.after, run.after.rows[row], now.properties, now.before, now.custom);
+    const csv::FileChanges sinceRun = csv::changesFor(
+        run.after, run.after.rows[row], now.properties, now.before, now.custom, now.kind);
     const platform::FileTimes& times = now.before;
     const std::optional<std::int64_t>& modified = run.modifiedAfter[row];
     return sinceRun.changes.empty() && (!modified || *modified == times.modified);
@@ -104,14 +104,15 @@ std::vector<std::size_t> rowsToRestore(const RecordedRun& run) {
 csv::RowPreview previewRestore(const RecordedRun& run, std::size_t row, bool force) {
     csv::RowPreview preview;
     const std::string& path = run.before.rows[row].path;
-    preview.code = namesFolders(run.kind) ? readFolderForApply(path, preview.before)
-                                          : csv::readFileForApply(path, preview.properties,
-                                                                  preview.before, &preview.custom);
+    preview.code = namesFolders(run.kind)
+                       ? readFolderForApply(path, preview.before)
+                       : csv::readFileForApply(path, preview.properties, preview.before,
+                                               &preview.custom, &preview.kind);
     if (preview.code != props::kSuccess) {
         return preview;
     }
     preview.changes = csv::changesFor(run.before, run.before.rows[row], preview.properties,
-                                      preview.before, preview.custom);
+                                      preview.before, preview.custom, preview.kind);
     if (force || holdsRunResult(run, row, preview)) {
         return preview;
     }

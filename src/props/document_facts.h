@@ -32,4 +32,9 @@ constexpr bool pdfHoldsRow(std::size_t row) {
     return false;
 }
 
+// Whether a document of this kind has a place for the row; every row but a PDF's missing ones.
+constexpr bool kindHoldsRow(DocumentKind kind, std::size_t row) {
+    return kind != DocumentKind::Pdf || pdfHoldsRow(row);
+}
+
 }  // namespace quorvel::props

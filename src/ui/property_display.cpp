@@ -52,8 +52,9 @@ void CQuorvelDlg::ShowSelectedFile() {
     }
     quorvel::props::DocProperties properties;
     quorvel::props::CustomProperties custom;
+    quorvel::props::DocumentFacts facts;
     const quorvel::props::MessageCode code =
-        quorvel::document::ReadDocProperties(narrowPath, properties, &custom);
+        quorvel::document::ReadDocProperties(narrowPath, properties, &custom, &facts);
     if (code != quorvel::props::kSuccess) {
         const QString text = quorvel::res::formatText(
             QStringLiteral("%sのプロパティの処理中に、次のエラーが発生しました。\n%s"),
@@ -68,7 +69,9 @@ void CQuorvelDlg::ShowSelectedFile() {
     std::size_t textRow = 0;
     std::size_t dateRow = 0;
     for (const std::size_t index : quorvel::props::kDisplayOrder) {
-        const bool present = index < properties.size();
+        // A field the document has no place for (a PDF's comments, say) shows as absent.
+        const bool present =
+            index < properties.size() && quorvel::props::kindHoldsRow(facts.kind, index);
         if (!isDateRow(index)) {
             auto* edit = control<QLineEdit>(kFirstTextEditId + static_cast<int>(textRow));
             edit->setText(present ? QString::fromStdString(properties[index].text) : QString());

@@ -162,6 +162,47 @@ TEST_F(Cli, ReadsAsJsonOneLinePerFile) {
     EXPECT_EQ(run(runRead, {"--json", document}).status, kExitOk);
 }
 
+// A PDF shows the fields it has a place for and its producer; the others are not shown as empty
+// values. Only a PDF has a producer.
+TEST_F(Cli, ReadsAPdfWithItsProducerAndWithoutTheFieldsItHasNoPlaceFor) {
+    const std::string pdf =
+        test::copyOfSampleDocument("pikepdf_fourpages.pdf", m_folder / "four.pdf");
+    const std::string document = makeDocument("d.doc");
+    const std::string producer = "ReportLab PDF Library - www.reportlab.com";
+    const Result plain = run(runRead, {pdf, document});
+    ASSERT_EQ(plain.status, kExitOk) << plain.out;
+    const std::string shownPdf = plain.out.substr(0, plain.out.find(document + ": "));
+    const std::string shownDocument = plain.out.substr(shownPdf.size());
+    const struct {
+        std::string line;
+        bool inPdf;
+        bool inDocument;
+    } lines[] = {
+        {"\n  Title: untitled\n", true, false},
+        {"\n  KeyWord: \n", true, true},
+        {"\n  作成日時: 2017/01/04 17:48:57\n", true, false},
+        {"\n  会社: \n", true, true},
+        {"\n  頁数: 4\n", true, false},
+        {"\n  Comment: ", false, true},
+        {"\n  最終保存者: ", false, true},
+        {"\n  編集日時: ", false, true},
+        {"\n  分類: ", false, true},
+        {"\n  段落数: ", false, true},
+        {"\n  Producer: " + producer + "\n", true, false},
+        {"\n  Producer: ", true, false},
+    };
+    for (const auto& line : lines) {
+        EXPECT_EQ(shownPdf.find(line.line) != std::string::npos, line.inPdf) << line.line;
+        EXPECT_EQ(shownDocument.find(line.line) != std::string::npos, line.inDocument) << line.line;
+    }
+    const Result json = run(runRead, {"--json", pdf, document});
+    ASSERT_EQ(json.status, kExitOk);
+    const std::string jsonPdf = json.out.substr(0, json.out.find('\n'));
+    EXPECT_NE(jsonPdf.find(R"(}],"producer":")" + producer + R"(","custom":[)"), std::string::npos)
+        << jsonPdf;
+    EXPECT_EQ(json.out.find("producer", jsonPdf.size()), std::string::npos);
+}
+
 TEST_F(Cli, ReadsManyFilesAtOnceAndShowsThemInCommandLineOrder) {
     Arguments files;
     std::ofstream(m_folder / "text.doc") << "not a compound file";

@@ -186,6 +186,49 @@ TEST_F(CsvApply, ComparesEachCellWithTheFile) {
     }
 }
 
+// A PDF's export applies back as no change; a cell of a field PDF has no place for is ignored
+// with its reason, the others are written. The access time is left out: reading may move it.
+TEST_F(CsvApply, APdfIgnoresTheFieldsItHasNoPlaceFor) {
+    test::TempFolder folder;
+    ExportRecord file{folder / "a.pdf", {}, {}, {}};
+    test::copyOfSampleDocument("pikepdf_fourpages.pdf", file.path);
+    ASSERT_EQ(readFileForApply(file.path, file.properties, file.times), props::kSuccess);
+    ApplySheet sheet;
+    CsvError error;
+    ASSERT_TRUE(
+        readApplySheet(formatCsv({file}, CsvEncoding::Utf8), CsvInputEncoding::Auto, sheet, error))
+        << error.message;
+    const auto columnOf = [&sheet](std::string_view name) {
+        const auto found = std::find_if(sheet.columns.begin(), sheet.columns.end(),
+                                        [&](const ApplyColumn& c) { return c.name == name; });
+        return static_cast<std::size_t>(found - sheet.columns.begin());
+    };
+    const std::size_t accessed = columnOf("ファイルアクセス日時");
+    sheet.columns.erase(sheet.columns.begin() + static_cast<std::ptrdiff_t>(accessed));
+    sheet.rows[0].values.erase(sheet.rows[0].values.begin() +
+                               static_cast<std::ptrdiff_t>(accessed));
+    const RowPreview same = previewRow(sheet, sheet.rows[0]);
+    ASSERT_EQ(same.code, props::kSuccess);
+    EXPECT_EQ(same.kind, props::DocumentKind::Pdf);
+    EXPECT_FALSE(same.changes.any());
+
+    const struct {
+        const char* column;
+        bool written;
+    } cases[] = {{"Title", true},    {"会社", true},  {"KeyWord", true},
+                 {"Comment", false}, {"分類", false}, {"最終保存者", false}};
+    for (const auto& c : cases) {
+        ApplySheet edited = sheet;
+        edited.rows[0].values.at(columnOf(c.column)) = "新しい値";
+        const FileChanges changes = previewRow(edited, edited.rows[0]).changes;
+        EXPECT_EQ(changes.any(), c.written) << c.column;
+        ASSERT_EQ((c.written ? changes.changes : changes.ignored).size(), 1u) << c.column;
+        EXPECT_EQ(changes.ignored.empty() ? "" : changes.ignored[0].reason,
+                  c.written ? "" : "PDFにこの項目の置き場所がありません。")
+            << c.column;
+    }
+}
+
 using CorpusApply = test::CorpusSweep;
 
 // The export of every readable document of the corpus applies back as no change at all.

@@ -124,7 +124,7 @@ TEST(FileKindFilters, RememberedEntrySwapsToTheFront) {
 TEST(FileKindFilters, QtNameFiltersCarryTheRealPatterns) {
     const FileKindFilterTable table = buildFileKindFilters({});
     const QStringList filters = toQtNameFilters(table);
-    ASSERT_EQ(filters.size(), 17);
+    ASSERT_EQ(filters.size(), 18);
     EXPECT_EQ(filters[0], QStringLiteral("WORD File(*.doc) (*.doc)"));
     EXPECT_EQ(filters[1], QStringLiteral("EXCEL File(*.xls;) (*.xls)"));
     EXPECT_EQ(filters[11],
@@ -133,7 +133,8 @@ TEST(FileKindFilters, QtNameFiltersCarryTheRealPatterns) {
                                           "(*.docx *.xlsx *.pptx)"));
     EXPECT_EQ(filters[15],
               QStringLiteral("OpenDocument File(*.odt;*.ods;*.odp;) (*.odt *.ods *.odp)"));
-    EXPECT_EQ(filters[16], QStringLiteral("All Files (*.*) (*)"));
+    EXPECT_EQ(filters[16], QStringLiteral("PDF File(*.pdf;) (*.pdf)"));
+    EXPECT_EQ(filters[17], QStringLiteral("All Files (*.*) (*)"));
 }
 
 }  // namespace

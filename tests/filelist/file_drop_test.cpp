@@ -76,6 +76,7 @@ TEST_F(FileCollectionHandlers, DroppedFilesAlwaysCountAndFoldersOnlyWhenWalked) 
     const std::string folder = m_folder.makeFolder("A");
     m_folder.makeFile("A/a1.doc");
     m_folder.makeFile("A/a2.xls");
+    m_folder.makeFile("A/p.PDF");
     m_folder.makeFolder("A/B");
     m_folder.makeFile("A/B/b1.doc");
     ASSERT_TRUE(makeFifo(m_folder / "pipe.doc"));
@@ -94,6 +95,10 @@ TEST_F(FileCollectionHandlers, DroppedFilesAlwaysCountAndFoldersOnlyWhenWalked) 
         {"*.doc;*.xls", {m_folder / "A/B/b1.doc", m_folder / "A/a1.doc", m_folder / "A/a2.xls"}},
         {"*.xls;;*.doc", {m_folder / "A/a2.xls", m_folder / "A/B/b1.doc", m_folder / "A/a1.doc"}},
         {" *.doc", {}},
+        // PDFs only where the kinds name them: the default kinds leave them out.
+        {"*.doc;*.xls;*.ppt;*.jtd",
+         {m_folder / "A/B/b1.doc", m_folder / "A/a1.doc", m_folder / "A/a2.xls"}},
+        {"*.doc;*.pdf", {m_folder / "A/B/b1.doc", m_folder / "A/a1.doc", m_folder / "A/p.PDF"}},
     };
     for (const Case& c : cases) {
         dialog->control<QPushButton>(MainControl::ClearList)->click();

@@ -17,6 +17,7 @@
 #include "document/document_access.h"
 #include "export/csv_format.h"
 #include "filelist/file_list_ctrl.h"
+#include "journal/undo_run.h"
 #include "platform/creation_time.h"
 #include "platform/local_time.h"
 #include "res/control_ids.h"
@@ -460,6 +461,103 @@ TEST_F(BatchChange, EveryWriteRequestCarriesThePreparedUserDefinedChanges) {
                 EXPECT_EQ(written[i].second.customEdits[k].remove, c.edits[k].remove);
             }
         }
+    }
+}
+
+// The value of a column in a row of a recorded run's sheet.
+std::string sheetValue(const csv::ApplySheet& sheet, std::size_t row, std::string_view column) {
+    for (std::size_t i = 0; i < sheet.columns.size(); ++i) {
+        if (sheet.columns[i].name == column) {
+            return sheet.rows.at(row).values.at(i);
+        }
+    }
+    ADD_FAILURE() << "no column " << column;
+    return {};
+}
+
+// A PDF given a field it has no place for is written without it (code 163, faked here): the
+// file is reported, not counted as changed, keeps its times even when the run stops there, and
+// the journal records only what it got.
+TEST_F(BatchChange, APdfWrittenWithoutATickedFieldIsReportedAndRecordedAsWritten) {
+    requireSampleDocuments({"pikepdf_fourpages.pdf"});
+    setEnvironment("QUORVEL_JOURNAL_DIR", m_folder / "journal");
+    const batch::DateIncrementSettings increments;
+    for (const ErrorPromptResult answer : {ErrorPromptResult::No, ErrorPromptResult::Yes}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        const std::string tag = answer == ErrorPromptResult::No ? "stop" : "go";
+        const std::vector<std::string> files = {
+            copyOfSampleDocument("pikepdf_fourpages.pdf", m_folder / (tag + ".pdf")),
+            sampleDocument(tag + ".doc")};
+        for (const std::string& file : files) {
+            ASSERT_TRUE(setDiskTimes(file, {{kBase}, {kBase + 60}}));
+        }
+        batch::BatchChangeRun run(
+            prompts, nullptr,
+            [](const std::string&, bool, platform::FileTimes*, const std::function<bool()>&) {
+                return std::uint8_t{0};
+            },
+            [](const QString&) {}, increments, 1,
+            [](const std::string& path, const props::PropertyWriteRequest& request) {
+                if (!path.ends_with(".pdf")) {
+                    return document::WriteDocProperties(path, request);
+                }
+                EXPECT_TRUE(setDiskTimes(path, {{kBase + kDay}, {kBase + kDay}}));
+                return props::kPdfFieldWithoutPlace;
+            });
+        batch::BatchSnapshot snapshot;
+        snapshot.paths = files;
+        snapshot.mode = batch::TimeStampMode::KeepTimeStamps;
+        snapshot.fields[0] = {"題", 1};
+        snapshot.fields[4] = {"注釈", 1};  // comments: no place in a PDF
+        prompts.shown.clear();
+        prompts.errorAnswers = {answer};
+        const batch::BatchCounts counts = run.run(snapshot);
+
+        const std::vector<ShownPrompt> asked = shownOfKind(QStringLiteral("errorPrompt"));
+        ASSERT_EQ(asked.size(), 1U);
+        EXPECT_TRUE(asked[0].text.contains(QString::fromStdString(files[0])));
+        EXPECT_TRUE(asked[0].text.endsWith(
+            QString::fromUtf8(props::messageCodeText(props::kPdfFieldWithoutPlace))));
+        EXPECT_EQ(counts.properties, answer == ErrorPromptResult::No ? 0U : 1U);
+        EXPECT_EQ(stampsOf(files[0]).modification, kBase + 60);
+
+        journal::RecordedRun recorded;
+        std::string error;
+        ASSERT_EQ(journal::listRuns().size(), answer == ErrorPromptResult::No ? 1U : 2U);
+        ASSERT_TRUE(journal::loadRun(journal::listRuns().front().folder, recorded, error)) << error;
+        EXPECT_EQ(sheetValue(recorded.after, 0, "Title"), "題");
+        EXPECT_EQ(sheetValue(recorded.after, 0, "Comment"), "") << "the PDF keeps no comment";
+        EXPECT_EQ(sheetValue(recorded.after, 1, "Comment"), "注釈");
+        EXPECT_TRUE(recorded.written[0]);
+        EXPECT_EQ(recorded.modifiedAfter[0], std::optional<std::int64_t>(kBase + 60));
+    }
+}
+
+// Needs the PDF writer. Through the window: the PDF is written without the comment it has no
+// place for and says so; the document beside it gets everything.
+TEST_F(BatchChange, APdfAmongTheMarkedFilesGetsTheFieldsItHasAPlaceFor) {
+    requireSampleDocuments({"pikepdf_fourpages.pdf"});
+    const std::string doc = sampleDocument("with.doc");
+    const std::string pdf = copyOfSampleDocument("pikepdf_fourpages.pdf", m_folder / "with.pdf");
+    listAndMark({doc, pdf});
+    click(kNoChange);
+    dialog->control<QLineEdit>(MainControl::TitleEdit)->setText(QStringLiteral("一括の題"));
+    dialog->control<QLineEdit>(MainControl::CommentsEdit)->setText(QStringLiteral("注釈"));
+    tick(MainControl::TitleChange);
+    tick(MainControl::CommentsChange);
+    prompts.errorAnswers = {ErrorPromptResult::Yes};
+    runBatch();
+    const std::vector<ShownPrompt> asked = shownOfKind(QStringLiteral("errorPrompt"));
+    ASSERT_EQ(asked.size(), 1U);
+    EXPECT_TRUE(asked[0].text.contains(shownPath(pdf)));
+    EXPECT_TRUE(asked[0].text.endsWith(
+        QString::fromUtf8(props::messageCodeText(props::kPdfFieldWithoutPlace))));
+    EXPECT_EQ(summaryText(), summary(2, 1, 0));
+    for (const std::string& file : {doc, pdf}) {
+        props::DocProperties properties;
+        ASSERT_EQ(document::ReadDocProperties(file, properties), props::kSuccess);
+        EXPECT_EQ(properties[0].text, "一括の題") << file;
+        EXPECT_EQ(properties[4].text, file == doc ? "注釈" : "") << file;
     }
 }
 

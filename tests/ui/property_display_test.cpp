@@ -142,6 +142,65 @@ TEST_F(PropertyDisplay, MissingDocumentSummaryDisablesItsFourFields) {
     }
 }
 
+// A PDF shows the fields it has a place for; the others show as a missing second set does.
+TEST_F(PropertyDisplay, PdfLeavesTheFieldsItHasNoPlaceForEmptyAndDisabled) {
+    requireSampleDocuments({"pikepdf_fourpages.pdf"});
+    openDialog();
+    const QString pdf = copyOf("pikepdf_fourpages.pdf");
+    const QString both = copyOf("libscan_japanese.doc");
+    show(both);
+    for (int k = 0; k < 11; ++k) {
+        box(MainControl::TitleChange + k)->setChecked(true);
+    }
+    for (int id : kDateBoxes) {
+        box(id)->setChecked(true);
+    }
+    show(pdf);
+    ASSERT_TRUE(prompts.shown.empty());
+    const struct {
+        int edit;
+        int change;         // 0: a count, without a box
+        const char* shown;  // nullptr: no place in a PDF
+    } rows[] = {
+        {MainControl::TitleEdit, MainControl::TitleChange, "untitled"},
+        {MainControl::SubjectEdit, MainControl::SubjectChange, "unspecified"},
+        {MainControl::AuthorEdit, MainControl::AuthorChange, "anonymous"},
+        {MainControl::KeywordsEdit, MainControl::KeywordsChange, ""},
+        {MainControl::CommentsEdit, MainControl::CommentsChange, nullptr},
+        {MainControl::TemplateEdit, MainControl::TemplateChange, nullptr},
+        {MainControl::LastAuthorEdit, MainControl::LastAuthorChange, nullptr},
+        {MainControl::RevisionEdit, MainControl::RevisionChange, nullptr},
+        {MainControl::AppNameEdit, MainControl::AppNameChange,
+         "ReportLab PDF Library - www.reportlab.com"},
+        {MainControl::CategoryEdit, MainControl::CategoryChange, nullptr},
+        {MainControl::CompanyEdit, MainControl::CompanyChange, ""},
+        {MainControl::PageCountEdit, 0, "4"},
+        {MainControl::WordCountEdit, 0, nullptr},
+        {MainControl::CharCountEdit, 0, nullptr},
+        {MainControl::LineCountEdit, 0, nullptr},
+        {MainControl::ParagraphCountEdit, 0, nullptr},
+    };
+    for (const auto& row : rows) {
+        const bool held = row.shown != nullptr;
+        EXPECT_EQ(text(row.edit), QString::fromUtf8(held ? row.shown : "")) << row.edit;
+        EXPECT_EQ(dialog->control<QLineEdit>(row.edit)->isEnabled(), held) << row.edit;
+        if (row.change != 0) {
+            EXPECT_EQ(box(row.change)->isEnabled(), held) << row.change;
+            EXPECT_EQ(box(row.change)->isChecked(), held) << "only ticks without a place go";
+        }
+    }
+    for (int d = 0; d < 4; ++d) {
+        const bool held = d >= 2;  // created and last saved
+        EXPECT_EQ(dialog->control<QDateTimeEdit>(kDatePickers[d])->isEnabled(), held) << d;
+        EXPECT_EQ(box(kDateBoxes[d])->isChecked(), held) << d;
+    }
+
+    show(both);
+    for (const auto& row : rows) {
+        EXPECT_TRUE(dialog->control<QLineEdit>(row.edit)->isEnabled()) << row.edit;
+    }
+}
+
 TEST_F(PropertyDisplay, UnusableDatesAreDisabledWithTheirReason) {
     openDialog();
     const QString allDates = copyOf("libscan_japanese.doc");
