@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <random>
@@ -40,6 +41,8 @@ constexpr int kDeepestFieldTree = 32;
 constexpr std::size_t kLongestPacket = 4 * 1024 * 1024;
 // Readers keep object numbers below 2^23.
 constexpr long long kHighestObjectNumber = 8388607;
+// "8388607 65535 obj", with room for the spaces and line ends some writers put before it.
+constexpr std::uint64_t kLongestObjectHeader = 48;
 
 // The Info keys a request sets (to the UTF-8 text) or removes (nullopt), dates already in
 // PDF form, and whether it ticks a field PDF has no place for.
@@ -452,6 +455,59 @@ InfoEdits editsOf(const props::PropertyWriteRequest& request, QPDFObjectHandle i
     return edits;
 }
 
+// The object number a header "12 0 obj" at offset names; nullopt for anything else.
+std::optional<QPDFObjGen> objectAt(io::BlockDevice& device, std::uint64_t length,
+                                   std::uint64_t offset) {
+    if (offset >= length) {
+        return std::nullopt;
+    }
+    std::string head(
+        static_cast<std::size_t>(std::min<std::uint64_t>(length - offset, kLongestObjectHeader)),
+        '\0');
+    if (!device.readAt(offset, std::as_writable_bytes(std::span(head)))) {
+        return std::nullopt;
+    }
+    int number = 0;
+    int generation = 0;
+    char keyword[4] = {};
+    if (std::sscanf(head.c_str(), " %d %d %3s", &number, &generation, keyword) != 3 ||
+        std::string_view(keyword) != "obj") {
+        return std::nullopt;
+    }
+    return QPDFObjGen(number, generation);
+}
+
+// Whether the object is a cross-reference stream, asked of a parser of its own (which may
+// rebuild the table to find it, and must not mark the one that writes as repaired).
+bool isCrossReferenceStream(io::BlockDevice& device, std::uint64_t length, QPDFObjGen id) {
+    QPDF pdf;
+    if (!openPdf(pdf, device, length)) {
+        return false;
+    }
+    try {
+        QPDFObjectHandle object = pdf.getObjectByObjGen(id);
+        return object.isStream() && object.getDict().getKey("/Type").isNameAndEquals("/XRef");
+    } catch (...) {
+        return false;
+    }
+}
+
+// Every object the cross-reference data places directly in the file begins where it says:
+// "12 0 obj". The parser repairs a wrong entry only when it reads that object, which a write
+// never does; such a file is damaged all the same. Left out: a cross-reference stream's entry
+// for itself, which readers never follow (they find the stream by its offset) and some
+// writers get wrong.
+bool entriesPointAtTheirObjects(QPDF& pdf, io::BlockDevice& device, std::uint64_t length) {
+    for (const auto& [id, entry] : pdf.getXRefTable()) {
+        if (entry.getType() == 1 &&
+            objectAt(device, length, static_cast<std::uint64_t>(entry.getOffset())) != id &&
+            !isCrossReferenceStream(device, length, id)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The checks a file must pass before anything is appended; kSuccess when it may be written.
 MessageCode refusalOf(QPDF& pdf, io::BlockDevice& device, std::uint64_t length) {
     if (pdf.isEncrypted()) {
@@ -460,8 +516,9 @@ MessageCode refusalOf(QPDF& pdf, io::BlockDevice& device, std::uint64_t length) 
     if (isSigned(pdf)) {
         return props::kPdfSigned;
     }
-    return pdf.anyWarnings() || !lastXrefKind(device, length) ? props::kPdfNotWritable
-                                                              : props::kSuccess;
+    const bool damaged = pdf.anyWarnings() || !lastXrefKind(device, length) ||
+                         !entriesPointAtTheirObjects(pdf, device, length);
+    return damaged ? props::kPdfNotWritable : props::kSuccess;
 }
 
 // The new end of the file reads as a whole PDF again, without repairs.

@@ -72,6 +72,8 @@ TEST(PdfUpdateTest, AppendsAnUpdateThatEveryKindOfFileReadsBackFromInfoAndXmp) {
         {"no XMP", sample("pikepdf_formxobject.pdf")},
         {"outlines", sample("pikepdf_outlines.pdf")},
         {"xref and object streams", rewritten(classic, false)},
+        {"table and stream, the stream's own entry wrong", sample("qpdf_hybrid-xref.pdf")},
+        {"linearized, early XMP", sample("qpdf_lin3.pdf")},
         {"no Info", buildPdf({"<< /Type /Catalog /Pages 2 0 R >>",
                               "<< /Type /Pages /Kids [] /Count 0 >>", "<< >>"})},
     };
@@ -122,6 +124,7 @@ TEST(PdfUpdateTest, RefusesFilesItMustNotAppendToAndLeavesThemAsTheyWere) {
              {"<< /Type /Catalog /Pages 2 0 R /AcroForm << /SigFlags 3 >> >>", pages, "<< >>"}),
          props::kPdfSigned},
         {"broken cross-reference", brokenXref, props::kPdfNotWritable},
+        {"entry at a wrong offset", sample("qpdf_bad-xref-entry.pdf"), props::kPdfNotWritable},
         {"bytes before the header", "junk\n" + sample("pikepdf_fourpages.pdf"),
          props::kPdfNotWritable},
     };
