@@ -3,7 +3,8 @@
 # against the Qt built for it, tests run under Wine. scripts/build-windows.sh uses it.
 #   QUORVEL_QT_MINGW  that Qt's install prefix; default ../shared/toolchains/qt6-mingw-6.4.2
 #                     beside the project
-#   QUORVEL_WIN_DEPS  prefix of pugixml and GoogleTest built for MinGW; default build-win/deps
+#   QUORVEL_WIN_DEPS  prefix of the libraries built for MinGW (pugixml, libqpdf, GoogleTest);
+#                     default build-win/deps
 # Both may also come from the environment.
 foreach(setting QUORVEL_QT_MINGW QUORVEL_WIN_DEPS)
   if(NOT ${setting} AND DEFINED ENV{${setting}})
@@ -19,7 +20,7 @@ if(NOT QUORVEL_WIN_DEPS)
   set(QUORVEL_WIN_DEPS "${_quorvel_source_dir}/build-win/deps")
 endif()
 set(QUORVEL_QT_MINGW "${QUORVEL_QT_MINGW}" CACHE PATH "Qt for MinGW-w64 (install prefix)")
-set(QUORVEL_WIN_DEPS "${QUORVEL_WIN_DEPS}" CACHE PATH "pugixml and GoogleTest for MinGW-w64")
+set(QUORVEL_WIN_DEPS "${QUORVEL_WIN_DEPS}" CACHE PATH "Libraries built for MinGW-w64")
 # try_compile projects load this file again and see only the variables listed here.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUORVEL_QT_MINGW QUORVEL_WIN_DEPS)
 

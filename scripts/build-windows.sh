@@ -3,8 +3,8 @@
 # Cross-builds Quorvel for Windows x64 with MinGW-w64 and the Qt built for it
 # (cmake/mingw-w64-x86_64.cmake) in build-win:
 #   scripts/build-windows.sh [STEP...]      steps: deps configure build package (default: all)
-# deps       pugixml (Debian's source package) and GoogleTest/GoogleMock (/usr/src/googletest),
-#            static libraries in build-win/deps
+# deps       pugixml, libqpdf and libjpeg-turbo (Debian's source packages) and
+#            GoogleTest/GoogleMock (/usr/src/googletest), static libraries in build-win/deps
 # configure  Release, with the tests (those that need libzip or Google Benchmark stay out)
 # build      every target
 # package    the portable folder build-win/Quorvel, its zip, and the installer (makensis)
@@ -50,25 +50,57 @@ SOURCES
     (cd "$into" && apt-get -qq "${options[@]}" source "$package")
 }
 
-# Configures, builds and installs one library into the deps prefix, static, for MinGW.
+# Configures, builds and installs one library into the deps prefix, static, for MinGW:
+#   buildDependency SOURCE NAME [--only TARGET "COMPONENT..."] [CMAKE_OPTION...]
+# --only builds one target and installs those install components: the library without the
+# project's programs, tests and examples.
 buildDependency() {
-    local source=$1 name=$2
+    local source=$1 work=$build/deps-work/build-$2 target=() components=("") component
     shift 2
-    cmake -S "$source" -B "$build/deps-work/build-$name" -G Ninja \
+    if [ "${1:-}" = --only ]; then
+        target=(--target "$2")
+        read -ra components <<<"$3"
+        shift 3
+    fi
+    cmake -S "$source" -B "$work" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$QUORVEL_WIN_DEPS" -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
-    nice -n 10 cmake --build "$build/deps-work/build-$name"
-    cmake --install "$build/deps-work/build-$name" >/dev/null
+    nice -n 10 cmake --build "$work" "${target[@]}"
+    for component in "${components[@]}"; do
+        cmake --install "$work" ${component:+--component "$component"} >/dev/null
+    done
 }
 
 unpackedSource() {
     compgen -G "$build/deps-work/src/$1-*/" | head -n 1
 }
 
+# libqpdf and the libjpeg it decodes images with, static. Its build sees only the libraries
+# named here: no pkg-config (which would offer the build machine's own), MinGW's static zlib,
+# and its own crypto rather than GnuTLS or OpenSSL. Of its install, the library with its
+# headers (dev) and its CMake package (no component).
+buildQpdf() {
+    local deps=$QUORVEL_WIN_DEPS mingw=/usr/$mingw_prefix qpdf
+    qpdf=$(unpackedSource qpdf)
+    # Its configure checks link with -lAdvapi32, which MinGW names libadvapi32.a: on a
+    # case-sensitive file system every check would fail.
+    sed -i 's/ Advapi32)/ advapi32)/' "$qpdf/CMakeLists.txt"
+    buildDependency "$(unpackedSource libjpeg-turbo)" libjpeg-turbo -DENABLE_SHARED=OFF \
+        -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
+    PKG_CONFIG_LIBDIR=/nonexistent buildDependency "$qpdf" qpdf --only libqpdf "dev Unspecified" \
+        -DBUILD_STATIC_LIBS=ON -DBUILD_DOC=OFF -DINSTALL_EXAMPLES=OFF \
+        -DUSE_IMPLICIT_CRYPTO=OFF -DREQUIRE_CRYPTO_NATIVE=ON \
+        -DZLIB_H_PATH="$mingw/include" -DZLIB_LIB_PATH="$mingw/lib/libz.a" \
+        -DLIBJPEG_H_PATH="$deps/include" -DLIBJPEG_LIB_PATH="$deps/lib/libjpeg.a"
+}
+
 buildDeps() {
-    local start=$SECONDS
-    [ -n "$(unpackedSource pugixml)" ] || fetchSource pugixml "$build/deps-work/src"
+    local start=$SECONDS package
+    for package in pugixml libjpeg-turbo qpdf; do
+        [ -n "$(unpackedSource "$package")" ] || fetchSource "$package" "$build/deps-work/src"
+    done
     buildDependency "$(unpackedSource pugixml)" pugixml -DPUGIXML_BUILD_TESTS=OFF
+    buildQpdf
     buildDependency /usr/src/googletest googletest -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
     echo "deps: $((SECONDS - start)) s"
 }

@@ -2,8 +2,9 @@
 # shellcheck shell=bash disable=SC2034
 # Settings shared by the Windows scripts (build-windows.sh, test-windows.sh); sourced by them.
 # Environment, all optional: QUORVEL_WIN_BUILD (the build tree; default build-win),
-# QUORVEL_WIN_DEPS (pugixml and GoogleTest for MinGW; default build-win/deps), QUORVEL_QT_MINGW
-# (Qt for MinGW; default ../shared/toolchains/qt6-mingw-6.4.2 beside the project).
+# QUORVEL_WIN_DEPS (pugixml, libqpdf and GoogleTest for MinGW; default build-win/deps),
+# QUORVEL_QT_MINGW (Qt for MinGW; default ../shared/toolchains/qt6-mingw-6.4.2 beside the
+# project).
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUORVEL_WIN_BUILD:-$root/build-win}
 export QUORVEL_WIN_DEPS=${QUORVEL_WIN_DEPS:-$build/deps}
