@@ -6,8 +6,10 @@
 #   pdfinfo run once per file;
 #   the cost of reading one PDF of 1 MB and one of 500 MB with the same objects: time and the
 #   bytes read from the document (strace);
-#   writing a title into the 500 MB PDF (quorvel-cli write, an incremental update), beside
-#   qpdf and pikepdf rewriting the whole file.
+#   writing a title into the 500 MB PDF (quorvel-cli write, an incremental update, with its
+#   journal and time stamps), beside qpdf and pikepdf rewriting the whole file;
+#   in process (bench_pdf), reading the properties of the 1 MB and the 500 MB PDF and writing
+#   a title into each, per call.
 #   scripts/bench-pdf.sh [BUILD_DIR]     (default build-release, a Release build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 bash scripts/deps.sh libimage-exiftool-perl poppler-utils qpdf python3-pikepdf strace bc
 [ -f "$build/CMakeCache.txt" ] ||
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target quorvel-cli >/dev/null
+cmake --build "$build" --target quorvel-cli bench_pdf >/dev/null
 cli=$build/src/cli/quorvel-cli
 
 seconds() {
@@ -71,3 +73,9 @@ with pikepdf.open(sys.argv[1]) as pdf:
         meta["dc:title"] = "新しい題"
     pdf.save(sys.argv[2])' "$file" "$work/pikepdf.pdf")"
 "$cli" read "$file" | sed -n 2p
+
+echo "== In process, per call (bench_pdf: the door's read, and a title written and synced)"
+for size in 1 500; do
+    echo "  $size MB:"
+    "$build/bench/bench_pdf" "$work/big$size.pdf" 2>/dev/null | awk '/^(read|write)/ { print "   ", $0 }'
+done
