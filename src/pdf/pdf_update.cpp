@@ -206,9 +206,13 @@ XmpFields agreeInfoAndPacket(QPDFObjectHandle info, const XmpFields& packet,
         const std::string key(source.infoKey);
         const std::optional<std::string>& fromPacket = packet.*source.xmp;
         std::optional<std::string> fromInfo = infoText(info, key);
-        if (!info.getKey(key).isNull() && !fromInfo) {
+        const bool edited = isEdited(edits, key);
+        if (fromInfo && fromInfo->empty() && !edited && fromPacket) {
+            fromInfo.reset();  // shown from the packet, as a read shows it: copied into Info
+        }
+        if (!fromInfo && !info.getKey(key).isNull() && !info.getKey(key).isString()) {
             agreed.*source.xmp = fromPacket;  // no text: not Info's to say
-        } else if (fromInfo || isEdited(edits, key)) {
+        } else if (fromInfo || edited) {
             agreed.*source.xmp =
                 fromInfo && source.isDate ? agreedDate(*fromInfo, fromPacket) : fromInfo;
         } else if (fromPacket) {

@@ -162,6 +162,27 @@ TEST(PdfUpdateTest, FieldsWithoutPlaceAndForbiddenCustomNamesAreReported) {
     }
 }
 
+// A field Info leaves empty is shown from the packet; writing another keeps it, in both.
+TEST(PdfUpdateTest, AFieldShownFromThePacketSurvivesAWriteOfAnother) {
+    const std::string packet =
+        "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+        "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+        "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:title><rdf:Alt><rdf:li "
+        "xml:lang='x-default'>From XMP</rdf:li></rdf:Alt></dc:title></rdf:Description>"
+        "</rdf:RDF></x:xmpmeta>";
+    io::MemoryDevice device =
+        deviceOf(buildPdf({"<< /Type /Catalog /Pages 2 0 R /Metadata 4 0 R >>",
+                           "<< /Type /Pages /Kids [] /Count 0 >>", "<< /Title () >>",
+                           streamObject(packet, "/Type /Metadata /Subtype /XML")}));
+    props::PropertyWriteRequest request;
+    request.fields[2] = {"Author", 1};
+    ASSERT_EQ(writePdfDocument(device, request), props::kSuccess);
+    props::DocProperties read;
+    ASSERT_EQ(readPdfDocument(device, read), props::kSuccess);
+    EXPECT_EQ(read[kTitle].text, "From XMP");
+    EXPECT_EQ(packetFields(textOf(device)).title, "From XMP");
+}
+
 TEST(PdfUpdateTest, EmptyTextRemovesTheFieldFromInfoAndXmp) {
     io::MemoryDevice device = deviceOf(sample("pikepdf_fourpages.pdf"));
     props::PropertyWriteRequest request;
